@@ -1,0 +1,46 @@
+#pragma once
+#include "engine/core/Matrix4.h"
+#include "engine/core/Vector3.h"
+
+#include <cstdint>
+#include <string>
+
+class Renderer;
+
+// The object-space bounds of a renderable: the eight corners of an
+// axis-aligned box (corner i takes max.x when bit 2 is set, max.y for bit 1,
+// max.z for bit 0) and the sphere around it. Base of meshes and the debug
+// displays.
+class BoundingBox {
+public:
+    BoundingBox(Renderer* context, void* owner);
+    virtual ~BoundingBox() = default;
+
+    // Renderable data of a built mesh; null for everything else.
+    virtual const void* renderData() const { return nullptr; }
+    virtual void computeBounds() = 0;
+    virtual const Vector3* points() = 0;
+    virtual void clearFrameFlag() { m_flags[2] = 0; }
+    // Writes (c.x, c.y, c.z, 1) * matrix for each corner: 32 floats.
+    virtual void transformCorners(const Matrix4& matrix, float* out) const;
+    virtual void render() = 0;
+    virtual void onResetDevice() {}
+    virtual void onLostDevice() {}
+
+    // Sets the corners, centre and radius; returns the centre.
+    Vector3 setMinMax(const Vector3& min, const Vector3& max);
+    // Distance from a point to the nearest point of the bounding sphere.
+    double distanceToSphere(const Vector3& point) const;
+
+    Renderer* m_context;
+    void* m_owner;
+    bool m_valid = false;
+    Vector3 m_corners[8];
+    Vector3 m_center;
+    float m_radius = 0.0f;
+    int32_t m_cornerCount = 0;
+    int32_t m_layer = -1;
+    uint8_t m_flags[3] = {0, 0, 0};
+    Vector3 m_pivot;
+    std::string m_name;
+};

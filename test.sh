@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds with AddressSanitizer and
+# UndefinedBehaviorSanitizer (clang, in build/sanitize/) and runs every test
+# headless through CTest, fuzz targets included. Exits non-zero on any failure.
+#   FUZZ_SECONDS=N   how long each fuzz target runs (default 60)
+#   CTEST_ARGS=...   extra arguments for ctest (e.g. "-R Archive" or "-LE fuzz")
+set -euo pipefail
+cd "$(dirname "$0")"
+scripts/deps.sh
+
+build=build/sanitize
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DVORLUND_SANITIZE=ON -DVORLUND_FUZZ=ON \
+  -DVORLUND_FUZZ_SECONDS="${FUZZ_SECONDS:-60}" >/dev/null
+cmake --build "$build"
+
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export SDL_AUDIODRIVER=dummy
+export VORLUND_NO_MESSAGE_BOXES=1
+
+jobs=$(nproc)
+cd "$build"
+# shellcheck disable=SC2086
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$jobs" ${CTEST_ARGS:-}
