@@ -19,6 +19,9 @@ export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export SDL_AUDIODRIVER=dummy
+# llvmpipe without rasterizer threads: LeakSanitizer's stop-the-world tracer can
+# crash on their stacks, and single-threaded software GL is deterministic.
+export LP_NUM_THREADS=0
 export VORLUND_NO_MESSAGE_BOXES=1
 
 jobs=$(nproc)

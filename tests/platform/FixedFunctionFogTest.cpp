@@ -1,0 +1,103 @@
+// Linear fog of the generated programs: f = (end - d) / (end - start) on the
+// camera-space depth d, clamped, colour = f * colour + (1 - f) * fog colour,
+// in pixel (table) and vertex mode.
+#include "tests/platform/FixedFunctionTestRig.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <ostream>
+#include <string>
+
+namespace {
+
+struct FogCase {
+    const char* name;
+    bool table;
+    float depth;
+    float factor;
+};
+
+const FogCase kCases[] = {
+    {"table_before_start", true, 5.0f, 1.0f}, {"table_start", true, 10.0f, 1.0f},
+    {"table_middle", true, 15.0f, 0.5f},      {"table_quarter", true, 17.5f, 0.25f},
+    {"table_end", true, 20.0f, 0.0f},         {"table_beyond_end", true, 30.0f, 0.0f},
+    {"vertex_start", false, 10.0f, 1.0f},     {"vertex_middle", false, 15.0f, 0.5f},
+    {"vertex_end", false, 20.0f, 0.0f},
+};
+
+DWORD bits(float value)
+{
+    DWORD b;
+    std::memcpy(&b, &value, sizeof b);
+    return b;
+}
+
+void PrintTo(const FogCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class FixedFunctionFogTest : public ::testing::TestWithParam<FogCase> {};
+
+TEST_P(FixedFunctionFogTest, BlendsTowardsFogColour)
+{
+    FixedFunctionTestRig rig;
+    if (!rig.ready())
+        GTEST_SKIP() << "no GL context";
+    const FogCase& c = GetParam();
+    auto& s = rig.state();
+    s.setTransform(D3DTS_PROJECTION, FixedFunctionTestRig::perspective(3.14159265f / 2, 1.0f, 1.0f, 100.0f));
+    s.setRenderState(D3DRS_LIGHTING, FALSE);
+    s.setRenderState(D3DRS_FOGENABLE, TRUE);
+    s.setRenderState(D3DRS_FOGCOLOR, 0xff2040ff);
+    s.setRenderState(D3DRS_FOGSTART, bits(10.0f));
+    s.setRenderState(D3DRS_FOGEND, bits(20.0f));
+    if (c.table)
+        s.setRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+    else
+        s.setRenderState(D3DRS_FOGVERTEXMODE, D3DFOG_LINEAR);
+    s.setTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    s.setTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    s.setTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    s.setTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+
+    const float normal[3] = {0, 0, -1};
+    const uint32_t colour = 0x80ff8000;
+    FixedFunctionVertexFormat format = FixedFunctionVertexFormat::fromFvf(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    float half = c.depth;
+    ASSERT_TRUE(rig.draw(FixedFunctionTestRig::quad(-half, -half, half, half, c.depth, normal, colour), format));
+
+    Rgba in = rgbaOf(colour), fog = rgbaOf(0xff2040ff), got = rig.pixel(8, 8);
+    const float tolerance = 2.0f / 255.0f;
+    EXPECT_NEAR(got.r, c.factor * in.r + (1 - c.factor) * fog.r, tolerance);
+    EXPECT_NEAR(got.g, c.factor * in.g + (1 - c.factor) * fog.g, tolerance);
+    EXPECT_NEAR(got.b, c.factor * in.b + (1 - c.factor) * fog.b, tolerance);
+    EXPECT_NEAR(got.a, in.a, tolerance) << "fog leaves alpha alone";
+}
+
+INSTANTIATE_TEST_SUITE_P(Linear, FixedFunctionFogTest, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FixedFunctionFog, DisabledFogLeavesColour)
+{
+    FixedFunctionTestRig rig;
+    if (!rig.ready())
+        GTEST_SKIP() << "no GL context";
+    auto& s = rig.state();
+    s.setTransform(D3DTS_PROJECTION, FixedFunctionTestRig::perspective(3.14159265f / 2, 1.0f, 1.0f, 100.0f));
+    s.setRenderState(D3DRS_LIGHTING, FALSE);
+    s.setRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+    s.setRenderState(D3DRS_FOGCOLOR, 0xff0000ff);
+    s.setRenderState(D3DRS_FOGEND, bits(2.0f));
+    s.setTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    s.setTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    s.setTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+    s.setTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+    const float normal[3] = {0, 0, -1};
+    FixedFunctionVertexFormat format = FixedFunctionVertexFormat::fromFvf(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    ASSERT_TRUE(rig.draw(FixedFunctionTestRig::quad(-10, -10, 10, 10, 10, normal, 0xffff0000), format));
+    EXPECT_EQ(rig.gl().pixel(8, 8), 0xffff0000u);
+}
+
+} // namespace
