@@ -1,0 +1,76 @@
+#pragma once
+#include "engine/core/ByteBuffer.h"
+#include "platform/d3d9/D3D9Types.h"
+
+#include <cstdint>
+
+class DisplayManager;
+class IDirect3DDevice9;
+class IDirect3DSurface9;
+class ScreenTarget;
+
+// The first head's device as the rest of the engine and the game see it:
+// render-to-texture formats, shader profiles, the render size and viewport
+// with its fields of view, the renderer's own depth surfaces, the gamma ramp
+// and the reset request the main loop answers.
+class Renderer {
+public:
+    explicit Renderer(DisplayManager* displayManager);
+    virtual ~Renderer();
+
+    void setResolution(int32_t width, int32_t height, uint8_t windowed);
+    // True once per request.
+    bool takeResetRequest();
+    void onLostDevice();
+    void onResetDevice();
+    void restoreRenderTarget();
+    void restoreDepthStencil();
+    void setViewport(int32_t x, int32_t y, int32_t width, int32_t height, float minZ, float maxZ);
+    void setViewportRect(int32_t x, int32_t y, int32_t width, int32_t height, float aspect);
+    void setGamma(float gamma, float brightness, float contrast);
+
+    IDirect3DDevice9* m_device = nullptr;
+    DisplayManager* m_displayManager;
+    // Colour, then depth (0 when none qualifies).
+    D3DFORMAT m_renderTargetFormats[2] = {D3DFMT_UNKNOWN, D3DFMT_UNKNOWN};
+    ByteBuffer m_vertexProfile;
+    ByteBuffer m_pixelProfile;
+    ByteBuffer m_textureProfile;
+    uint8_t m_hardwareVertexShaders = 0;
+    uint8_t m_pixelShaders = 0;
+    D3DCAPS9 m_caps{};
+    // Queried again with software vertex processing on, when the hardware
+    // has no vertex shaders.
+    D3DCAPS9 m_softwareCaps{};
+
+    int32_t m_baseWidth = 0;
+    int32_t m_baseHeight = 0;
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+    uint8_t m_windowed = 0;
+    int32_t m_viewportX = 0;
+    int32_t m_viewportY = 0;
+    float m_fovX = 0.0f;
+    float m_fovY = 0.0f;
+    uint8_t m_fixedFunction = 1;
+
+    ScreenTarget* m_screenTargets[2] = {nullptr, nullptr};
+    IDirect3DSurface9* m_deviceDepthSurface = nullptr;
+    IDirect3DSurface9* m_offscreenDepthSurface = nullptr;
+    uint8_t m_resetRequested = 0;
+
+    // Kept for the game: detail levels, per-frame counters and debug switches.
+    int32_t m_textureDetail = 0;
+    int32_t m_objectDetail = 0;
+    int32_t m_shadowDetail = 0;
+    uint32_t m_primitiveCount = 0;
+    uint32_t m_drawCallCount = 0;
+    uint8_t m_wireframe = 0;
+    uint8_t m_drawBoundingBoxes = 0;
+    uint8_t m_drawGadgets = 0;
+    uint8_t m_renderEnabled = 1;
+
+private:
+    void chooseRenderTargetFormats();
+    void readCaps();
+};

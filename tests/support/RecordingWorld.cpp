@@ -1,0 +1,37 @@
+#include "RecordingWorld.h"
+
+#include "engine/core/Report.h"
+#include "platform/registry/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+RecordingWorld::RecordingWorld()
+{
+    selectD3D9Backend(D3D9Backend::Recording);
+    recordingSetup() = RecordingSetup::standard();
+    m_registryPath = ::testing::TempDir() + "vorlund-recording-registry.txt";
+    std::remove(m_registryPath.c_str());
+    setRegistryFile(m_registryPath.c_str());
+    resetReportSwitch();
+    reportLevel = 3;
+    reportToText = 1;
+}
+
+RecordingWorld::~RecordingWorld()
+{
+    selectD3D9Backend(D3D9Backend::Default);
+    recordingSetup() = RecordingSetup::standard();
+    setRegistryFile(nullptr);
+    std::remove(m_registryPath.c_str());
+    resetReportSwitch();
+}
+
+void RecordingWorld::setRegistry(const std::string& text)
+{
+    std::remove(m_registryPath.c_str());
+    if (!text.empty())
+        std::ofstream(m_registryPath) << text;
+}
