@@ -1,0 +1,115 @@
+// The sarc program end to end: pack a folder, list it, extract it again, and
+// refuse bad input with a non-zero exit.
+#include "tools/lib/ArchiveWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string sarcProgram()
+{
+    const char* dir = std::getenv("VORLUND_BINARY_DIR");
+    return (fs::path(dir ? dir : ".") / "bin" / "sarc").string();
+}
+
+int run(const std::string& arguments)
+{
+    const int status = std::system((sarcProgram() + " " + arguments + " >/dev/null 2>&1").c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void writeFile(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+std::vector<uint8_t> readFile(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class SarcTool : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_dir = fs::temp_directory_path() /
+                ("vorlund_sarc_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(m_dir);
+        fs::create_directories(m_dir);
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    std::string quoted(const fs::path& p) const { return "'" + p.string() + "'"; }
+
+    fs::path m_dir;
+};
+
+} // namespace
+
+TEST_F(SarcTool, PacksListsAndExtractsAFolderInBothVersions)
+{
+    std::vector<uint8_t> text;
+    for (int i = 0; i < 20000; ++i)
+        text.push_back(uint8_t("kart track\n"[i % 11]));
+    std::vector<uint8_t> noise(3000);
+    uint32_t state = 1;
+    for (uint8_t& b : noise)
+        b = uint8_t((state = state * 1103515245u + 12345u) >> 24);
+    const fs::path in = m_dir / "in";
+    writeFile(in / "config.xml", text);
+    writeFile(in / "Levels" / "Track1" / "noise.bin", noise);
+    writeFile(in / "empty.dat", {});
+
+    for (const char* version : {"0", "1"}) {
+        const fs::path archive = m_dir / (std::string("data") + version + ".sar");
+        const fs::path out = m_dir / (std::string("out") + version);
+        ASSERT_EQ(run("pack " + quoted(archive) + " " + quoted(in) + " --version " + version), 0);
+        EXPECT_EQ(run("list " + quoted(archive)), 0);
+        ASSERT_EQ(run("extract " + quoted(archive) + " " + quoted(out)), 0);
+        EXPECT_EQ(readFile(out / "config.xml"), text);
+        EXPECT_EQ(readFile(out / "Levels" / "Track1" / "noise.bin"), noise);
+        EXPECT_TRUE(fs::exists(out / "empty.dat"));
+        const std::vector<uint8_t> bytes = readFile(archive);
+        ASSERT_GE(bytes.size(), 8u);
+        EXPECT_EQ(bytes[7], uint8_t(version[0] - '0'));
+    }
+}
+
+TEST_F(SarcTool, RefusesBadInputWithANonZeroExit)
+{
+    writeFile(m_dir / "short.sar", {'S', 'A', 'R', 'C', 0, 0});
+    writeFile(m_dir / "notes.txt", {'h', 'i'});
+    ArchiveWriter writer;
+    writer.addEntry("..\\escaped.txt", {'x'}, 0);
+    writer.addEntry("safe.txt", {'y'}, 0);
+    writeFile(m_dir / "escape.sar", writer.build(0));
+
+    const std::string cases[] = {
+        "",
+        "frobnicate",
+        "pack " + quoted(m_dir / "x.sar"),
+        "pack " + quoted(m_dir / "x.sar") + " " + quoted(m_dir / "missing"),
+        "pack " + quoted(m_dir / "x.sar") + " " + quoted(m_dir) + " --version 2",
+        "list " + quoted(m_dir / "missing.sar"),
+        "list " + quoted(m_dir / "short.sar"),
+        "list " + quoted(m_dir / "notes.txt"),
+        "extract " + quoted(m_dir / "escape.sar") + " " + quoted(m_dir / "out"),
+    };
+    for (const std::string& arguments : cases)
+        EXPECT_NE(run(arguments), 0) << arguments;
+    // The unsafe name is skipped; the rest of the archive still comes out.
+    EXPECT_FALSE(fs::exists(m_dir / "escaped.txt"));
+    EXPECT_TRUE(fs::exists(m_dir / "out" / "safe.txt"));
+}

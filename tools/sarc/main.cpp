@@ -1,0 +1,215 @@
+// sarc: builds, lists and unpacks the game's SARC archives.
+//
+//   sarc pack OUT.sar DIR [--version 0|1]
+//   sarc list ARCHIVE
+//   sarc extract ARCHIVE DIR
+#include "engine/core/ArchiveFile.h"
+#include "engine/core/DiskFile.h"
+#include "engine/core/Report.h"
+#include "tools/lib/ArchiveWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr,
+                 "usage: sarc pack OUT.sar DIR [--version 0|1]\n"
+                 "       sarc list ARCHIVE\n"
+                 "       sarc extract ARCHIVE DIR\n");
+    return 2;
+}
+
+bool readHostFile(const fs::path& path, std::vector<uint8_t>& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+int pack(const std::string& out, const fs::path& dir, int version)
+{
+    std::error_code ec;
+    if (!fs::is_directory(dir, ec)) {
+        std::fprintf(stderr, "sarc: %s is not a directory\n", dir.string().c_str());
+        return 1;
+    }
+    std::vector<fs::path> files;
+    for (fs::recursive_directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec)) {
+        if (it->is_regular_file(ec))
+            files.push_back(it->path());
+    }
+    if (ec) {
+        std::fprintf(stderr, "sarc: cannot read %s: %s\n", dir.string().c_str(), ec.message().c_str());
+        return 1;
+    }
+    // Sorted, so the same tree always gives the same archive.
+    std::sort(files.begin(), files.end());
+
+    ArchiveWriter writer;
+    uint64_t before = 0;
+    uint64_t after = 0;
+    for (const fs::path& file : files) {
+        std::string name = fs::relative(file, dir).generic_string();
+        std::replace(name.begin(), name.end(), '/', '\\');
+        if (name.size() > 255) {
+            std::fprintf(stderr, "sarc: name longer than 255 bytes: %s\n", name.c_str());
+            return 1;
+        }
+        std::vector<uint8_t> bytes;
+        if (!readHostFile(file, bytes)) {
+            std::fprintf(stderr, "sarc: cannot read %s\n", file.string().c_str());
+            return 1;
+        }
+        if (bytes.size() > 0x7FFFFFFF) {
+            std::fprintf(stderr, "sarc: %s is too large for an archive entry\n", file.string().c_str());
+            return 1;
+        }
+        writer.addFile(name, bytes);
+        before += bytes.size();
+        after += writer.entries().back().stored.size();
+    }
+    std::string error;
+    if (!writer.writeFile(out, version, error)) {
+        std::fprintf(stderr, "sarc: %s\n", error.c_str());
+        return 1;
+    }
+    std::printf("%zu entries, %llu bytes packed to %llu\n", files.size(), (unsigned long long)before,
+                (unsigned long long)after);
+    return 0;
+}
+
+// Mounts through the engine's own reader, so the tool sees an archive exactly
+// as the game does.
+bool mountArchive(ArchiveFile& archive, const std::string& path)
+{
+    reportLevel = ReportAssertion;
+    reportToText = 1;
+    lastErrorText.assignCString("");
+    DiskFile disk("");
+    if (!archive.mount(disk, path.c_str())) {
+        if (lastErrorText.c_str()[0])
+            std::fprintf(stderr, "sarc: %s", lastErrorText.c_str());
+        else
+            std::fprintf(stderr, "sarc: cannot open %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+int list(const std::string& path)
+{
+    ArchiveFile archive;
+    if (!mountArchive(archive, path))
+        return 1;
+    const auto& entries = archive.entries();
+    std::printf("flags     stored   unpacked  name\n");
+    for (int32_t i = 0; i < entries.size; ++i) {
+        const ArchiveEntry& e = entries.data[i];
+        std::printf("0x%02x %10u %10u  %s\n", e.flags, e.storedSize, e.unpackedSize, e.name);
+    }
+    return 0;
+}
+
+// A name from the archive is untrusted: it must stay inside the target folder.
+bool safeRelativePath(const std::string& name, fs::path& out)
+{
+    std::string host = name;
+    std::replace(host.begin(), host.end(), '\\', '/');
+    if (host.empty() || host.front() == '/' || host.find(':') != std::string::npos)
+        return false;
+    fs::path path(host);
+    for (const fs::path& part : path) {
+        if (part == ".." || part == "." || part.empty())
+            return false;
+    }
+    out = path;
+    return true;
+}
+
+int extract(const std::string& path, const fs::path& dir)
+{
+    ArchiveFile archive;
+    if (!mountArchive(archive, path))
+        return 1;
+    const auto& entries = archive.entries();
+    std::set<std::string> done;
+    int failures = 0;
+    for (int32_t i = entries.size - 1; i >= 0; --i) {
+        const ArchiveEntry& e = entries.data[i];
+        std::string lower = e.name;
+        std::transform(lower.begin(), lower.end(), lower.begin(),
+                       [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+        if ((e.flags & ArchiveFile::kUnknownFlags) || !done.insert(lower).second)
+            continue; // unreadable, or overridden by a later entry of the same name
+        fs::path relative;
+        if (!safeRelativePath(e.name, relative)) {
+            std::fprintf(stderr, "sarc: skipping unsafe name %s\n", e.name);
+            ++failures;
+            continue;
+        }
+        if (!archive.openRead(e.name)) {
+            std::fprintf(stderr, "sarc: %s", lastErrorText.c_str());
+            ++failures;
+            continue;
+        }
+        std::vector<uint8_t> bytes(archive.length);
+        const uint32_t got = bytes.empty() ? 0 : archive.read(bytes.data(), archive.length);
+        archive.close();
+        const fs::path target = dir / relative;
+        std::error_code ec;
+        fs::create_directories(target.parent_path(), ec);
+        std::ofstream out(target, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(got));
+        if (!out) {
+            std::fprintf(stderr, "sarc: cannot write %s\n", target.string().c_str());
+            ++failures;
+        }
+    }
+    return failures ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return usage();
+    const std::string command = argv[1];
+    if (command == "pack") {
+        int version = 0;
+        std::vector<std::string> args;
+        for (int i = 2; i < argc; ++i) {
+            if (std::strcmp(argv[i], "--version") == 0) {
+                if (i + 1 >= argc || (std::strcmp(argv[i + 1], "0") != 0 && std::strcmp(argv[i + 1], "1") != 0)) {
+                    std::fprintf(stderr, "sarc: --version takes 0 or 1\n");
+                    return 2;
+                }
+                version = argv[++i][0] - '0';
+            } else {
+                args.push_back(argv[i]);
+            }
+        }
+        if (args.size() != 2)
+            return usage();
+        return pack(args[0], args[1], version);
+    }
+    if (command == "list" && argc == 3)
+        return list(argv[2]);
+    if (command == "extract" && argc == 4)
+        return extract(argv[2], argv[3]);
+    return usage();
+}
