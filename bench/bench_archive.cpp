@@ -143,7 +143,9 @@ Corpus& corpus()
         for (const auto& kind : kinds) {
             size_t left = kind.total;
             while (left > 0) {
-                const size_t size = std::min<size_t>(left, (256u << 10) + sizes.below(1792u << 10));
+                // Entries sized like the game's files (textures, objects,
+                // scenes): 32 KB to 512 KB, each one block-sorted block.
+                const size_t size = std::min<size_t>(left, (32u << 10) + sizes.below(480u << 10));
                 const Bytes data = kind.make(size, seed++);
                 const std::string name = std::string(kind.kind) + "\\" + std::to_string(seed) + ".bin";
                 // Flags 3 for every entry, the noise included: the benchmark
