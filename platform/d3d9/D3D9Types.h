@@ -3,8 +3,10 @@
 
 // platform/d3d9: Direct3D 9 over OpenGL, with Direct3D's names and numeric
 // values for the subset the engine uses. The fixed-function state enums live
-// in D3D9States.h; the objects in Direct3D9.h, Direct3DDevice9.h and
-// Direct3DSurface9.h.
+// in D3D9States.h; the objects in Direct3D9.h, Direct3DDevice9.h and one
+// header each for surfaces, textures (2D, cube, volume), vertex and index
+// buffers, vertex declarations, queries and shaders. The device talks to GL
+// (GlBackend) or to memory (RecordingBackend) through DeviceBackend.h.
 
 constexpr UINT D3D_SDK_VERSION = 31;
 constexpr UINT D3DADAPTER_DEFAULT = 0;
@@ -348,3 +350,74 @@ struct D3DSURFACE_DESC {
     UINT Width;
     UINT Height;
 };
+
+// Resources: locks, descriptions, cube faces and queries.
+constexpr DWORD D3DLOCK_READONLY = 0x00000010;
+constexpr DWORD D3DLOCK_DISCARD = 0x00002000;
+constexpr DWORD D3DLOCK_NOOVERWRITE = 0x00001000;
+constexpr DWORD D3DLOCK_NOSYSLOCK = 0x00000800;
+constexpr DWORD D3DLOCK_NO_DIRTY_UPDATE = 0x00008000;
+
+struct D3DLOCKED_RECT {
+    INT Pitch;
+    void* pBits;
+};
+
+struct D3DBOX {
+    UINT Left;
+    UINT Top;
+    UINT Right;
+    UINT Bottom;
+    UINT Front;
+    UINT Back;
+};
+
+struct D3DLOCKED_BOX {
+    INT RowPitch;
+    INT SlicePitch;
+    void* pBits;
+};
+
+struct D3DVOLUME_DESC {
+    D3DFORMAT Format;
+    D3DRESOURCETYPE Type;
+    DWORD Usage;
+    D3DPOOL Pool;
+    UINT Width;
+    UINT Height;
+    UINT Depth;
+};
+
+struct D3DVERTEXBUFFER_DESC {
+    D3DFORMAT Format;
+    D3DRESOURCETYPE Type;
+    DWORD Usage;
+    D3DPOOL Pool;
+    UINT Size;
+    DWORD FVF;
+};
+
+struct D3DINDEXBUFFER_DESC {
+    D3DFORMAT Format;
+    D3DRESOURCETYPE Type;
+    DWORD Usage;
+    D3DPOOL Pool;
+    UINT Size;
+};
+
+enum D3DCUBEMAP_FACES : DWORD {
+    D3DCUBEMAP_FACE_POSITIVE_X = 0,
+    D3DCUBEMAP_FACE_NEGATIVE_X = 1,
+    D3DCUBEMAP_FACE_POSITIVE_Y = 2,
+    D3DCUBEMAP_FACE_NEGATIVE_Y = 3,
+    D3DCUBEMAP_FACE_POSITIVE_Z = 4,
+    D3DCUBEMAP_FACE_NEGATIVE_Z = 5,
+};
+
+enum D3DQUERYTYPE : DWORD {
+    D3DQUERYTYPE_EVENT = 8,
+    D3DQUERYTYPE_OCCLUSION = 9,
+};
+constexpr DWORD D3DISSUE_END = 1u << 0;
+constexpr DWORD D3DISSUE_BEGIN = 1u << 1;
+constexpr DWORD D3DGETDATA_FLUSH = 1u << 0;

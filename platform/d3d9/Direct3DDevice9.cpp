@@ -2,7 +2,12 @@
 
 #include "platform/d3d9/DeviceBackend.h"
 #include "platform/d3d9/Direct3D9.h"
+#include "platform/d3d9/Direct3DBaseTexture9.h"
+#include "platform/d3d9/Direct3DIndexBuffer9.h"
+#include "platform/d3d9/Direct3DShader9.h"
 #include "platform/d3d9/Direct3DSurface9.h"
+#include "platform/d3d9/Direct3DVertexBuffer9.h"
+#include "platform/d3d9/Direct3DVertexDeclaration9.h"
 #include "platform/win/WindowRecord.h"
 
 #include <algorithm>
@@ -12,13 +17,17 @@ IDirect3DDevice9::IDirect3DDevice9(IDirect3D9* d3d, UINT adapter, D3DDEVTYPE typ
                                    const CapabilityModel& capabilities, std::unique_ptr<DeviceBackend> backend)
     : m_d3d(d3d), m_adapter(adapter), m_type(type), m_focus(focus), m_flags(flags),
       m_capabilities(capabilities), m_backend(std::move(backend)),
-      m_softwareVertexProcessing((flags & D3DCREATE_SOFTWARE_VERTEXPROCESSING) != 0)
+      m_softwareVertexProcessing((flags & D3DCREATE_SOFTWARE_VERTEXPROCESSING) != 0),
+      m_vertexConstants(IDirect3DShader9::kVertexConstants * 4, 0.0f),
+      m_pixelConstants(IDirect3DShader9::kPixelConstants * 4, 0.0f),
+      m_maxPrimitives(capabilities.caps(adapter, type).MaxPrimitiveCount)
 {
     m_d3d->AddRef();
 }
 
 IDirect3DDevice9::~IDirect3DDevice9()
 {
+    unbindAll();
     dropSwapChain();
     m_backend.reset();
     m_d3d->Release();
@@ -32,9 +41,73 @@ ULONG IDirect3DDevice9::AddRef()
 ULONG IDirect3DDevice9::Release()
 {
     const ULONG left = --m_refs;
-    if (left == 0)
+    if (left == 0) {
         delete this;
+    } else if (!m_releasing && onlyBindingsHoldDevice(left)) {
+        // Objects the program released while they were bound hold the last
+        // references; unbinding them lets the device go as Direct3D would.
+        m_releasing = true;
+        ++m_refs;
+        unbindAll();
+        if (m_renderTarget != m_backBuffer || m_depthStencil != m_autoDepthStencil) {
+            bind(m_renderTarget, m_backBuffer);
+            bind(m_depthStencil, m_autoDepthStencil);
+            applyTargets();
+        }
+        m_releasing = false;
+        if (--m_refs == 0) {
+            delete this;
+            return 0;
+        }
+        return m_refs;
+    }
     return left;
+}
+
+bool IDirect3DDevice9::onlyBindingsHoldDevice(ULONG refs) const
+{
+    ULONG held = 0;
+    auto count = [&](const auto* object) {
+        if (object && object->m_refs == 0)
+            ++held;
+    };
+    std::vector<const void*> seen;
+    auto once = [&](const auto* object) {
+        if (!object || std::find(seen.begin(), seen.end(), object) != seen.end())
+            return;
+        seen.push_back(object);
+        count(object);
+    };
+    for (const IDirect3DBaseTexture9* t : m_textures)
+        once(t);
+    for (const Stream& s : m_streams)
+        once(s.buffer);
+    once(m_indices);
+    once(m_declaration);
+    once(m_vertexShader);
+    once(m_pixelShader);
+    if (m_renderTarget != m_backBuffer) {
+        once(m_renderTarget);
+        // A released level surface is the last holder of its texture.
+        const IDirect3DBaseTexture9* texture = m_renderTarget ? m_renderTarget->container() : nullptr;
+        if (m_renderTarget && m_renderTarget->m_refs == 0 && texture && texture->m_refs == 1)
+            ++held;
+    }
+    if (m_depthStencil != m_autoDepthStencil)
+        once(m_depthStencil);
+    return held > 0 && held == refs;
+}
+
+void IDirect3DDevice9::unbindAll()
+{
+    for (IDirect3DBaseTexture9*& t : m_textures)
+        bindObject(t, static_cast<IDirect3DBaseTexture9*>(nullptr));
+    for (Stream& s : m_streams)
+        bindObject(s.buffer, static_cast<IDirect3DVertexBuffer9*>(nullptr));
+    bindObject(m_indices, static_cast<IDirect3DIndexBuffer9*>(nullptr));
+    bindObject(m_declaration, static_cast<IDirect3DVertexDeclaration9*>(nullptr));
+    bindObject(m_vertexShader, static_cast<IDirect3DVertexShader9*>(nullptr));
+    bindObject(m_pixelShader, static_cast<IDirect3DPixelShader9*>(nullptr));
 }
 
 HRESULT IDirect3DDevice9::start(D3DPRESENT_PARAMETERS* params)
@@ -49,6 +122,7 @@ HRESULT IDirect3DDevice9::start(D3DPRESENT_PARAMETERS* params)
     if (FAILED(hr))
         return hr;
     m_params = resolved;
+    m_state.reset(resolved.EnableAutoDepthStencil != 0);
     hr = buildSwapChain();
     if (FAILED(hr))
         return hr;
@@ -205,6 +279,11 @@ HRESULT IDirect3DDevice9::Reset(D3DPRESENT_PARAMETERS* params)
         m_needsReset = true;
         return hr;
     }
+    // Reset puts every state back to its default and unbinds everything.
+    unbindAll();
+    m_state.reset(resolved.EnableAutoDepthStencil != 0);
+    std::fill(m_vertexConstants.begin(), m_vertexConstants.end(), 0.0f);
+    std::fill(m_pixelConstants.begin(), m_pixelConstants.end(), 0.0f);
     dropSwapChain();
     hr = m_backend->configure(resolved, presentWindowOf(resolved));
     if (SUCCEEDED(hr)) {
@@ -342,7 +421,7 @@ HRESULT IDirect3DDevice9::GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFE
 
 HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* surface)
 {
-    if (index != 0 || !surface || !(surface->desc().Usage & D3DUSAGE_RENDERTARGET))
+    if (index != 0 || !surface || !(surface->desc().Usage & D3DUSAGE_RENDERTARGET) || !surface->storage())
         return D3DERR_INVALIDCALL;
     bind(m_renderTarget, surface);
     applyTargets();

@@ -1,14 +1,29 @@
 #pragma once
 #include "platform/d3d9/CapabilityModel.h"
+#include "platform/d3d9/D3D9States.h"
 #include "platform/d3d9/D3D9Types.h"
+#include "platform/d3d9/FixedFunctionState.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
 class DeviceBackend;
 class IDirect3D9;
+class IDirect3DBaseTexture9;
+class IDirect3DCubeTexture9;
+class IDirect3DDeviceChild9;
+class IDirect3DIndexBuffer9;
+class IDirect3DPixelShader9;
+class IDirect3DQuery9;
 class IDirect3DResource9;
 class IDirect3DSurface9;
+class IDirect3DTexture9;
+class IDirect3DVertexBuffer9;
+class IDirect3DVertexDeclaration9;
+class IDirect3DVertexShader9;
+class IDirect3DVolumeTexture9;
+struct DrawCall;
 
 // How Direct3D's conventions are met on GL, settled here once for every
 // draw the layer will make:
@@ -40,6 +55,18 @@ class IDirect3DSurface9;
 // - Textures. Row 0 of a Direct3D texture is its top row and is uploaded as
 //   GL row 0, so (0, 0) addresses the top-left texel on both.
 //
+// Drawing. States are kept in a FixedFunctionState and reach the backend
+// with each draw, where only what changed since the last draw is applied.
+// Every draw is checked against the buffers it reads before the backend sees
+// it: a vertex or index past the end of a buffer is D3DERR_INVALIDCALL. The
+// device keeps no reference on what is bound (the program's references
+// decide lifetimes); a bound object outlives its last Release until it is
+// unbound, and the device's own last Release unbinds such objects. Reset
+// puts every state back to its default and unbinds everything, as on
+// Direct3D. The class spans Direct3DDevice9.cpp (creation, Reset, targets,
+// clears), Direct3DDevice9Resources.cpp, Direct3DDevice9State.cpp and
+// Direct3DDevice9Draw.cpp.
+//
 // GL has no device loss. Reset still keeps Direct3D's contract: every
 // default-pool resource must have been released first, otherwise Reset
 // reports what is still alive, fails with D3DERR_INVALIDCALL and the device
@@ -69,6 +96,50 @@ public:
     HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
                                       DWORD quality, BOOL discard, IDirect3DSurface9** surface, HANDLE* shared);
 
+    // Resources (Direct3DDevice9Resources.cpp).
+    HRESULT CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                          IDirect3DTexture9** texture, HANDLE* shared);
+    HRESULT CreateCubeTexture(UINT edge, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DCubeTexture9** texture, HANDLE* shared);
+    HRESULT CreateVolumeTexture(UINT width, UINT height, UINT depth, UINT levels, DWORD usage, D3DFORMAT format,
+                                D3DPOOL pool, IDirect3DVolumeTexture9** texture, HANDLE* shared);
+    HRESULT CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer9** buffer,
+                               HANDLE* shared);
+    HRESULT CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DIndexBuffer9** buffer, HANDLE* shared);
+    HRESULT CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements, IDirect3DVertexDeclaration9** declaration);
+    HRESULT CreateQuery(D3DQUERYTYPE type, IDirect3DQuery9** query);
+    HRESULT CreateVertexShader(const DWORD* function, IDirect3DVertexShader9** shader);
+    HRESULT CreatePixelShader(const DWORD* function, IDirect3DPixelShader9** shader);
+
+    // States (Direct3DDevice9State.cpp).
+    HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value);
+    HRESULT GetRenderState(D3DRENDERSTATETYPE state, DWORD* value);
+    HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value);
+    HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
+    HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix);
+    HRESULT SetLight(DWORD index, const D3DLIGHT9* light);
+    HRESULT LightEnable(DWORD index, BOOL enable);
+    HRESULT SetMaterial(const D3DMATERIAL9* material);
+    HRESULT SetClipPlane(DWORD index, const float* plane);
+    HRESULT SetVertexShaderConstantF(UINT start, const float* data, UINT count);
+    HRESULT SetPixelShaderConstantF(UINT start, const float* data, UINT count);
+
+    // Bindings and draws (Direct3DDevice9Draw.cpp).
+    HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture);
+    HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride);
+    HRESULT SetIndices(IDirect3DIndexBuffer9* buffer);
+    HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration);
+    HRESULT SetFVF(DWORD fvf);
+    HRESULT SetVertexShader(IDirect3DVertexShader9* shader);
+    HRESULT SetPixelShader(IDirect3DPixelShader9* shader);
+    HRESULT DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount);
+    HRESULT DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex, UINT vertexCount,
+                                 UINT startIndex, UINT primitiveCount);
+    HRESULT DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride);
+    HRESULT DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT vertexCount, UINT primitiveCount,
+                                   const void* indices, D3DFORMAT indexFormat, const void* vertices, UINT stride);
+
     // Layer internals.
     IDirect3DDevice9(IDirect3D9* d3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD flags,
                      const CapabilityModel& capabilities, std::unique_ptr<DeviceBackend> backend);
@@ -79,6 +150,7 @@ public:
     const D3DGAMMARAMP& gammaRamp() const { return m_gamma; }
     void trackResource(IDirect3DResource9* resource);
     void untrackResource(IDirect3DResource9* resource);
+    const FixedFunctionState& state() const { return m_state; }
 
     IDirect3DDevice9(const IDirect3DDevice9&) = delete;
     IDirect3DDevice9& operator=(const IDirect3DDevice9&) = delete;
@@ -92,6 +164,23 @@ private:
     void applyTargets();
     bool reportLiveResources();
     HWND presentWindowOf(const D3DPRESENT_PARAMETERS& params) const;
+    HRESULT createTextureChecks(UINT width, UINT height, UINT depth, UINT* levels, DWORD usage, D3DFORMAT format,
+                                D3DPOOL pool, D3DRESOURCETYPE type) const;
+    template <typename Slot, typename Object>
+    void bindObject(Slot*& slot, Object* object);
+    void unbindAll();
+    // Called when references run out while bound objects still hold some.
+    bool onlyBindingsHoldDevice(ULONG refs) const;
+    HRESULT submit(DrawCall& call, bool userMemory);
+    UINT maxPrimitives() const { return m_maxPrimitives; }
+    bool streamsHold(const DrawCall& call, INT lowest, uint64_t highest) const;
+    void bindStreams(DrawCall& call) const;
+
+    struct Stream {
+        IDirect3DVertexBuffer9* buffer = nullptr;
+        UINT offset = 0;
+        UINT stride = 0;
+    };
 
     ULONG m_refs = 1;
     IDirect3D9* m_d3d;
@@ -113,4 +202,32 @@ private:
     bool m_softwareVertexProcessing = false;
     bool m_gammaWarned = false;
     std::vector<IDirect3DResource9*> m_resources;
+
+    FixedFunctionState m_state;
+    std::array<IDirect3DBaseTexture9*, 16> m_textures {};
+    std::array<Stream, 4> m_streams {};
+    IDirect3DIndexBuffer9* m_indices = nullptr;
+    IDirect3DVertexDeclaration9* m_declaration = nullptr;
+    IDirect3DVertexShader9* m_vertexShader = nullptr;
+    IDirect3DPixelShader9* m_pixelShader = nullptr;
+    std::vector<float> m_vertexConstants;
+    std::vector<float> m_pixelConstants;
+    bool m_releasing = false;
+    UINT m_maxPrimitives;
 };
+
+// Bindings count on the object, not references: see the drawing notes above.
+template <typename Slot, typename Object>
+void IDirect3DDevice9::bindObject(Slot*& slot, Object* object)
+{
+    if (slot == object)
+        return;
+    if (object)
+        ++object->m_bindings;
+    Slot* old = slot;
+    slot = object;
+    if (old) {
+        --old->m_bindings;
+        old->destroyIfUnused();
+    }
+}

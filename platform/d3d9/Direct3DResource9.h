@@ -14,6 +14,10 @@ class IDirect3DResource9 {
 public:
     ULONG AddRef();
     ULONG Release();
+    // Managed resources upload what changed; the others have nothing to do.
+    virtual void PreLoad() {}
+    D3DPOOL pool() const { return m_pool; }
+    D3DRESOURCETYPE resourceType() const { return m_type; }
 
     IDirect3DResource9(const IDirect3DResource9&) = delete;
     IDirect3DResource9& operator=(const IDirect3DResource9&) = delete;

@@ -117,6 +117,18 @@ void canonicalise(FixedFunctionKey::Fields& f)
             f.stageCount = static_cast<uint8_t>(count);
     }
 
+    if (f.vertex.pretransformed) {
+        f.lighting = false;
+        f.clipPlanes = 0;
+        if (f.fog == FixedFunctionKey::FogVertexLinear)
+            f.fog = FixedFunctionKey::FogNone;
+        for (auto& st : f.stages)
+            st.texGen = FixedFunctionKey::TexGenNone;
+        if (reflects) {
+            reflects = false;
+            normals = false;
+        }
+    }
     if (!f.lighting) {
         f.directionalLights = f.pointLights = f.spotLights = 0;
         f.ambientSource = f.diffuseSource = f.specularSource = f.emissiveSource = D3DMCS_MATERIAL;
@@ -138,6 +150,7 @@ FixedFunctionVertexFormat FixedFunctionVertexFormat::fromFvf(DWORD fvf)
     v.hasNormal = (fvf & D3DFVF_NORMAL) != 0;
     v.hasDiffuse = (fvf & D3DFVF_DIFFUSE) != 0;
     v.hasSpecular = (fvf & D3DFVF_SPECULAR) != 0;
+    v.pretransformed = (fvf & D3DFVF_POSITION_MASK) == D3DFVF_XYZRHW;
     v.texCoordCount = static_cast<uint8_t>(std::min<DWORD>((fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT, 8));
     for (int i = 0; i < v.texCoordCount; ++i) {
         switch ((fvf >> (i * 2 + 16)) & 3) {
@@ -154,7 +167,9 @@ FixedFunctionVertexFormat FixedFunctionVertexFormat::fromDeclaration(const D3DVE
 {
     FixedFunctionVertexFormat v;
     for (const D3DVERTEXELEMENT9* e = elements; e && e->Stream != 0xFF; ++e) {
-        if (e->Usage == D3DDECLUSAGE_NORMAL && e->UsageIndex == 0) {
+        if (e->Usage == D3DDECLUSAGE_POSITIONT && e->UsageIndex == 0) {
+            v.pretransformed = true;
+        } else if (e->Usage == D3DDECLUSAGE_NORMAL && e->UsageIndex == 0) {
             v.hasNormal = true;
         } else if (e->Usage == D3DDECLUSAGE_COLOR) {
             if (e->UsageIndex == 0)
@@ -301,6 +316,7 @@ FixedFunctionKey FixedFunctionKey::pack(const Fields& input)
     head.put(f.alphaFunc, 4);
     head.put(f.clipPlanes, 6);
     head.put(f.stageCount, 4);
+    head.put(f.vertex.pretransformed, 1);
     key.m_words[0] = head.word();
 
     for (int s = 0; s < kStageCount; ++s) {
@@ -351,6 +367,7 @@ FixedFunctionKey::Fields FixedFunctionKey::fields() const
     f.alphaFunc = head.get(4);
     f.clipPlanes = head.get(6);
     f.stageCount = head.get(4);
+    f.vertex.pretransformed = head.get(1);
 
     for (int s = 0; s < kStageCount; ++s) {
         Stage& st = f.stages[s];

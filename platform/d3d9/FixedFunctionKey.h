@@ -23,6 +23,9 @@ struct FixedFunctionVertexFormat {
     bool hasSpecular = false;
     uint8_t texCoordCount = 0;
     std::array<uint8_t, 8> texCoordSize {}; // components 1..4 per set
+    // Screen-space positions with 1/w (D3DFVF_XYZRHW, D3DDECLUSAGE_POSITIONT):
+    // no transform, lighting or clip planes, as Direct3D draws them.
+    bool pretransformed = false;
 
     static FixedFunctionVertexFormat fromFvf(DWORD fvf);
     // Reads up to the D3DDECL_END() record; the colour with usage index 0 is

@@ -207,7 +207,8 @@ std::string sampleExpression(const FixedFunctionKey::Stage& st, int s)
 std::string FixedFunctionShader::vertexSource(const Fields& k)
 {
     std::string s = "#version 330\n";
-    s += "layout(location = " + num(kPositionLocation) + ") in vec3 in_position;\n";
+    s += "layout(location = " + num(kPositionLocation) + ") in " + (k.vertex.pretransformed ? "vec4" : "vec3")
+         + " in_position;\n";
     if (k.vertex.hasNormal)
         s += "layout(location = " + num(kNormalLocation) + ") in vec3 in_normal;\n";
     if (k.vertex.hasDiffuse)
@@ -225,6 +226,8 @@ std::string FixedFunctionShader::vertexSource(const Fields& k)
          "uniform mat4 ff_projection;\n"
          "uniform mat3 ff_normalMatrix;\n"
          "uniform vec4 ff_posFixup; // x, y: half-pixel shift per w; z: y sign\n";
+    if (k.vertex.pretransformed)
+        s += "uniform vec4 ff_screen; // viewport x, y; 2 / width, 2 / height\n";
     if (k.fog != FixedFunctionKey::FogNone)
         s += "uniform vec2 ff_fogRange; // end, 1 / (end - start)\n";
     if (k.clipPlanes)
@@ -258,9 +261,20 @@ std::string FixedFunctionShader::vertexSource(const Fields& k)
         appendLightFunctions(s, k);
 
     s += "void main()\n{\n";
-    s += "    vec4 cameraPos = vec4(in_position, 1.0) * ff_worldView;\n"
-         "    vec3 P = cameraPos.xyz;\n";
-    s += k.vertex.hasNormal ? "    vec3 N = in_normal * ff_normalMatrix;\n" : "    vec3 N = vec3(0.0);\n";
+    if (k.vertex.pretransformed) {
+        // Window coordinates, top-left origin, and 1/w: back to clip space
+        // through the viewport, so the shared epilogue below applies.
+        s += "    float w = in_position.w != 0.0 ? 1.0 / in_position.w : 1.0;\n"
+             "    vec4 clip = vec4(((in_position.x - ff_screen.x) * ff_screen.z - 1.0) * w,\n"
+             "                     (1.0 - (in_position.y - ff_screen.y) * ff_screen.w) * w,\n"
+             "                     in_position.z * w, w);\n"
+             "    vec3 P = vec3(in_position.xy, w);\n";
+        s += k.vertex.hasNormal ? "    vec3 N = in_normal;\n" : "    vec3 N = vec3(0.0);\n";
+    } else {
+        s += "    vec4 cameraPos = vec4(in_position, 1.0) * ff_worldView;\n"
+             "    vec3 P = cameraPos.xyz;\n";
+        s += k.vertex.hasNormal ? "    vec3 N = in_normal * ff_normalMatrix;\n" : "    vec3 N = vec3(0.0);\n";
+    }
     if (k.normalizeNormals)
         s += "    N = ffNormalize(N);\n";
 
@@ -323,8 +337,9 @@ std::string FixedFunctionShader::vertexSource(const Fields& k)
                 s += "    gl_ClipDistance[" + num(i) + "] = dot(worldPos, ff_clipPlanes[" + num(i) + "]);\n";
     }
 
-    s += "    vec4 clip = cameraPos * ff_projection;\n"
-         "    gl_Position = vec4(clip.x + ff_posFixup.x * clip.w,\n"
+    if (!k.vertex.pretransformed)
+        s += "    vec4 clip = cameraPos * ff_projection;\n";
+    s += "    gl_Position = vec4(clip.x + ff_posFixup.x * clip.w,\n"
          "                       ff_posFixup.z * clip.y + ff_posFixup.y * clip.w,\n"
          "                       2.0 * clip.z - clip.w,\n"
          "                       clip.w);\n";

@@ -69,16 +69,51 @@ SDL_Window* sdlWindowOf(HWND window)
 
 } // namespace
 
+GlBackend* GlBackend::s_lastDrawer = nullptr;
+
 GlBackend::GlBackend(const CapabilityModel& capabilities) : m_capabilities(capabilities)
 {
 }
 
 GlBackend::~GlBackend()
 {
+    if (s_lastDrawer == this)
+        s_lastDrawer = nullptr;
     if (!GlContext::exists() || !GlContext::makeCurrent(sdlWindowOf(m_window)))
         return;
-    for (auto& [storage, surface] : m_surfaces)
-        glDeleteRenderbuffers(1, &surface.renderbuffer);
+    m_programs.reset();
+    m_applier.release();
+    // Leave the shared context as GL starts, for whoever draws next.
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_BLEND);
+    glDisable(GL_STENCIL_TEST);
+    for (int i = 0; i < 6; ++i)
+        glDisable(GL_CLIP_DISTANCE0 + i);
+    glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    glDepthMask(GL_TRUE);
+    glStencilMask(0xFFFFFFFFu);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glBindVertexArray(0);
+    for (auto& [handle, surface] : m_surfaces)
+        if (surface.renderbuffer)
+            glDeleteRenderbuffers(1, &surface.renderbuffer);
+    for (auto& [handle, texture] : m_textures)
+        glDeleteTextures(1, &texture.name);
+    for (auto& [handle, buffer] : m_buffers)
+        glDeleteBuffers(1, &buffer.name);
+    for (auto& [handle, query] : m_queries)
+        glDeleteQueries(1, &query);
+    for (auto& [handle, shader] : m_shaders)
+        glDeleteShader(shader.name);
+    for (auto& [pair, program] : m_linked)
+        glDeleteProgram(program.name);
+    if (m_upVertices)
+        glDeleteBuffers(1, &m_upVertices);
+    if (m_upIndices)
+        glDeleteBuffers(1, &m_upIndices);
+    if (m_vao)
+        glDeleteVertexArrays(1, &m_vao);
     if (m_resolveBuffer)
         glDeleteRenderbuffers(1, &m_resolveBuffer);
     if (m_drawFbo)
@@ -86,6 +121,7 @@ GlBackend::~GlBackend()
     if (m_readFbo)
         glDeleteFramebuffers(1, &m_readFbo);
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glUseProgram(0);
 }
 
 bool GlBackend::current()
@@ -141,8 +177,13 @@ uint32_t GlBackend::createSurface(const D3DSURFACE_DESC& desc, int samples)
         glDeleteRenderbuffers(1, &renderbuffer);
         return 0;
     }
-    m_surfaces[renderbuffer] = Surface{renderbuffer, desc, samples};
-    return renderbuffer;
+    const uint32_t handle = newHandle();
+    Surface surface;
+    surface.renderbuffer = renderbuffer;
+    surface.desc = desc;
+    surface.samples = samples;
+    m_surfaces[handle] = surface;
+    return handle;
 }
 
 void GlBackend::destroySurface(uint32_t storage)
@@ -150,7 +191,7 @@ void GlBackend::destroySurface(uint32_t storage)
     auto it = m_surfaces.find(storage);
     if (it == m_surfaces.end())
         return;
-    if (current()) {
+    if (current() && it->second.renderbuffer) {
         GLuint renderbuffer = it->second.renderbuffer;
         glDeleteRenderbuffers(1, &renderbuffer);
     }
@@ -161,6 +202,14 @@ void GlBackend::destroySurface(uint32_t storage)
     m_surfaces.erase(it);
 }
 
+void GlBackend::attach(uint32_t framebufferTarget, uint32_t attachment, const Surface* surface)
+{
+    if (surface && surface->texture)
+        glFramebufferTexture2D(framebufferTarget, attachment, surface->target, surface->texture, surface->level);
+    else
+        glFramebufferRenderbuffer(framebufferTarget, attachment, GL_RENDERBUFFER, surface ? surface->renderbuffer : 0);
+}
+
 void GlBackend::bindTargets(uint32_t colour, uint32_t depth)
 {
     m_colour = colour;
@@ -168,11 +217,17 @@ void GlBackend::bindTargets(uint32_t colour, uint32_t depth)
     if (!current())
         return;
     glBindFramebuffer(GL_FRAMEBUFFER, m_drawFbo);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    auto it = m_surfaces.find(depth);
-    const bool stencil = it != m_surfaces.end() && hasStencil(it->second.desc.Format);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, GL_RENDERBUFFER, stencil ? depth : 0);
+    auto colourIt = m_surfaces.find(colour);
+    auto depthIt = m_surfaces.find(depth);
+    const Surface* colourSurface = colourIt == m_surfaces.end() ? nullptr : &colourIt->second;
+    const Surface* depthSurface = depthIt == m_surfaces.end() ? nullptr : &depthIt->second;
+    // Detach first: a texture attachment and a renderbuffer cannot share a
+    // point, and GL keeps the old one when the new one fails.
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+    attach(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, colourSurface);
+    const bool stencil = depthSurface && hasStencil(depthSurface->desc.Format);
+    attach(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, depthSurface);
+    attach(GL_FRAMEBUFFER, GL_STENCIL_ATTACHMENT, stencil ? depthSurface : nullptr);
 }
 
 void GlBackend::setViewport(const D3DVIEWPORT9& v)
@@ -242,7 +297,8 @@ void GlBackend::endScene()
 bool GlBackend::attachForReading(const Surface& surface)
 {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, m_readFbo);
-    glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, surface.renderbuffer);
+    glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+    attach(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, &surface);
     if (surface.samples == 0)
         return true;
     const D3DSURFACE_DESC& d = surface.desc;

@@ -160,6 +160,7 @@ std::unique_ptr<GlProgram> GlProgramCache::build(const FixedFunctionKey& key)
     program->projection = loc("ff_projection");
     program->normalMatrix = loc("ff_normalMatrix");
     program->posFixup = loc("ff_posFixup");
+    program->screen = loc("ff_screen");
     for (int s = 0; s < 8; ++s)
         program->textureMatrix[s] = loc("ff_textureMatrix[" + std::to_string(s) + "]");
     program->clipPlanes = loc("ff_clipPlanes");
@@ -205,7 +206,7 @@ std::unique_ptr<GlProgram> GlProgramCache::build(const FixedFunctionKey& key)
 }
 
 void GlProgramCache::applyUniforms(GlProgram& p, const FixedFunctionState& state, int viewportWidth,
-                                   int viewportHeight, bool flipY)
+                                   int viewportHeight, bool flipY, int viewportX, int viewportY)
 {
     // Bound every time: authored programs are bound elsewhere, so a
     // remembered binding could be stale.
@@ -224,6 +225,15 @@ void GlProgramCache::applyUniforms(GlProgram& p, const FixedFunctionState& state
     if (fixup != p.uploadedFixup) {
         p.uploadedFixup = fixup;
         glUniform4f(p.posFixup, fixup[0], fixup[1], fixup[2], 0.0f);
+    }
+    if (p.screen >= 0) {
+        const std::array<float, 4> screen = {float(viewportX), float(viewportY),
+                                             viewportWidth > 0 ? 2.0f / viewportWidth : 0.0f,
+                                             viewportHeight > 0 ? 2.0f / viewportHeight : 0.0f};
+        if (screen != p.uploadedScreen) {
+            p.uploadedScreen = screen;
+            glUniform4fv(p.screen, 1, screen.data());
+        }
     }
 
     if (stale(G::GroupTransforms)) {

@@ -34,6 +34,7 @@ struct GlProgram {
     int projection = -1;
     int normalMatrix = -1;
     int posFixup = -1;
+    int screen = -1;
     std::array<int, 8> textureMatrix {};
     int clipPlanes = -1;
     int globalAmbient = -1;
@@ -51,6 +52,7 @@ struct GlProgram {
     // Serials of the state groups last uploaded into this program.
     std::array<uint64_t, FixedFunctionState::GroupCount> uploaded {};
     std::array<float, 3> uploadedFixup {};
+    std::array<float, 4> uploadedScreen {};
 };
 
 class GlProgramCache {
@@ -66,7 +68,7 @@ public:
     // Binds the program and uploads what changed since it last ran. The
     // viewport size gives the half-pixel shift; flipY renders rows top first.
     void applyUniforms(GlProgram& program, const FixedFunctionState& state, int viewportWidth, int viewportHeight,
-                       bool flipY = true);
+                       bool flipY = true, int viewportX = 0, int viewportY = 0);
 
     // Programs built since creation (failures included), and cache entries.
     size_t programsGenerated() const { return m_generated; }
