@@ -30,6 +30,14 @@ enum D3DXIMAGE_FILEFORMAT : DWORD {
     D3DXIFF_PFM = 8,
 };
 
+// Palettes are never used; the entry points take them for their signatures.
+struct PALETTEENTRY {
+    BYTE peRed;
+    BYTE peGreen;
+    BYTE peBlue;
+    BYTE peFlags;
+};
+
 struct D3DXIMAGE_INFO {
     UINT Width;
     UINT Height;

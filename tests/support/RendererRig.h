@@ -1,0 +1,37 @@
+#pragma once
+#include <memory>
+#include <string>
+
+class DisplayManager;
+class IDirect3DDevice9;
+class Renderer;
+
+// The program's start sequence up to the renderer, in a small window, on
+// whichever Direct3D backend is selected; shuts everything down again.
+class RendererRig {
+public:
+    RendererRig();
+    ~RendererRig();
+    RendererRig(const RendererRig&) = delete;
+    RendererRig& operator=(const RendererRig&) = delete;
+
+    // False when no device could be made (no display for the GL backend).
+    bool start(int width = 64, int height = 64);
+    IDirect3DDevice9* device() const;
+
+    std::unique_ptr<DisplayManager> displayManager;
+    std::unique_ptr<Renderer> renderer;
+};
+
+// Runs a test in a fresh, empty working directory of its own and returns to
+// the previous one afterwards.
+class ScopedWorkingDirectory {
+public:
+    explicit ScopedWorkingDirectory(const std::string& name);
+    ~ScopedWorkingDirectory();
+    const std::string& path() const { return m_path; }
+
+private:
+    std::string m_previous;
+    std::string m_path;
+};
