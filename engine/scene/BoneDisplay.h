@@ -1,0 +1,33 @@
+#pragma once
+#include "engine/core/BoundingBox.h"
+
+#include <cstdint>
+
+class Bone;
+
+// One vertex of the bone's wire shape, in the device's XYZ | DIFFUSE layout.
+struct BoneLineVertex {
+    float x, y, z;
+    uint32_t color;
+};
+
+// The debug shape of a bone: a thin double pyramid along +Z of the bone's
+// own frame, from its base to its rest length, with a ring at a tenth of it.
+class BoneDisplay : public BoundingBox {
+public:
+    static constexpr int VertexCount = 24;
+
+    explicit BoneDisplay(Bone* bone);
+
+    void computeBounds() override;
+    const Vector3* points() override { return m_corners; }
+    void clearFrameFlag() override {}
+    // Drawn through the device once the renderer carries one (not before).
+    void render() override;
+
+    // The twelve lines as vertex pairs: base to ring, around the ring, ring
+    // to tip; all green.
+    static void buildShape(float restLength, BoneLineVertex out[VertexCount]);
+
+    Bone* m_bone;
+};

@@ -1,0 +1,161 @@
+#include "engine/scene/MeshObject.h"
+
+#include "engine/core/BoundingBox.h"
+#include "engine/core/Renderer.h"
+#include "engine/core/ShaderFloatParams.h"
+#include "engine/scene/Bone.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/ChannelCopy.h"
+#include "engine/scene/Scene.h"
+#include "engine/scene/ViewState.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+
+#include <algorithm>
+#include <cstring>
+
+MeshObject::MeshObject(Scene* scene, uint32_t itemType) : SceneItem(scene, itemType)
+{
+    m_nearLimit = 0.01f;
+}
+
+MeshObject::MeshObject(const MeshObject& source)
+    : SceneItem(source),
+      m_shadowOptions(source.m_shadowOptions),
+      m_unseenByRays(source.m_unseenByRays),
+      m_bumpDisplacement(source.m_bumpDisplacement),
+      m_wireframe(source.m_wireframe),
+      m_objectMaterial(source.m_objectMaterial),
+      m_auxList(source.m_auxList),
+      m_bones(source.m_bones),
+      m_affectedByFog(source.m_affectedByFog),
+      m_unseenByCamera(source.m_unseenByCamera)
+{
+    std::memcpy(m_objectMaterialValues, source.m_objectMaterialValues, sizeof m_objectMaterialValues);
+    for (const auto& value : source.m_namedValues) {
+        auto copy = std::make_unique<AnimatedValue>();
+        copyAnimatedValue(*copy, *value);
+        m_namedValues.push_back(std::move(copy));
+    }
+    for (const auto& record : source.m_lods)
+        m_lods.push_back(std::make_unique<LodRecord>(*record));
+}
+
+MeshObject::~MeshObject() = default;
+
+bool MeshObject::invalidateMatrices()
+{
+    SceneObject::invalidateMatrices();
+    const size_t bones = std::min(m_bones.size(), MaxBones);
+    for (size_t i = 0; i < bones; ++i)
+        m_bones[i]->invalidateMatrices();
+    if (BoundingBox* mesh = firstLodMesh())
+        mesh->clearFrameFlag();
+    return false;
+}
+
+void MeshObject::remove()
+{
+    if (m_scene) {
+        m_scene->removeObject(this);
+        return;
+    }
+    SceneObject::remove();
+}
+
+void MeshObject::initialize()
+{
+    if (m_body) {
+        const Matrix4 world = getMatrix(0.0, true);
+        dBodySetPosition(m_body, world.at(3, 0), world.at(3, 1), world.at(3, 2));
+        dMatrix3 r;
+        getOdeRotation(r, 0.0);
+        dBodySetRotation(m_body, r);
+    }
+    for (const auto& record : m_lods) {
+        if (record->mesh)
+            record->mesh->computeBounds();
+    }
+}
+
+void MeshObject::addLod(BoundingBox* mesh, float distance)
+{
+    auto at = std::find_if(m_lods.begin(), m_lods.end(),
+                           [&](const std::unique_ptr<LodRecord>& r) { return !(r->switchDistance < distance); });
+    auto record = std::make_unique<LodRecord>();
+    record->mesh = mesh;
+    record->switchDistance = distance;
+    m_lods.insert(at, std::move(record));
+}
+
+BoundingBox* MeshObject::firstLodMesh() const
+{
+    return m_lods.empty() ? nullptr : m_lods.front()->mesh;
+}
+
+BoundingBox* MeshObject::selectLod(float distance) const
+{
+    if (m_lods.empty())
+        return nullptr;
+    if (m_lods.size() == 1)
+        return m_lods.front()->mesh;
+    int32_t passed = 0;
+    for (const auto& record : m_lods) {
+        if (record->switchDistance < distance)
+            ++passed;
+    }
+    const ViewState* v = view();
+    const int32_t bias = v ? v->lodBias : 0;
+    const int32_t last = int32_t(m_lods.size()) - 1;
+    const int32_t index = std::clamp(passed - 1 - bias, 0, last);
+    return m_lods[size_t(index)]->mesh;
+}
+
+float MeshObject::cameraDistance(double time, Camera* camera)
+{
+    BoundingBox* mesh = firstLodMesh();
+    if (!mesh || !camera)
+        return 0.0f;
+    const Matrix4 eye = camera->getMatrix(time, true);
+    const Vector3 centre = SceneMath::transformPoint(mesh->m_center, getMatrix(time, true));
+    return float((Vector3(eye.at(3, 0), eye.at(3, 1), eye.at(3, 2)) - centre).length());
+}
+
+void MeshObject::writeSkinning(ShaderFloatParams& params, double time)
+{
+    const size_t bones = std::min(m_bones.size(), MaxBones);
+    for (size_t i = 0; i < bones; ++i)
+        params.setBoneMatrix(int32_t(i), m_bones[i]->skinningMatrix(time));
+}
+
+void MeshObject::drawBounds()
+{
+    BoundingBox* mesh = firstLodMesh();
+    IDirect3DDevice9* device = m_renderer ? m_renderer->m_device : nullptr;
+    if (!mesh || !device)
+        return;
+    struct Vertex {
+        float x, y, z;
+        D3DCOLOR color;
+    } corners[8];
+    for (int i = 0; i < 8; ++i)
+        corners[i] = {mesh->m_corners[i].x, mesh->m_corners[i].y, mesh->m_corners[i].z, 0xFFFFFFFFu};
+    // Corner i takes the maximum x for bit 2, y for bit 1, z for bit 0.
+    static const uint16_t edges[24] = {0, 1, 1, 5, 5, 4, 4, 0, 2, 3, 3, 7, 7, 6, 6, 2, 0, 2, 1, 3, 5, 7, 6, 4};
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device->DrawIndexedPrimitiveUP(D3DPT_LINELIST, 0, 8, 12, edges, D3DFMT_INDEX16, corners, sizeof(Vertex));
+}
+
+AnimatedValue* MeshObject::findByName(const std::string& name) const
+{
+    for (const auto& value : m_namedValues) {
+        if (value->m_name == name)
+            return value.get();
+    }
+    return nullptr;
+}
+
+int32_t MeshObject::meshId() const
+{
+    const BoundingBox* mesh = firstLodMesh();
+    return mesh ? mesh->m_layer : -1;
+}

@@ -1,0 +1,71 @@
+#pragma once
+#include "engine/scene/SceneItem.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Bone;
+class BoundingBox;
+class Camera;
+class ShaderFloatParams;
+class Surface;
+
+// One level of detail: the mesh drawn from switchDistance on. The mesh
+// belongs to its object file; the record only points at it.
+struct LodRecord {
+    BoundingBox* mesh = nullptr;
+    float switchDistance = 0.0f;
+    uint8_t owned = 1;
+};
+
+// The scene item that draws geometry: an object layer with distance levels
+// of detail, the bones that skin it and its per-object render switches.
+// Without a mesh it is a null object, such as the scene's root.
+class MeshObject : public SceneItem {
+public:
+    static constexpr size_t MaxBones = 1024;
+
+    explicit MeshObject(Scene* scene, uint32_t itemType = ItemMesh);
+    // Copies records and named values rather than the pointers to them, so
+    // that each object deletes only its own.
+    MeshObject(const MeshObject& source);
+    ~MeshObject() override;
+
+    bool invalidateMatrices() override;
+    // Removal through the scene's object list.
+    void remove() override;
+    void initialize() override;
+    SceneObject* clone() const override { return new MeshObject(*this); }
+
+    // Inserts before the first record at the same or a larger distance.
+    void addLod(BoundingBox* mesh, float distance);
+    BoundingBox* firstLodMesh() const;
+    BoundingBox* selectLod(float distance) const;
+    // The distance the level of detail is chosen by: from the camera to
+    // the centre of the first mesh's bounds in world space.
+    float cameraDistance(double time, Camera* camera);
+    // Writes the skinning matrix of each of the first 1024 bones.
+    void writeSkinning(ShaderFloatParams& params, double time);
+    AnimatedValue* findByName(const std::string& name) const;
+    // The first mesh's bounding box as twelve lines, in the current world
+    // transform.
+    void drawBounds();
+    // The first level's mesh id (its layer number), -1 without one.
+    int32_t meshId() const;
+
+    int32_t m_shadowOptions = 7;
+    uint8_t m_unseenByRays = 0;
+    uint8_t m_bumpDisplacement = 0;
+    uint8_t m_wireframe = 0;
+    Surface* m_objectMaterial = nullptr;
+    float m_objectMaterialValues[3] = {0.0f, 0.0f, 0.0f};
+    std::vector<uint32_t> m_auxList;
+    std::vector<std::unique_ptr<AnimatedValue>> m_namedValues;
+    // In skinning-matrix order; the bones belong to the scene graph.
+    std::vector<Bone*> m_bones;
+    uint8_t m_affectedByFog = 0;
+    uint8_t m_unseenByCamera = 0;
+    std::vector<std::unique_ptr<LodRecord>> m_lods;
+};

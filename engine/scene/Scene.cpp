@@ -1,0 +1,226 @@
+#include "engine/scene/Scene.h"
+
+#include "engine/core/LoadingScreen.h"
+#include "engine/core/Report.h"
+#include "engine/core/Texture.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/MeshObject.h"
+#include "engine/scene/OdeRuntime.h"
+#include "engine/scene/SceneManager.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cstdint>
+
+namespace {
+
+template <typename T>
+bool eraseFirst(std::vector<T*>& list, T* item)
+{
+    auto it = std::find(list.begin(), list.end(), item);
+    if (it == list.end())
+        return false;
+    list.erase(it);
+    return true;
+}
+
+void detach(SceneObject* item)
+{
+    if (item->m_parent)
+        item->m_parent->removeChild(item);
+    item->m_parent = nullptr;
+}
+
+} // namespace
+
+Scene::Scene(SceneManager* manager) : ObjectList(manager ? manager->m_renderer : nullptr), m_manager(manager)
+{
+    m_root = addNullObject("root", nullptr);
+
+    OdeRuntime::ensure();
+    m_world = dWorldCreate();
+    m_contactGroup = dJointGroupCreate(0);
+    dWorldSetGravity(m_world, m_gravity[0], m_gravity[1], m_gravity[2]);
+    dWorldSetCFM(m_world, 1e-10);
+    dWorldSetERP(m_world, 0.3);
+    // Bodies never put themselves to sleep: a kart at rest must still react
+    // the moment another one touches it.
+    dWorldSetAutoDisableFlag(m_world, 0);
+    dWorldSetAutoDisableLinearThreshold(m_world, 0.5);
+    dWorldSetAutoDisableAngularThreshold(m_world, 0.5);
+    dWorldSetAutoDisableSteps(m_world, 0);
+    dWorldSetAutoDisableTime(m_world, 1.0);
+    dWorldSetQuickStepNumIterations(m_world, 5);
+    dWorldSetContactMaxCorrectingVel(m_world, DBL_MAX);
+    dWorldSetContactSurfaceLayer(m_world, 0.0);
+}
+
+Scene::~Scene()
+{
+    delete m_backgroundImage;
+    while (!m_root->m_children.empty())
+        SceneObject::removeTree(m_root->m_children.back());
+    m_root->remove();
+    // Objects made outside the tree (collision objects hang under no
+    // parent) are still listed; each goes with whatever hangs below it.
+    while (!m_objects.empty()) {
+        SceneObject* top = m_objects.back();
+        while (top->m_parent)
+            top = top->m_parent;
+        SceneObject::removeTree(top);
+    }
+    // Cameras and lights go before the world too, in case one carries a body.
+    while (!m_cameras.empty()) {
+        Camera* camera = m_cameras.back();
+        while (!camera->m_children.empty())
+            SceneObject::removeTree(camera->m_children.back());
+        removeCamera(camera);
+    }
+    while (!m_lights.empty())
+        removeLight(m_lights.back());
+    dJointGroupDestroy(m_contactGroup);
+    if (!m_spaces.empty())
+        dSpaceDestroy(m_spaces.front().space);
+    dWorldDestroy(m_world);
+    // ODE itself stays initialised: other scenes may still be colliding.
+}
+
+ViewState* Scene::view() const
+{
+    return m_manager ? &m_manager->m_view : nullptr;
+}
+
+MeshObject* Scene::addNullObject(const std::string& name, SceneObject* parent)
+{
+    auto* object = new MeshObject(this);
+    object->setName(name);
+    m_objects.push_back(object);
+    if (parent)
+        parent->addChild(object);
+    return object;
+}
+
+Camera* Scene::addCamera(bool makeCurrent)
+{
+    auto* camera = new Camera(this);
+    m_cameras.push_back(camera);
+    if (makeCurrent)
+        m_currentCamera = camera;
+    return camera;
+}
+
+int32_t Scene::addSpace(uint32_t type, const std::string& name, uint32_t parentIndex)
+{
+    dSpaceID parent = nullptr;
+    if (parentIndex != SpaceRecord::NoParent) {
+        if (parentIndex >= m_spaces.size())
+            return -1;
+        parent = m_spaces[parentIndex].space;
+    }
+    dSpaceID space = nullptr;
+    if (type == 0)
+        space = dSimpleSpaceCreate(parent);
+    else if (type == 1)
+        space = dHashSpaceCreate(parent);
+    if (!space)
+        return -1;
+    SpaceRecord record;
+    record.space = space;
+    record.name = name;
+    record.type = type;
+    record.parentIndex = parentIndex;
+    m_spaces.push_back(record);
+    const int32_t index = int32_t(m_spaces.size()) - 1;
+    // The space's class travels as its user data for the collide filters.
+    dGeomSetData(reinterpret_cast<dGeomID>(space), reinterpret_cast<void*>(intptr_t(index)));
+    return index;
+}
+
+SpaceRecord Scene::getSpace(uint32_t index) const
+{
+    return index < m_spaces.size() ? m_spaces[index] : SpaceRecord();
+}
+
+void Scene::removeObject(MeshObject* object)
+{
+    detach(object);
+    if (!eraseFirst(m_objects, object))
+        reportAssertion("\"object not in the scene\"");
+    if (object == m_root)
+        m_root = nullptr;
+    delete object;
+}
+
+void Scene::removeCamera(Camera* camera)
+{
+    detach(camera);
+    if (!eraseFirst(m_cameras, camera))
+        reportAssertion("\"camera not in the scene\"");
+    if (m_currentCamera == camera)
+        m_currentCamera = nullptr;
+    delete camera;
+}
+
+void Scene::removeLight(SceneItem* light)
+{
+    detach(light);
+    if (!eraseFirst(m_lights, light))
+        reportAssertion("\"light not in the scene\"");
+    delete light;
+}
+
+int32_t Scene::countInstances(const std::string& name, int32_t meshId) const
+{
+    return int32_t(std::count_if(m_objects.begin(), m_objects.end(), [&](const MeshObject* object) {
+        return object->m_name == name && object->meshId() == meshId;
+    }));
+}
+
+void Scene::ambientColor(double time, float out[4])
+{
+    out[0] = m_ambientRed.evaluate(time);
+    out[1] = m_ambientGreen.evaluate(time);
+    out[2] = m_ambientBlue.evaluate(time);
+    out[3] = 1.0f;
+}
+
+void Scene::onLostDevice()
+{
+    for (MeshObject* object : m_objects)
+        object->onLostDevice();
+    for (SceneItem* light : m_lights)
+        light->onLostDevice();
+    for (Camera* camera : m_cameras)
+        camera->onLostDevice();
+}
+
+void Scene::onResetDevice()
+{
+    for (MeshObject* object : m_objects)
+        object->onResetDevice();
+    for (SceneItem* light : m_lights)
+        light->onResetDevice();
+    for (Camera* camera : m_cameras)
+        camera->onResetDevice();
+}
+
+void Scene::prepare(LoadingScreen* screen, float progressStart, float progressSpan)
+{
+    // Joints join bodies, so every other object is initialised first.
+    const size_t count = m_objects.size();
+    for (size_t i = 0; i < m_objects.size(); ++i) {
+        if (screen)
+            screen->renderFrame(float(progressStart + double(progressSpan) * double(i) / double(count)));
+        if (m_objects[i]->m_itemType != ItemOdeJoint)
+            m_objects[i]->initialize();
+    }
+    for (size_t i = 0; i < m_objects.size(); ++i) {
+        if (m_objects[i]->m_itemType == ItemOdeJoint)
+            m_objects[i]->initialize();
+    }
+    if (m_backgroundImage)
+        m_backgroundImage->create();
+    for (SceneObject* child : m_root->m_children)
+        SceneObject::invalidateTree(child);
+    m_root->invalidateMatrices();
+}

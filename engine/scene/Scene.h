@@ -1,0 +1,85 @@
+#pragma once
+#include "engine/scene/AnimatedValue.h"
+#include "engine/scene/ObjectList.h"
+#include "engine/scene/SpaceRecord.h"
+
+#include <ode/ode.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Camera;
+class LoadingScreen;
+class MeshObject;
+class ReflectionView;
+class SceneManager;
+class SceneObject;
+class Texture;
+struct ViewState;
+
+// One loaded scene made live: the item tree under a null root, the item
+// lists, the scene-wide values the scene file sets, and one ODE world with
+// its contact group and collision spaces. The engine never steps the world:
+// the game collides the top space, quick-steps and empties the contact
+// group itself.
+class Scene : public ObjectList {
+public:
+    explicit Scene(SceneManager* manager);
+    ~Scene() override;
+
+    Scene* asScene() override { return this; }
+    virtual void onLostDevice();
+    virtual void onResetDevice();
+
+    MeshObject* addNullObject(const std::string& name, SceneObject* parent);
+    Camera* addCamera(bool makeCurrent);
+    // type 0 simple, 1 hash; parentIndex SpaceRecord::NoParent for a top
+    // space. Returns the new space's index, or -1 when none was made.
+    int32_t addSpace(uint32_t type, const std::string& name, uint32_t parentIndex);
+    // A copy of record `index`; an empty record for an index outside the list.
+    SpaceRecord getSpace(uint32_t index) const;
+
+    // Unlink the item from its parent and its list, and delete it.
+    void removeObject(MeshObject* object);
+    void removeCamera(Camera* camera);
+    void removeLight(SceneItem* light);
+
+    int32_t countInstances(const std::string& name, int32_t meshId) const;
+    // Red, green, blue at the time, and 1.
+    void ambientColor(double time, float out[4]);
+    void prepare(LoadingScreen* screen, float progressStart, float progressSpan);
+    ViewState* view() const;
+
+    SceneManager* m_manager;
+    double m_firstFrame = 0.0;
+    double m_lastFrame = 0.0;
+    double m_framesPerSecond = 30.0;
+    float m_backdropColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    MeshObject* m_root = nullptr;
+    std::string m_name;
+    // From "BGImage"; owned, null without one.
+    Texture* m_backgroundImage = nullptr;
+    // The planar mirrors' views; they belong to their mirrors.
+    std::vector<ReflectionView*> m_reflectionViews;
+    AnimatedValue m_ambientRed{1.0f};
+    AnimatedValue m_ambientGreen{1.0f};
+    AnimatedValue m_ambientBlue{1.0f};
+    AnimatedValue m_ambientIntensity{0.25f};
+    AnimatedValue m_globalLightIntensity{1.0f};
+    AnimatedValue m_globalFlareIntensity{1.0f};
+    // 0 no fog; only 3 (linear) is rendered.
+    uint32_t m_fogType = 0;
+    float m_fogMinDistance = 0.0f;
+    float m_fogMaxDistance = 0.0f;
+    float m_fogColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    bool m_backdropFog = false;
+    dWorldID m_world = nullptr;
+    dJointGroupID m_contactGroup = nullptr;
+    float m_gravity[3] = {0.0f, -9.81f, 0.0f};
+    std::vector<SpaceRecord> m_spaces;
+    double m_lastParticleTime = -1.0;
+    uint32_t m_gridNumber = 50;
+    float m_gridSize = 1.0f;
+    int32_t m_renderDepth = 0;
+};

@@ -1,0 +1,19 @@
+#pragma once
+#include "engine/scene/SceneObject.h"
+
+// The concrete base of every item class: the frustum tests against the
+// item's own projection and the default projection.
+class SceneItem : public SceneObject {
+public:
+    SceneItem(Scene* scene, uint32_t itemType) : SceneObject(scene, itemType) {}
+    SceneItem(const SceneItem& source) = default;
+
+    const Matrix4& setDepthRange(double time, float nearDistance, float farDistance) override;
+    bool isPointOutside(const float clip[4]) const override;
+    bool isBoxOutside(const float corners[32]) const override;
+    SceneObject* clone() const override { return new SceneItem(*this); }
+    void resetProjection(double time) override;
+
+    // The smallest near clip distance, and the near bound of the tests.
+    float m_nearLimit = 0.01f;
+};
