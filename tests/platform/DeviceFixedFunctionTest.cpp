@@ -133,14 +133,14 @@ Rgba litColour(const LightCase& c, Vec3 P, Vec3 N)
     }
     const float nDotL = std::max(dot(N, L), 0.0f);
     const float nDotH = std::max(dot(N, norm(norm(P * -1.0f) + L)), 0.0f);
-    const float spec = c.specular && nDotL > 0 ? std::pow(nDotH, kMaterial.Power) * k : 0.0f;
+    const float specTerm = c.specular && nDotL > 0 ? std::pow(nDotH, kMaterial.Power) * k : 0.0f;
     const D3DCOLORVALUE Ca = sourceColour(c.ambientSource, kMaterial.Ambient);
     const D3DCOLORVALUE Cd = sourceColour(c.diffuseSource, kMaterial.Diffuse);
     const D3DCOLORVALUE Ce = sourceColour(c.emissiveSource, kMaterial.Emissive);
     const D3DCOLORVALUE Cs = sourceColour(c.specularSource, kMaterial.Specular);
     const Rgba ga = rgbaOf(kGlobalAmbient);
     auto channel = [&](float ca, float cd, float ce, float cs, float g, float la, float ld, float ls) {
-        return saturate(saturate(ca * (g + la * k) + cd * ld * nDotL * k + ce) + saturate(cs * ls * spec));
+        return saturate(saturate(ca * (g + la * k) + cd * ld * nDotL * k + ce) + saturate(cs * ls * specTerm));
     };
     return {channel(Ca.r, Cd.r, Ce.r, Cs.r, ga.r, kLightAmbient.r, kLightDiffuse.r, kLightSpecular.r),
             channel(Ca.g, Cd.g, Ce.g, Cs.g, ga.g, kLightAmbient.g, kLightDiffuse.g, kLightSpecular.g),

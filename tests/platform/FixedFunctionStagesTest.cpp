@@ -44,7 +44,7 @@ Rgba withAlpha(Rgba c, float a)
 }
 
 constexpr DWORD TEX = D3DTA_TEXTURE, CUR = D3DTA_CURRENT, DIF = D3DTA_DIFFUSE, TF = D3DTA_TFACTOR,
-                SPEC = D3DTA_SPECULAR, TMP = D3DTA_TEMP, COMP = D3DTA_COMPLEMENT, REP = D3DTA_ALPHAREPLICATE;
+                SPCL = D3DTA_SPECULAR, TMP = D3DTA_TEMP, COMP = D3DTA_COMPLEMENT, REP = D3DTA_ALPHAREPLICATE;
 
 std::vector<StageCase> cases()
 {
@@ -96,7 +96,7 @@ std::vector<StageCase> cases()
              return withAlpha(map(x1, t, [&](float a, float b) { return a * d.a + b * (1 - d.a); }), d.a);
          }},
         // The specular layer stage: current + specular * texture.
-        {"multiplyadd_specular", V {{D3DTOP_MULTIPLYADD, CUR, SPEC, TEX, D3DTOP_SELECTARG1, CUR, CUR, SPEC}},
+        {"multiplyadd_specular", V {{D3DTOP_MULTIPLYADD, CUR, SPCL, TEX, D3DTOP_SELECTARG1, CUR, CUR, SPCL}},
          [](Rgba d, Rgba s, Rgba, Rgba x, Rgba) {
              return withAlpha(map(d, map(s, x, [](float a, float b) { return a * b; }), [](float a, float b) { return a + b; }), d.a);
          }},
