@@ -114,7 +114,10 @@ bool DisplayManager::createWindows(const char* className, HINSTANCE instance)
         int32_t index = (m_settings->adapterIndex + h) % m_adapterCount;
         if (index < 0)
             index += m_adapterCount;
-        if (m_stereoMode == 3 && m_adapters[size_t(index)].caps.NumberOfAdaptersInGroup == 0)
+        // A driver naming a master beyond the adapters it reported leaves
+        // the head where it is; the group check below then refuses it.
+        if (m_stereoMode == 3 && m_adapters[size_t(index)].caps.NumberOfAdaptersInGroup == 0
+            && m_adapters[size_t(index)].caps.MasterAdapterOrdinal < UINT(m_adapterCount))
             index = int32_t(m_adapters[size_t(index)].caps.MasterAdapterOrdinal);
         head.adapterIndex = index;
         head.adapter = &m_adapters[size_t(index)];
@@ -123,7 +126,9 @@ bool DisplayManager::createWindows(const char* className, HINSTANCE instance)
             head.windowCount = int32_t(head.adapter->caps.NumberOfAdaptersInGroup);
         if (!(head.adapter->caps.DevCaps & D3DDEVCAPS_HWTRANSFORMANDLIGHT))
             m_settings->softwareVertexProcessing = 1;
-        if (m_stereoMode == 3 && h == 0 && head.adapter->caps.NumberOfAdaptersInGroup == 1) {
+        // A group of none would leave the head without a window to create
+        // its device on: as unusable for dual-head stereo as a group of one.
+        if (m_stereoMode == 3 && h == 0 && head.adapter->caps.NumberOfAdaptersInGroup <= 1) {
             MessageBoxA(nullptr,
                         "For dualhead stereo support two monitors are required to be connected to the adapter.\n"
                         "Please refer to the manual on how to set up your system appropriately.",
@@ -240,7 +245,9 @@ HRESULT DisplayManager::resetDevices()
         RECT rect{0, 0, m_settings->width, m_settings->height};
         AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
         for (HWND window : head.windows) {
-            MoveWindow(window, 0, 0, rect.right - rect.left, rect.bottom - rect.top, TRUE);
+            // The frame goes where the adjusted rectangle puts it, so that
+            // the client area starts at 0, 0.
+            MoveWindow(window, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, TRUE);
             if (m_settings->windowed)
                 SetWindowPos(window, HWND_NOTOPMOST, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
                              SWP_NOSIZE);

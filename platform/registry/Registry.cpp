@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <strings.h>
 #include <unistd.h>
@@ -114,18 +115,34 @@ bool parseData(const std::string& text, DWORD& type, std::vector<BYTE>& data)
     return false;
 }
 
+// A registry file is a few dozen hand-written lines. Anything larger is not
+// one (a device, a runaway log put there by mistake) and is read as an empty
+// registry rather than pulled into memory without end.
+constexpr size_t kMaxRegistryFileBytes = size_t(1) << 20;
+
 // Loads the values that lie directly in `path`; answers whether the key
 // exists at all (a value at or below it).
 bool loadKey(const std::string& path, RegistryKeyTag& key)
 {
-    std::ifstream file(registryFilePath());
+    std::ifstream file(registryFilePath(), std::ios::binary);
     if (!file)
         return false;
+    std::string text(kMaxRegistryFileBytes + 1, '\0');
+    file.read(text.data(), std::streamsize(text.size()));
+    text.resize(size_t(file.gcount()));
+    if (text.size() > kMaxRegistryFileBytes)
+        return false;
     bool exists = false;
+    std::istringstream lines(text);
     std::string line;
-    while (std::getline(file, line)) {
+    while (std::getline(lines, line)) {
         line = trim(line);
         if (line.empty() || line[0] == '#' || line[0] == ';')
+            continue;
+        // Names are compared as C strings: a NUL inside a line would let
+        // "Name\0anything" answer for "Name", or a value of another key
+        // answer for this one.
+        if (line.find('\0') != std::string::npos)
             continue;
         const size_t eq = line.find('=');
         if (eq == std::string::npos)

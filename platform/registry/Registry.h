@@ -12,7 +12,8 @@
 // as in .reg files; strings are quoted with \" and \\ escapes. Lines starting
 // with '#' or ';' are comments. A key exists when any value lies at or below
 // it. The file is $VORLUND_REGISTRY when set, else "registry.txt" beside the
-// program; a missing file is an empty registry.
+// program; a missing file is an empty registry, and so is one over 1 MiB
+// (no hand-written registry comes near that).
 
 struct RegistryKeyTag;
 using HKEY = RegistryKeyTag*;

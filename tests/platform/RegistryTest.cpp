@@ -125,6 +125,61 @@ TEST_F(RegistryFile, KeysExistOnlyWhereValuesLie)
     }
 }
 
+// Comment lines up to `bytes` in all, then `tail`.
+std::string padded(size_t bytes, const std::string& tail)
+{
+    std::string text;
+    const std::string comment = "# " + std::string(77, 'x') + "\n";
+    while (text.size() + comment.size() < bytes)
+        text += comment;
+    text += std::string(bytes - text.size() - 1, ';') + "\n";
+    return text + tail;
+}
+
+TEST_F(RegistryFile, HostileFilesAreNotTakenAtTheirWord)
+{
+    const std::string key = "HKEY_LOCAL_MACHINE\\Software\\Brennic\\Vantrel\\";
+    const std::string width = key + "ResolutionWidth = dword:320\n";
+    const std::string nul(1, '\0');
+    struct Case {
+        const char* what;
+        std::string text;
+        LONG openResult;
+        LONG widthResult;
+    };
+    const Case cases[] = {
+        {"a big file still under the bound", padded(1000000, width), ERROR_SUCCESS, ERROR_SUCCESS},
+        {"a file past the bound is no registry", padded(1100000, width), ERROR_FILE_NOT_FOUND, ERROR_FILE_NOT_FOUND},
+        {"a NUL does not end a value name",
+         key + "ResolutionWidth" + nul + "trailer = dword:1\n" + key + "Other = dword:2\n", ERROR_SUCCESS,
+         ERROR_FILE_NOT_FOUND},
+        {"a NUL does not end a key path",
+         key.substr(0, key.size() - 1) + nul + "Elsewhere\\ResolutionWidth = dword:1\n", ERROR_FILE_NOT_FOUND,
+         ERROR_FILE_NOT_FOUND},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        write(c.text);
+        HKEY opened = nullptr;
+        EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Brennic\\Vantrel", 0, KEY_READ, &opened),
+                  c.openResult);
+        if (!opened)
+            continue;
+        DWORD value = 0, size = sizeof(value);
+        EXPECT_EQ(RegQueryValueExA(opened, "ResolutionWidth", nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size),
+                  c.widthResult);
+        if (c.widthResult == ERROR_SUCCESS)
+            EXPECT_EQ(value, 0x320u);
+        RegCloseKey(opened);
+    }
+
+    // A device that never ends is read up to the bound and no further.
+    setRegistryFile("/dev/zero");
+    HKEY opened = nullptr;
+    EXPECT_EQ(RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software", 0, KEY_READ, &opened), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(opened, nullptr);
+}
+
 TEST_F(RegistryFile, MissingFileIsAnEmptyRegistry)
 {
     HKEY key = reinterpret_cast<HKEY>(1);

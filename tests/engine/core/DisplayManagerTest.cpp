@@ -221,6 +221,48 @@ TEST_F(DisplayManagerRecording, FullScreenStereoNeedsTwoAdapters)
               std::string::npos);
 }
 
+TEST_F(DisplayManagerRecording, DualHeadStereoNeedsAGroupOfTwo)
+{
+    struct Case {
+        const char* what;
+        UINT groupSize[2];
+        UINT master[2];
+        bool created;
+        int32_t adapterIndex;
+        int32_t windowCount;
+    };
+    const Case cases[] = {
+        {"a group of two on its master", {2, 0}, {0, 0}, true, 0, 2},
+        {"one monitor", {1, 1}, {0, 1}, false, 0, 0},
+        {"a master the driver never reported", {1, 0}, {0, 9}, false, 0, 0},
+        {"a master that owns no group", {0, 0}, {0, 0}, false, 0, 0},
+    };
+    m_world.setup().adapters.push_back(m_world.setup().adapters[0]);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        DisplayManager dm;
+        ASSERT_TRUE(dm.init("", ""));
+        DisplayChecker(&dm).check(0);
+        for (int a = 0; a < 2; ++a) {
+            dm.m_adapters[size_t(a)].caps.NumberOfAdaptersInGroup = c.groupSize[a];
+            dm.m_adapters[size_t(a)].caps.MasterAdapterOrdinal = c.master[a];
+        }
+        dm.m_settings->adapterIndex = 1;
+        dm.m_stereoMode = 3;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(dm.createWindows(testWindowClass(), nullptr), c.created);
+        const std::string boxes = testing::internal::GetCapturedStderr();
+        if (!c.created) {
+            EXPECT_NE(boxes.find("For dualhead stereo support two monitors are required"), std::string::npos) << boxes;
+            continue;
+        }
+        ASSERT_EQ(dm.m_heads.size(), 1u);
+        EXPECT_EQ(dm.m_heads[0].adapterIndex, c.adapterIndex);
+        EXPECT_EQ(dm.m_heads[0].windowCount, c.windowCount);
+        EXPECT_EQ(dm.m_heads[0].windows.size(), size_t(c.windowCount));
+    }
+}
+
 TEST_F(DisplayManagerRecording, ResetResizesAndShutdownDestroysTheWindows)
 {
     DisplayManager dm;
