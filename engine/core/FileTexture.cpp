@@ -13,6 +13,26 @@ namespace {
 
 const char* const ddsSuffix = ".dds";
 
+// Texture names come from data files. The cache copy goes beside the name,
+// relative to the current directory; a name that would climb out of it (an
+// absolute path or a ".." component) gets no copy rather than a file written
+// anywhere on the disk.
+bool staysInWorkingDirectory(const std::string& name)
+{
+    if (name.empty() || name[0] == '/' || name[0] == '\\')
+        return false;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("/\\", start);
+        if (end == std::string::npos)
+            end = name.size();
+        if (name.compare(start, end - start, "..") == 0 && end - start == 2)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 void logMissing(const std::string& name)
 {
     engineLog() << "Missing texture \"" << name << "\" !!!" << '\n';
@@ -176,13 +196,16 @@ void FileTexture::createFromImage()
     upload();
     // The copy is a cache: where it cannot be written the texture is simply
     // converted again next time.
-    D3DXSaveTextureToFileA(appendSuffix(m_name, ddsSuffix).c_str(), D3DXIFF_DDS, getFirstTexture(), nullptr);
+    if (staysInWorkingDirectory(m_name))
+        D3DXSaveTextureToFileA(appendSuffix(m_name, ddsSuffix).c_str(), D3DXIFF_DDS, getFirstTexture(), nullptr);
 }
 
 void FileTexture::fillLevel(const TexelLevel& level, const ImageFile* alphaImage)
 {
     const ImageFile& image = *m_image;
-    if (alphaImage)
+    // An alpha-only texture takes its alpha from its own image; the alpha
+    // image and the conversion it overrides play no part there.
+    if (alphaImage && !(m_flags & TextureAlphaOnly))
         m_conversion = 0;
     NearestSteps rows(image.height, level.height);
     NearestSteps alphaRows(alphaImage ? alphaImage->height : 1, level.height);

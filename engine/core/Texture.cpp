@@ -103,6 +103,11 @@ void Texture::onLostDevice()
 void Texture::onResetDevice()
 {
     if (m_pool == D3DPOOL_DEFAULT && m_created && !getFirstTexture()) {
+        // A converted texture's format is the one its texels were converted
+        // into; they are written anew as 32-bit words, so the texture starts
+        // again from the format the conversion starts from.
+        if (m_flags & TextureConvert)
+            m_format = D3DFMT_A8R8G8B8;
         m_created = 0;
         create();
     }

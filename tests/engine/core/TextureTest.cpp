@@ -155,6 +155,33 @@ TEST_F(TextureRecording, DefaultFileTextureIsConvertedWithAFullChain)
     EXPECT_STREQ(lastErrorText.c_str(), "");
 }
 
+TEST_F(TextureRecording, NamesThatClimbOutOfTheWorkingDirectoryGetNoCopy)
+{
+    fs::create_directories("inner");
+    fs::current_path("inner");
+    struct Case {
+        const char* name;
+        bool copied;
+    } cases[] = {
+        {"..\\up.bmp", false},
+        {"sub/../../up2.bmp", false},
+        {"\\root.bmp", false},
+        {"a..b.bmp", true},
+        {"sub\\..x\\y.bmp", false}, // no such folder: the write fails quietly
+    };
+    for (const Case& c : cases) {
+        MemoryFileSystem files;
+        files.addFile(c.name, quadrants(8, 8));
+        FileTexture texture(renderer());
+        ASSERT_TRUE(texture.load(&files, c.name, 0)) << c.name;
+        texture.create();
+        EXPECT_NE(texture.getFirstTexture(), nullptr) << c.name;
+    }
+    EXPECT_EQ(filesIn("."), std::vector<std::string> {"a..b.bmp.dds"});
+    EXPECT_EQ(filesIn(".."), std::vector<std::string> {"inner/a..b.bmp.dds"});
+    fs::current_path("..");
+}
+
 TEST_F(TextureRecording, SecondLoadThroughDiskReadsTheDdsCopy)
 {
     writeFile("tex/pic.bmp", quadrants(64, 32));
@@ -376,6 +403,39 @@ TEST_F(TextureRecording, AlphaOnlyAndNormalMaps)
             ASSERT_EQ(texel, 0x007F7FFFu) << "level " << level;
 }
 
+// Only a texture that takes its alpha from the alpha image gives up its
+// conversion for it; an alpha-only texture reads its own image's intensity.
+TEST_F(TextureRecording, AlphaImageResetsTheConversionOnlyWhereItIsUsed)
+{
+    MemoryFileSystem files;
+    files.addFile("x\\grey.bmp", solid(16, 16, 0x303030));
+    files.addFile("x\\mask.bmp", solid(16, 16, white));
+    struct Case {
+        uint32_t flags;
+        int32_t conversion;
+        uint32_t texel;
+    };
+    const Case cases[] = {
+        {TextureAlphaOnly, 2, 0xCF000000u},
+        {TextureAlphaOnly | TextureColour, 2, 0xCF000000u},
+        {0, 0, 0x00303030u},
+        {TextureColour, 0, 0x00303030u},
+    };
+    for (const Case& c : cases) {
+        FileTexture mask(renderer());
+        mask.load(&files, "x\\mask.bmp", 0);
+        FileTexture texture(renderer());
+        texture.load(&files, "x\\grey.bmp", 0);
+        texture.m_alphaSource = &mask;
+        texture.m_conversion = 2;
+        texture.m_flags = c.flags;
+        texture.create();
+        ASSERT_NE(texture.getFirstTexture(), nullptr) << c.flags;
+        EXPECT_EQ(texture.m_conversion, c.conversion) << c.flags;
+        EXPECT_EQ(levelArgb(texture.getFirstTexture(), 0)[0], c.texel) << c.flags;
+    }
+}
+
 TEST_F(TextureRecording, RefusedFormatIsStagedAndConverted)
 {
     // A device that cannot hold A8R8G8B8 textures.
@@ -526,6 +586,40 @@ TEST_F(TextureRecording, DefaultPoolImagesSurviveAReset)
     sequence.onResetDevice();
     ASSERT_NE(sequence.getD3DTexture(0.0), nullptr);
     EXPECT_EQ(levelArgb(background.getFirstTexture(), 0), before);
+}
+
+// A converted default-pool texture ends in the 16-bit format chosen for it;
+// after a reset its image is written out again, which only a 32-bit level
+// can take.
+TEST_F(TextureRecording, ConvertedDefaultPoolImagesSurviveAReset)
+{
+    MemoryFileSystem files;
+    files.addFile("x\\sky.bmp", quadrants(16, 16));
+    struct Case {
+        int32_t conversion;
+        D3DFORMAT format;
+    };
+    for (const Case c : {Case {0, D3DFMT_A1R5G5B5}, Case {1, D3DFMT_R5G6B5}}) {
+        FileTexture texture(renderer());
+        texture.load(&files, "x\\sky.bmp", 0);
+        texture.setFlags(3 | TextureDynamic);
+        texture.m_conversion = c.conversion;
+        texture.create();
+        ASSERT_NE(texture.getFirstTexture(), nullptr) << c.conversion;
+        EXPECT_EQ(texture.getFirstTexture()->pool(), D3DPOOL_DEFAULT);
+        EXPECT_EQ(levelFormat(texture.getFirstTexture()), c.format) << c.conversion;
+        const std::vector<uint32_t> before = levelArgb(texture.getFirstTexture(), 0);
+
+        texture.onLostDevice();
+        EXPECT_EQ(texture.getFirstTexture(), nullptr);
+        renderer()->onLostDevice();
+        ASSERT_EQ(m_rig.displayManager->resetDevices(), D3D_OK);
+        renderer()->onResetDevice();
+        texture.onResetDevice();
+        ASSERT_NE(texture.getFirstTexture(), nullptr) << c.conversion;
+        EXPECT_EQ(levelFormat(texture.getFirstTexture()), c.format) << c.conversion;
+        EXPECT_EQ(levelArgb(texture.getFirstTexture(), 0), before) << c.conversion;
+    }
 }
 
 TEST_F(TextureRecording, AnimatedTextureBindsItsFrames)
