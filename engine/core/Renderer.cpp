@@ -5,6 +5,8 @@
 #include "engine/core/FormatRequirements.h"
 #include "engine/core/Report.h"
 #include "engine/core/ScreenTarget.h"
+#include "engine/core/ShaderFloatParams.h"
+#include "engine/core/ShaderIntParams.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DSurface9.h"
 #include "platform/win/Window.h"
@@ -31,6 +33,8 @@ ByteBuffer profileName(const char* prefix, DWORD version)
 Renderer::Renderer(DisplayManager* displayManager) : m_displayManager(displayManager), m_textureProfile("tx_1_0")
 {
     const DisplayHead& head = m_displayManager->m_heads.at(0);
+    m_shaderIntParams = new ShaderIntParams(this);
+    m_shaderFloatParams = new ShaderFloatParams(this);
     m_device = head.device;
     const EngineSettings& s = *m_displayManager->m_settings;
     m_fixedFunction = s.fixedFunction;
@@ -63,6 +67,8 @@ Renderer::~Renderer()
     releaseSurface(m_deviceDepthSurface);
     delete m_screenTargets[1];
     delete m_screenTargets[0];
+    delete m_shaderFloatParams;
+    delete m_shaderIntParams;
 }
 
 void Renderer::chooseRenderTargetFormats()

@@ -8,6 +8,8 @@ class DisplayManager;
 class IDirect3DDevice9;
 class IDirect3DSurface9;
 class ScreenTarget;
+class ShaderFloatParams;
+class ShaderIntParams;
 
 // The first head's device as the rest of the engine and the game see it:
 // render-to-texture formats, shader profiles, the render size and viewport
@@ -29,6 +31,10 @@ public:
     void setViewportRect(int32_t x, int32_t y, int32_t width, int32_t height, float aspect);
     void setGamma(float gamma, float brightness, float contrast);
 
+    // The shader parameter tables, made here at start-up and kept for the
+    // device's life: every producer and every shader program shares them.
+    ShaderIntParams* m_shaderIntParams = nullptr;
+    ShaderFloatParams* m_shaderFloatParams = nullptr;
     IDirect3DDevice9* m_device = nullptr;
     DisplayManager* m_displayManager;
     // Colour, then depth (0 when none qualifies).

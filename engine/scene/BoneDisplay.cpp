@@ -1,6 +1,22 @@
 #include "engine/scene/BoneDisplay.h"
 
+#include "engine/core/Renderer.h"
+#include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Bone.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+
+#include <cstring>
+
+namespace {
+
+D3DMATRIX toD3D(const Matrix4& m)
+{
+    D3DMATRIX out;
+    std::memcpy(&out, m.m, sizeof m.m);
+    return out;
+}
+
+} // namespace
 
 BoneDisplay::BoneDisplay(Bone* bone) : BoundingBox(bone->m_renderer, bone), m_bone(bone) {}
 
@@ -12,10 +28,41 @@ void BoneDisplay::computeBounds()
     m_valid = true;
 }
 
-void BoneDisplay::render()
+void BoneDisplay::render(double time)
 {
-    // Needs the device's immediate-mode draw and the shared parameter table,
-    // which the renderer does not offer yet; nothing is drawn until it does.
+    IDirect3DDevice9* device = m_context ? m_context->m_device : nullptr;
+    ShaderFloatParams* params = m_context ? m_context->m_shaderFloatParams : nullptr;
+    if (!device || !params)
+        return;
+    BoneLineVertex vertices[VertexCount];
+    buildShape(m_bone->m_restLength, vertices);
+
+    const Matrix4 savedWorld = params->m_world;
+    params->m_world = m_bone->getMatrix(time, true);
+    const D3DMATRIX boneWorld = toD3D(params->m_world);
+    device->SetTransform(D3DTS_WORLD, &boneWorld);
+    params->m_transformsValid = false;
+
+    D3DMATERIAL9 material{};
+    material.Diffuse = material.Ambient = material.Specular = material.Emissive = {0.0f, 0.8f, 0.0f, 1.0f};
+    material.Power = 0.0f;
+    device->SetMaterial(&material);
+
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device->SetVertexShader(nullptr);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTexture(0, nullptr);
+    device->SetPixelShader(nullptr);
+    device->DrawPrimitiveUP(D3DPT_LINELIST, VertexCount / 2, vertices, sizeof(BoneLineVertex));
+
+    params->m_world = savedWorld;
+    const D3DMATRIX restored = toD3D(savedWorld);
+    device->SetTransform(D3DTS_WORLD, &restored);
+    params->m_transformsValid = false;
 }
 
 void BoneDisplay::buildShape(float length, BoneLineVertex out[VertexCount])

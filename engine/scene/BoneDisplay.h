@@ -22,8 +22,12 @@ public:
     void computeBounds() override;
     const Vector3* points() override { return m_corners; }
     void clearFrameFlag() override {}
-    // Drawn through the device once the renderer carries one (not before).
-    void render() override;
+    // Draws the shape in the bone's frame at the time through the device;
+    // the world transform and the shared table's world matrix are put back
+    // afterwards. The owning mesh passes its draw time.
+    void render(double time);
+    // Without a time: the bone's world matrix as this frame cached it.
+    void render() override { render(0.0); }
 
     // The twelve lines as vertex pairs: base to ring, around the ring, ring
     // to tip; all green.

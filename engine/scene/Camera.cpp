@@ -103,7 +103,11 @@ D3DVIEWPORT9* Camera::viewport()
 bool Camera::invalidateMatrices()
 {
     SceneItem::invalidateMatrices();
-    if (isSideEye(viewOf(*this).stereoEye))
+    // Eye matrices still carrying a side eye's offset are rebuilt as well:
+    // after stereo is switched off the camera would otherwise keep looking
+    // from beside itself.
+    const bool offset = m_eyeMatrix.at(3, 0) != 0.0f || m_eyeMatrix.at(3, 1) != 0.0f || m_eyeMatrix.at(3, 2) != 0.0f;
+    if (isSideEye(viewOf(*this).stereoEye) || offset)
         m_eyeMatricesValid = 0;
     return false;
 }

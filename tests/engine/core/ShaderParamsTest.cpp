@@ -7,6 +7,7 @@
 #include <cstring>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -106,6 +107,53 @@ TEST(ShaderParamsTest, FreshTablesRegisterEveryNameInOrderWithZeroValues)
     for (const auto& entry : floats.entries())
         names.insert(entry.name);
     EXPECT_EQ(names.size(), 51u + 39u);
+}
+
+TEST(ShaderParamsTest, EveryNameAndCountInRegistrationOrder)
+{
+    struct Expect {
+        std::string name;
+        int32_t count;
+    };
+    const char* const channels[7] = {"COLR", "LUMI", "DIFF", "REFL", "SPEC", "TRAN", "BUMP"};
+    std::vector<Expect> intNames = {
+        {"bake", 1}, {"specularEnabled", 1}, {"isFogEnabled", 1}, {"isLocalViewer", 1},
+        {"isCylindricalViewer", 1}, {"numActiveDistantLights", 1}, {"numActivePointLights", 1},
+        {"numActiveSpotLights", 1}, {"pointLightFalloffType", 8}, {"spotLightFalloffType", 8},
+        {"numTexCOLR", 1}, {"numTexLUMI", 1}, {"numTexDIFF", 1}, {"numTexREFL", 1}, {"numTexSPEC", 1},
+        {"numTexTRAN", 1}, {"numTexTRNL", 1}, {"numTexBUMP", 1}, {"numShadows", 1}};
+    for (const char* family : {"FullOpacity", "Invert", "Blendop", "gInput"}) {
+        for (const char* channel : channels)
+            intNames.push_back({std::string("metaTex") + channel + family, 4});
+    }
+    for (const char* name : {"sphericalEnvmapAvailable", "cubemapAvailable", "numBoneWeights", "displacement"})
+        intNames.push_back({name, 1});
+
+    std::vector<Expect> floatNames = {
+        {"matWorldViewProj", 16}, {"matWorldView", 12}, {"matWorldViewNormalized", 9}, {"matWorldWT", 12},
+        {"matWorldLightviewLightprojShadowbias", 160}, {"matBone", 12288}, {"time", 1},
+        {"cylindricalScale", 1}, {"ambientLightColor", 3}, {"distantLightColor", 24},
+        {"distantLightDir", 24}, {"pointLightColor", 24}, {"pointLightPos", 24},
+        {"pointLightAttenuation", 24}, {"spotLightColor", 24}, {"spotLightPos", 24}, {"spotLightDir", 24},
+        {"spotLightCosTheta", 8}, {"spotLightCosThetaMinusCosPhi", 8}, {"spotLightAttenuation", 24},
+        {"cameraPos", 3}, {"srfColor", 4}, {"srfLighting", 4}, {"srfReflectivity", 3},
+        {"srfAddTransparency", 1}};
+    for (const char* channel : channels)
+        floatNames.push_back({std::string("metaTex") + channel + "Opacity", std::string(channel) == "COLR" ? 12 : 4});
+    for (const char* channel : channels)
+        floatNames.push_back({std::string("metaTex") + channel + "gParam", 16});
+
+    ShaderIntParams ints(nullptr);
+    ShaderFloatParams floats(nullptr);
+    auto check = [](const auto& entries, const std::vector<Expect>& expected) {
+        ASSERT_EQ(entries.size(), expected.size());
+        for (size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_EQ(entries[i].name, expected[i].name) << i;
+            EXPECT_EQ(entries[i].count, expected[i].count) << expected[i].name;
+        }
+    };
+    check(ints.entries(), intNames);
+    check(floats.entries(), floatNames);
 }
 
 TEST(ShaderParamsTest, DirectPointersAliasTheRegisteredValues)

@@ -1,13 +1,21 @@
+#include "engine/core/Renderer.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Bone.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/d3d9/RecordingBackend.h"
+#include "support/RecordingWorld.h"
+#include "support/RendererRig.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -151,4 +159,59 @@ TEST(BoneTest, MeshSkinningWritesTheFirst1024Bones)
     mesh->writeSkinning(*params, 0.0);
     expectIdentity(params->m_boneMatrices[3]);
     mesh->m_bones.clear();
+}
+
+TEST(BoneTest, DisplayDrawsTwelveGreenLinesInTheBoneFrameAndPutsTheWorldBack)
+{
+    RecordingWorld world;
+    RendererRig rig;
+    ASSERT_TRUE(rig.start());
+    IDirect3DDevice9* device = rig.device();
+    // The renderer owns one table of each kind for the device's life.
+    ASSERT_NE(rig.renderer->m_shaderIntParams, nullptr);
+    EXPECT_EQ(rig.renderer->m_shaderIntParams->m_renderer, rig.renderer.get());
+    ShaderFloatParams* params = rig.renderer->m_shaderFloatParams;
+    ASSERT_NE(params, nullptr);
+    EXPECT_EQ(params->m_renderer, rig.renderer.get());
+    SceneManager manager(rig.renderer.get(), "bones");
+    Scene* scene = manager.loadScene("display");
+    Bone bone(scene);
+    bone.m_restLength = 10.0f;
+    bone.m_motion[PositionY].m_value = 3.0f;
+
+    // What the mesh's own draw left in place must be there again afterwards.
+    const Matrix4 before = SceneMath::translation(7.0f, 0.0f, 0.0f);
+    params->m_world = before;
+    params->m_transformsValid = true;
+    D3DMATRIX d3dBefore;
+    std::memcpy(&d3dBefore, before.m, sizeof before.m);
+    device->SetTransform(D3DTS_WORLD, &d3dBefore);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+
+    auto draws = [&] {
+        const auto& calls = static_cast<RecordingBackend&>(device->backend()).calls();
+        return std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
+            return call.rfind("draw type 2 primitives 12 vertices", 0) == 0;
+        });
+    };
+    const auto drawn = draws();
+    bone.m_extraDisplay->render();
+    EXPECT_EQ(draws(), drawn + 1);
+
+    EXPECT_EQ(params->m_world, before);
+    EXPECT_FALSE(params->m_transformsValid);
+    EXPECT_EQ(device->state().transform(D3DTS_WORLD)._41, 7.0f);
+    EXPECT_EQ(device->state().transform(D3DTS_WORLD)._42, 0.0f);
+    EXPECT_EQ(device->state().renderState(D3DRS_ZWRITEENABLE), DWORD(TRUE));
+    EXPECT_EQ(device->state().renderState(D3DRS_ALPHABLENDENABLE), DWORD(FALSE));
+    EXPECT_EQ(device->state().textureStageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_DISABLE));
+    const D3DMATERIAL9& material = device->state().material();
+    for (const D3DCOLORVALUE& c : {material.Diffuse, material.Ambient, material.Specular, material.Emissive}) {
+        EXPECT_EQ(c.r, 0.0f);
+        EXPECT_EQ(c.g, 0.8f);
+        EXPECT_EQ(c.b, 0.0f);
+        EXPECT_EQ(c.a, 1.0f);
+    }
+    EXPECT_EQ(material.Power, 0.0f);
 }

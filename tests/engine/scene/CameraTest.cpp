@@ -128,6 +128,34 @@ TEST_F(CameraTest, StereoEyesSitHalfTheSeparationToEachSide)
     m_manager.m_view.stereoEye = -1;
 }
 
+TEST_F(CameraTest, LeavingStereoPutsTheEyeBackOnTheCamera)
+{
+    struct Case {
+        int32_t from, to;
+        float eyeX;
+    };
+    const Case cases[] = {{1, -1, 0.0f}, {0, 2, 0.0f}, {0, 3, 0.0f}, {-1, 1, 0.03f}, {1, 0, -0.03f}};
+    for (const Case& c : cases) {
+        m_manager.m_view.stereoEye = c.from;
+        m_camera->invalidateMatrices();
+        m_camera->getMatrix(0.0, true);
+        m_manager.m_view.stereoEye = c.to;
+        m_camera->invalidateMatrices();
+        EXPECT_NEAR(m_camera->getMatrix(0.0, true).at(3, 0), c.eyeX, 1e-6f) << c.from << " to " << c.to;
+        EXPECT_NEAR(m_camera->getInvMatrix(0.0, true).at(3, 0), -c.eyeX, 1e-6f) << c.from << " to " << c.to;
+    }
+    // Looking along +X the offset lands in the eye's Z row: still dropped.
+    m_camera->m_viewAxis = 0;
+    m_manager.m_view.stereoEye = 0;
+    m_camera->invalidateMatrices();
+    m_camera->getMatrix(0.0, true);
+    m_manager.m_view.stereoEye = -1;
+    m_camera->invalidateMatrices();
+    const Matrix4 eye = m_camera->getMatrix(0.0, true);
+    EXPECT_EQ(eye.at(3, 0), 0.0f);
+    EXPECT_EQ(eye.at(3, 2), 0.0f);
+}
+
 TEST_F(CameraTest, ViewportComesFromTheRenderer)
 {
     m_manager.m_view.viewportX = 10;
