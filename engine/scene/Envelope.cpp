@@ -127,11 +127,17 @@ void Envelope::addKeyBezier2(float time, float param0, float param1, float param
     append(k);
 }
 
+// The key in effect at the time. The emitter must see every boundary it
+// crosses, so the answer moves on at each key, first one included; until
+// the first key has passed there is none.
 const EnvelopeKey* Envelope::firstKeyBefore(double time) const
 {
-    if (keys.empty())
-        return nullptr;
-    return float(time) > keys.front().time ? &keys.front() : &keys.back();
+    float t = float(time);
+    for (size_t i = keys.size(); i-- > 0;) {
+        if (t > keys[i].time)
+            return &keys[i];
+    }
+    return nullptr;
 }
 
 // Tangent leaving keys[span] towards keys[span + 1], by the leaving key's shape.

@@ -62,8 +62,10 @@ public:
     void addKeyStepped(float time, float value);
     void addKeyBezier2(float time, float param0, float param1, float param2, float param3, float value);
 
-    // The particle emitter compares successive answers to notice that a key
-    // boundary was crossed. Null while the envelope has no key.
+    // The latest key (in list order, from the end) whose time lies before
+    // the given one. The particle emitter compares successive answers to
+    // notice that a key boundary was crossed. Null before the first key and
+    // while the envelope has no key.
     const EnvelopeKey* firstKeyBefore(double time) const;
 
     std::string name;

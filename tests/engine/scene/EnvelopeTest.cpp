@@ -138,6 +138,32 @@ TEST(Envelope, SpanShapesMatchHandWorkedValues)
         {"Bezier 2D key leaving into a TCB span: outgoing 2 x 1 / 0.5",
          [](Envelope& e) { e.addKeyBezier2(0, 0, 0, 0.5f, 2, 0); e.addKeyTCB(1, 0, 0, 0, 10); },
          0.5, 4.25, 1e-6},
+        {"TCB on both ends of a middle span: outgoing 2/3 x (0.375 x 10 + 0.375 x -6) = 1, "
+         "incoming 2/3 x (2.25 x -4 + 0.25 x -6) = -7",
+         [](Envelope& e) {
+             e.addKeyTCB(0, 0, 0, 0, 0);
+             e.addKeyTCB(1, 0.5f, -0.5f, 0.5f, 10);
+             e.addKeyTCB(3, 0, 0.5f, -0.5f, 4);
+             e.addKeyTCB(4, 0, 0, 0, 0);
+         },
+         2.0, 8.0, 1e-5},
+        {"TCB on both ends of a middle span, at a quarter",
+         [](Envelope& e) {
+             e.addKeyTCB(0, 0, 0, 0, 0);
+             e.addKeyTCB(1, 0.5f, -0.5f, 0.5f, 10);
+             e.addKeyTCB(3, 0, 0.5f, -0.5f, 4);
+             e.addKeyTCB(4, 0, 0, 0, 0);
+         },
+         1.5, 9.53125, 1e-5},
+        {"Linear key leaving with a previous key: 2/3 x (10 - 0 + 10)",
+         [](Envelope& e) { e.addKeyTCB(0, 0, 0, 0, 0); e.addKeyLinear(1, 10); e.addKeyTCB(3, 0, 0, 0, 20); },
+         2.0, 15.0 + 5.0 / 12.0, 1e-5},
+        {"Hermite outgoing tangent scaled by span / (key1 - prev) = 2/3",
+         [](Envelope& e) { e.addKeyHermite(0, 0, 0, 0); e.addKeyHermite(1, 0, 4, 2); e.addKeyTCB(3, 0, 0, 0, 2); },
+         2.0, 2.0 + 1.0 / 3.0, 1e-5},
+        {"Stepped key leaves flat into a TCB span",
+         [](Envelope& e) { e.addKeyLinear(0, 0); e.addKeyStepped(1, 4); e.addKeyTCB(2, 0, 0, 0, 8); },
+         1.5, 5.5, 1e-6},
         {"Bezier 2D handle of no length: factor 100000 instead of dividing",
          [](Envelope& e) { e.addKeyBezier2(0, 0, 0, 0, 1e-5f, 0); e.addKeyTCB(1, 0, 0, 0, 10); },
          0.5, 3.875, 1e-5},
@@ -314,8 +340,35 @@ TEST(Envelope, FirstKeyBefore)
     e.addKeyLinear(1, 10);
     e.addKeyLinear(2, 20);
     e.addKeyLinear(3, 30);
-    EXPECT_EQ(e.firstKeyBefore(1.5), &e.keys.front());
-    EXPECT_EQ(e.firstKeyBefore(5.0), &e.keys.front());
-    EXPECT_EQ(e.firstKeyBefore(1.0), &e.keys.back());
-    EXPECT_EQ(e.firstKeyBefore(0.5), &e.keys.back());
+
+    // Index of the key expected, -1 for none.
+    struct Case {
+        double time;
+        int expected;
+    } cases[] = {
+        {-5.0, -1}, {0.5, -1}, {1.0, -1}, {1.5, 0}, {2.0, 0},
+        {2.25, 1}, {3.0, 1}, {3.5, 2}, {500.0, 2},
+    };
+    for (const Case& c : cases) {
+        const EnvelopeKey* want = c.expected < 0 ? nullptr : &e.keys[size_t(c.expected)];
+        EXPECT_EQ(e.firstKeyBefore(c.time), want) << c.time;
+    }
+}
+
+// The particle emitter triggers when the answer differs between one frame
+// and the last: playing through the keys must notice each one once.
+TEST(Envelope, FirstKeyBeforeChangesOncePerKeyCrossed)
+{
+    Envelope e;
+    e.addKeyTCB(0, 0, 0, 0, 1);
+    e.addKeyTCB(1, 0, 0, 0, 2);
+    e.addKeyTCB(2.5f, 0, 0, 0, 3);
+    e.addKeyTCB(4, 0, 0, 0, 4);
+    const double dt = 0.125;
+    std::vector<double> crossedAt;
+    for (double t = 0; t <= 6; t += dt) {
+        if (e.firstKeyBefore(t) != e.firstKeyBefore(t - dt))
+            crossedAt.push_back(t);
+    }
+    EXPECT_EQ(crossedAt, (std::vector<double>{0.125, 1.125, 2.625, 4.125}));
 }

@@ -52,6 +52,8 @@ TEST(MixerChannel, WeightedBlend)
         {"weights cancelling out: entry 0 at the unscaled time", {{ramp, 1, 2, 0.5f}, {constant6, -1, 1, 0}}, 0, 0, 0.25, 2.5},
         {"start time and speed shift the entry's clock", {{ramp, 2, 2, 0.5f}}, 0, 0, 0.75, 5},
         {"loop wraps the entry's clock", {{ramp, 1, 1, 0}}, 1, 1.0f, 2.75, 7.5},
+        {"start, speed and loop together: (1.375 - 0.5) x 2 = 1.75 wraps to 0.75; (6 + 3 x 7.5) / 4",
+         {{constant6, 1, 1, 0}, {ramp, 3, 2, 0.5f}}, 1, 1.0f, 1.375, 7.125},
         {"loop of no length plays unlooped", {{ramp, 1, 1, 0}}, 1, 0.0f, 2.75, 10},
         {"loop length ignored while loop is off", {{ramp, 1, 1, 0}}, 0, 1.0f, 2.75, 10},
         {"a weighted entry without a channel is skipped", {{constant2, 1, 1, 0}, {none, 5, 1, 0}}, 0, 0, 0, 2},
