@@ -32,14 +32,6 @@ function(vorlund_library name folder)
   endif()
 endfunction()
 
-# What every test runs with, under plain ctest as under ./test.sh: the known
-# third-party leaks suppressed, llvmpipe without rasterizer threads
-# (LeakSanitizer's tracer can crash on their stacks), SDL's dummy audio, and no
-# message boxes waiting for an answer.
-set(VORLUND_TEST_ENVIRONMENT
-  "LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/lsan.supp:print_suppressions=0"
-  "LP_NUM_THREADS=0" "SDL_AUDIODRIVER=dummy" "VORLUND_NO_MESSAGE_BOXES=1")
-
 # vorlund_test(NAME FOLDER LIBS ...): one GoogleTest program per test folder.
 function(vorlund_test name folder)
   cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
@@ -48,9 +40,7 @@ function(vorlund_test name folder)
     return()
   endif()
   add_executable(test_${name} ${sources})
-  target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} vorlund_test_support GTest::gtest_main)
-  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST
-    WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
-    PROPERTIES ENVIRONMENT
-      "VORLUND_SOURCE_DIR=${CMAKE_SOURCE_DIR};VORLUND_BINARY_DIR=${CMAKE_BINARY_DIR};${VORLUND_TEST_ENVIRONMENT}")
+  target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} vorlund_test_support GTest::gtest)
+  # The environment the tests need is set by their main (tests/support).
+  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
 endfunction()
