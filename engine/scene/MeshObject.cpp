@@ -105,8 +105,9 @@ BoundingBox* MeshObject::selectLod(float distance) const
     }
     const ViewState* v = view();
     const int32_t bias = v ? v->lodBias : 0;
-    const int32_t last = int32_t(m_lods.size()) - 1;
-    const int32_t index = std::clamp(passed - 1 - bias, 0, last);
+    // Wide enough that no bias the game sets can wrap the index around.
+    const int64_t last = int64_t(m_lods.size()) - 1;
+    const int64_t index = std::clamp(int64_t(passed) - 1 - int64_t(bias), int64_t(0), last);
     return m_lods[size_t(index)]->mesh;
 }
 

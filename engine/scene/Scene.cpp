@@ -58,9 +58,13 @@ Scene::Scene(SceneManager* manager) : ObjectList(manager ? manager->m_renderer :
 Scene::~Scene()
 {
     delete m_backgroundImage;
-    while (!m_root->m_children.empty())
-        SceneObject::removeTree(m_root->m_children.back());
-    m_root->remove();
+    // The game may have removed the root already; what hung below it is
+    // still listed and goes with the loop below.
+    if (m_root) {
+        while (!m_root->m_children.empty())
+            SceneObject::removeTree(m_root->m_children.back());
+        m_root->remove();
+    }
     // Objects made outside the tree (collision objects hang under no
     // parent) are still listed; each goes with whatever hangs below it.
     while (!m_objects.empty()) {
@@ -79,8 +83,17 @@ Scene::~Scene()
     while (!m_lights.empty())
         removeLight(m_lights.back());
     dJointGroupDestroy(m_contactGroup);
-    if (!m_spaces.empty())
-        dSpaceDestroy(m_spaces.front().space);
+    // Destroying a space destroys the spaces inside it, so only the spaces
+    // that sit in no other space are destroyed here: the top space first,
+    // then any further top-level one, which nothing else would free. They are
+    // all picked before the first goes, as the others are freed with it.
+    std::vector<dSpaceID> outermost;
+    for (const SpaceRecord& record : m_spaces) {
+        if (!dGeomGetSpace(reinterpret_cast<dGeomID>(record.space)))
+            outermost.push_back(record.space);
+    }
+    for (dSpaceID space : outermost)
+        dSpaceDestroy(space);
     dWorldDestroy(m_world);
     // ODE itself stays initialised: other scenes may still be colliding.
 }
@@ -220,7 +233,9 @@ void Scene::prepare(LoadingScreen* screen, float progressStart, float progressSp
     }
     if (m_backgroundImage)
         m_backgroundImage->create();
-    for (SceneObject* child : m_root->m_children)
-        SceneObject::invalidateTree(child);
-    m_root->invalidateMatrices();
+    if (m_root) {
+        for (SceneObject* child : m_root->m_children)
+            SceneObject::invalidateTree(child);
+        m_root->invalidateMatrices();
+    }
 }

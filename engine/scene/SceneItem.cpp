@@ -1,5 +1,6 @@
 #include "engine/scene/SceneItem.h"
 
+#include "engine/scene/Scene.h"
 #include "engine/scene/ViewState.h"
 
 #include <algorithm>
@@ -42,6 +43,15 @@ bool SceneItem::isBoxOutside(const float corners[32]) const
                   (w >= x ? 8u : 0u) | (y >= -w ? 16u : 0u) | (w >= y ? 32u : 0u);
     }
     return inside != 63u;
+}
+
+void SceneItem::remove()
+{
+    if (m_itemType == ItemLight && m_scene) {
+        m_scene->removeLight(this);
+        return;
+    }
+    SceneObject::remove();
 }
 
 void SceneItem::resetProjection(double)

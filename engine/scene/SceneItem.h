@@ -12,6 +12,9 @@ public:
     bool isPointOutside(const float clip[4]) const override;
     bool isBoxOutside(const float corners[32]) const override;
     SceneObject* clone() const override { return new SceneItem(*this); }
+    // A light item leaves through its scene's light list, as cameras and
+    // objects leave through theirs, so the list never keeps a deleted item.
+    void remove() override;
     void resetProjection(double time) override;
 
     // The smallest near clip distance, and the near bound of the tests.

@@ -73,7 +73,8 @@ Texture* SceneManager::findTexture(const std::string& name, uint32_t flags)
 {
     for (Texture* texture : m_textures) {
         if (texture->m_name == name) {
-            texture->m_flags |= flags & ~3u;
+            // Through setFlags, so that a clip passes the bits on to its frames.
+            texture->setFlags(texture->m_flags | (flags & ~3u));
             return texture;
         }
     }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
 
 namespace {
@@ -124,4 +125,24 @@ TEST_F(MeshObjectTest, CloneCopiesRecordsAndNamedValuesItOwns)
     EXPECT_EQ(mesh->findByName("Morph.Smil"), nullptr);
     // The copy is listed nowhere: deleting it directly is its owner's job.
     EXPECT_EQ(m_scene->objectCount(), 1);
+}
+
+TEST_F(MeshObjectTest, ExtremeBiasesClampToTheFirstAndLastRecord)
+{
+    m_object->addLod(&m_near, 0.0f);
+    m_object->addLod(&m_middle, 10.0f);
+    m_object->addLod(&m_far, 20.0f);
+    const struct {
+        int32_t bias;
+        float distance;
+        BoundingBox* expected;
+    } cases[] = {
+        {INT32_MIN, 0.0f, &m_far},   {INT32_MIN, 100.0f, &m_far}, {INT32_MIN + 1, 15.0f, &m_far},
+        {INT32_MAX, 100.0f, &m_near}, {INT32_MAX, 0.0f, &m_near},
+    };
+    for (const auto& c : cases) {
+        m_manager.m_view.lodBias = c.bias;
+        EXPECT_EQ(m_object->selectLod(c.distance), c.expected) << "bias " << c.bias << " at " << c.distance;
+    }
+    m_manager.m_view.lodBias = 0;
 }

@@ -1,3 +1,4 @@
+#include "engine/core/AnimatedTexture.h"
 #include "engine/core/DiskFile.h"
 #include "engine/core/FileTexture.h"
 #include "engine/core/LoadingScreen.h"
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <fstream>
+#include <memory>
 #include <string>
 
 namespace {
@@ -191,4 +193,27 @@ TEST(SceneManagerDeviceTest, CameraTakesFieldOfViewAndViewportFromTheRenderer)
     EXPECT_EQ(v->Width, 48u);
     EXPECT_EQ(v->Height, 32u);
     EXPECT_EQ(v->MaxZ, 1.0f);
+}
+
+TEST(SceneManagerDeviceTest, AFoundClipPassesTheNewFlagsOnToItsFrames)
+{
+    SceneManager manager(nullptr, "game");
+    auto* clip = new AnimatedTexture(nullptr);
+    clip->m_name = "water.iff";
+    clip->m_frames.push_back(std::make_unique<FileTexture>(nullptr));
+    clip->m_frames.push_back(nullptr); // a gap in the sequence
+    clip->m_frames.push_back(std::make_unique<FileTexture>(nullptr));
+    clip->setFlags(3);
+    manager.addTexture(clip);
+
+    const struct {
+        uint32_t asked;
+        uint32_t expected;
+    } cases[] = {{0, 3}, {7, 7}, {0x113, 0x117}};
+    for (const auto& c : cases) {
+        ASSERT_EQ(manager.findTexture("water.iff", c.asked), clip);
+        EXPECT_EQ(clip->m_flags, c.expected) << c.asked;
+        EXPECT_EQ(clip->m_frames[0]->m_flags, c.expected) << c.asked;
+        EXPECT_EQ(clip->m_frames[2]->m_flags, c.expected) << c.asked;
+    }
 }
