@@ -22,6 +22,7 @@ public:
     DWORD usage() const { return m_usage; }
     uint32_t storage() const { return m_storage; }
     const uint8_t* bytes() const { return m_bytes.data(); }
+    bool locked() const { return m_locks > 0; }
 
 protected:
     IDirect3DBuffer9(IDirect3DDevice9* device, D3DRESOURCETYPE type, D3DPOOL pool, UINT size, DWORD usage);

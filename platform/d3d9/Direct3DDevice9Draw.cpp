@@ -130,10 +130,14 @@ bool IDirect3DDevice9::streamsHold(const DrawCall& call, INT lowest, uint64_t hi
         if (!m_declaration->usesStream(s))
             continue;
         const DrawStream& stream = call.streams[s];
-        const uint64_t end = uint64_t(stream.offset) + highest * stream.stride + m_declaration->streamExtent(s);
         if (stream.buffer == 0 && stream.memory == nullptr)
             return false;
-        if (end > stream.bytes)
+        // A start vertex past 2^32 times a stride near 2^32 passes 2^64: a
+        // wrapped end would look small enough to fit.
+        uint64_t end = 0;
+        if (__builtin_mul_overflow(highest, uint64_t(stream.stride), &end)
+            || __builtin_add_overflow(end, uint64_t(stream.offset) + m_declaration->streamExtent(s), &end)
+            || end > stream.bytes)
             return false;
     }
     return true;
@@ -161,11 +165,14 @@ HRESULT IDirect3DDevice9::submit(DrawCall& call, bool userMemory)
     }
     const HRESULT hr = m_backend->draw(call);
     m_state.clearDirty();
-    // Direct3D forgets the user-memory stream after a UP draw.
+    // Direct3D forgets the user-memory stream after a UP draw, and the index
+    // buffer after an indexed one only: a plain UP draw between buffer draws
+    // leaves their indices bound.
     if (userMemory) {
         bindObject(m_streams[0].buffer, static_cast<IDirect3DVertexBuffer9*>(nullptr));
         m_streams[0] = Stream{};
-        bindObject(m_indices, static_cast<IDirect3DIndexBuffer9*>(nullptr));
+        if (call.indexed)
+            bindObject(m_indices, static_cast<IDirect3DIndexBuffer9*>(nullptr));
     }
     return hr;
 }
@@ -214,6 +221,10 @@ HRESULT IDirect3DDevice9::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVe
         return D3DERR_INVALIDCALL;
     const UINT indexBytes = m_indices->indexBytes();
     if ((uint64_t(startIndex) + indices) * indexBytes > m_indices->size())
+        return D3DERR_INVALIDCALL;
+    // While a lock is open the memory copy holds what the backend has not
+    // seen yet: the indices checked below would not be the ones drawn.
+    if (m_indices->storage() && m_indices->locked())
         return D3DERR_INVALIDCALL;
     // The indices themselves decide what is read: minIndex and vertexCount
     // are only hints on Direct3D, and a stray index must not reach GL.

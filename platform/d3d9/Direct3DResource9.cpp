@@ -19,9 +19,15 @@ IDirect3DResource9::~IDirect3DResource9()
     }
 }
 
+// The device's own surfaces hold it while the program holds them, as on
+// Direct3D: a program may let the device go before a back buffer or depth
+// surface it kept, and the last Release of that surface takes the device
+// (and the surface with it) down.
 ULONG IDirect3DResource9::AddRef()
 {
-    return ++m_refs;
+    if (++m_refs == 1 && m_implicit)
+        m_device->AddRef();
+    return m_refs;
 }
 
 ULONG IDirect3DResource9::Release()
@@ -29,8 +35,14 @@ ULONG IDirect3DResource9::Release()
     if (m_refs == 0)
         return 0;
     const ULONG left = --m_refs;
-    if (left == 0)
+    if (left == 0) {
+        if (m_implicit) {
+            // May delete this surface: nothing of it is touched afterwards.
+            m_device->Release();
+            return 0;
+        }
         destroyIfUnused();
+    }
     return left;
 }
 

@@ -7,9 +7,10 @@ class IDirect3DDevice9;
 
 // Reference counting shared by everything a device creates. A resource the
 // program created holds a reference on its device; the device's own back
-// buffer and depth surface do not, and live as long as the device or until
-// Reset replaces them. A resource the device has bound stays alive after its
-// last Release until the device lets go of it.
+// buffer and depth surface hold one only while the program holds them, and
+// live as long as the device or until Reset replaces them. A resource the
+// device has bound stays alive after its last Release until the device lets
+// go of it.
 class IDirect3DResource9 {
 public:
     ULONG AddRef();

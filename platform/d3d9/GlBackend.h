@@ -91,7 +91,8 @@ private:
     // A single-sampled copy of a surface, attached to m_readFbo for reading.
     bool attachForReading(const Surface& surface);
     void attach(uint32_t framebufferTarget, uint32_t attachment, const Surface* surface);
-    // The user-memory draws' vertices and indices go through these.
+    // The user-memory draws' indices go through this; their vertices go to
+    // m_upVertices, one place per stream, in setUpVertexInput.
     uint32_t streamBuffer(uint32_t* name, UINT* capacity, uint32_t target, const void* data, UINT bytes);
     bool setUpVertexInput(const DrawCall& call);
     void bindTextures(const DrawCall& call);

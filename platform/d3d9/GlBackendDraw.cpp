@@ -8,6 +8,7 @@
 #include <GL/glew.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <string>
 
@@ -91,10 +92,32 @@ bool GlBackend::setUpVertexInput(const DrawCall& call)
 {
     glBindVertexArray(m_vao);
     // User memory goes up once per draw, whatever number of elements read it.
+    // System-memory buffers on several streams are separate blocks of memory:
+    // each goes to its own place in the one upload, or every stream would
+    // read the last one's bytes.
+    std::array<uintptr_t, DrawCall::kStreamCount> userBase {};
+    uint64_t userBytes = 0;
+    for (int s = 0; s < DrawCall::kStreamCount; ++s)
+        if (call.streams[s].memory) {
+            userBase[s] = uintptr_t(userBytes);
+            userBytes += (uint64_t(call.streams[s].bytes) + 15) & ~uint64_t(15);
+        }
+    if (userBytes > UINT32_MAX)
+        return false;
     GLuint userBuffer = 0;
-    for (const DrawStream& stream : call.streams)
-        if (stream.memory)
-            userBuffer = streamBuffer(&m_upVertices, &m_upVertexCapacity, GL_ARRAY_BUFFER, stream.memory, stream.bytes);
+    if (userBytes) {
+        if (!m_upVertices)
+            glGenBuffers(1, &m_upVertices);
+        glBindBuffer(GL_ARRAY_BUFFER, m_upVertices);
+        // Orphaned on every draw: the previous draw may still be reading it.
+        m_upVertexCapacity = std::max(m_upVertexCapacity, UINT(userBytes));
+        glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(m_upVertexCapacity), nullptr, GL_STREAM_DRAW);
+        for (int s = 0; s < DrawCall::kStreamCount; ++s)
+            if (call.streams[s].memory)
+                glBufferSubData(GL_ARRAY_BUFFER, GLintptr(userBase[s]), GLsizeiptr(call.streams[s].bytes),
+                                call.streams[s].memory);
+        userBuffer = m_upVertices;
+    }
     uint32_t enabled = 0;
     for (const D3DVERTEXELEMENT9* e = call.elements; e && e->Stream != 0xFF; ++e) {
         const int location = locationOf(*e);
@@ -102,8 +125,10 @@ bool GlBackend::setUpVertexInput(const DrawCall& call)
             continue;
         const DrawStream& stream = call.streams[e->Stream];
         GLuint buffer = 0;
+        uintptr_t base = 0;
         if (stream.memory) {
             buffer = userBuffer;
+            base = userBase[e->Stream];
         } else {
             auto it = m_buffers.find(stream.buffer);
             if (it == m_buffers.end())
@@ -113,7 +138,7 @@ bool GlBackend::setUpVertexInput(const DrawCall& call)
         glBindBuffer(GL_ARRAY_BUFFER, buffer);
         glEnableVertexAttribArray(GLuint(location));
         pointerFor(location, e->Type, GLsizei(stream.stride),
-                   reinterpret_cast<const void*>(uintptr_t(stream.offset) + e->Offset));
+                   reinterpret_cast<const void*>(base + stream.offset + e->Offset));
         // Stride 0 repeats one vertex on Direct3D; GL reads it as packed,
         // while a divisor keeps every vertex of the draw on the first one.
         glVertexAttribDivisor(GLuint(location), stream.stride == 0 ? 1 : 0);

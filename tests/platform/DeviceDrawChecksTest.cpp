@@ -4,6 +4,7 @@
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DIndexBuffer9.h"
 #include "platform/d3d9/Direct3DShader9.h"
+#include "platform/d3d9/Direct3DSurface9.h"
 #include "platform/d3d9/Direct3DVertexBuffer9.h"
 #include "platform/d3d9/Direct3DVertexDeclaration9.h"
 #include "platform/d3d9/RecordingBackend.h"
@@ -103,6 +104,39 @@ const DrawCase kDraws[] = {
          return d->DrawPrimitive(D3DPT_POINTLIST, 0, 38);
      },
      D3DERR_INVALIDCALL},
+    {"stride_wraps_the_byte_count",
+     // (2^32 + 1) vertices of 2^32 - 1 bytes end one byte short of 2^64:
+     // the layout's 16 bytes must not wrap that round to a small count.
+     [](IDirect3DDevice9* d, Buffers& b) {
+         d->SetStreamSource(0, b.vertices, 0, 0xFFFFFFFFu);
+         return d->DrawPrimitive(D3DPT_POINTLIST, 0xFFFFFFFFu, 3);
+     },
+     D3DERR_INVALIDCALL},
+    {"indexed_stride_wraps_the_byte_count",
+     [](IDirect3DDevice9* d, Buffers& b) {
+         d->SetStreamSource(0, b.vertices, 0, 0xFFFFFFFFu);
+         return d->DrawIndexedPrimitive(D3DPT_POINTLIST, 0x7FFFFFFF, 0, 10, 0, 1);
+     },
+     D3DERR_INVALIDCALL},
+    {"indexed_while_indices_locked",
+     // The new indices are in range, yet the backend still holds the old ones.
+     [](IDirect3DDevice9* d, Buffers& b) {
+         void* data = nullptr;
+         b.indices->Lock(0, 0, &data, 0);
+         std::memset(data, 0, 24);
+         const HRESULT hr = d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 0, 4);
+         b.indices->Unlock();
+         return hr;
+     },
+     D3DERR_INVALIDCALL},
+    {"indexed_after_unlock",
+     [](IDirect3DDevice9* d, Buffers& b) {
+         void* data = nullptr;
+         b.indices->Lock(0, 0, &data, 0);
+         b.indices->Unlock();
+         return d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 0, 4);
+     },
+     D3D_OK},
     {"up_fits",
      [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kUserVertices, 16); },
      D3D_OK},
@@ -186,6 +220,95 @@ TEST(DeviceDrawState, EachDrawHandsOverOnlyWhatChanged)
     ASSERT_EQ(rig->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, vertices, 16), D3D_OK);
     EXPECT_EQ(rig.take("renderState"), (std::vector<std::string>{"renderState 7 0"}));
 }
+
+// Numbers the program passes that the layer uses to pick a slot: each one out
+// of range is refused before it reaches a table, and the device draws as
+// before afterwards.
+const float kPlane[4] = {};
+const float kConstants[4 * 4] = {};
+
+const DrawCase kSlotArguments[] = {
+    {"texture_stage_16", [](IDirect3DDevice9* d, Buffers&) { return d->SetTexture(16, nullptr); },
+     D3DERR_INVALIDCALL},
+    {"texture_stage_huge", [](IDirect3DDevice9* d, Buffers&) { return d->SetTexture(0xFFFFFFFFu, nullptr); },
+     D3DERR_INVALIDCALL},
+    {"stream_4", [](IDirect3DDevice9* d, Buffers& b) { return d->SetStreamSource(4, b.vertices, 0, 16); },
+     D3DERR_INVALIDCALL},
+    {"stream_huge", [](IDirect3DDevice9* d, Buffers& b) { return d->SetStreamSource(0xFFFFFFFFu, b.vertices, 0, 16); },
+     D3DERR_INVALIDCALL},
+    {"stream_offset_at_end", [](IDirect3DDevice9* d, Buffers& b) { return d->SetStreamSource(1, b.vertices, 160, 16); },
+     D3DERR_INVALIDCALL},
+    {"sampler_type_zero", [](IDirect3DDevice9* d, Buffers&) { return d->SetSamplerState(0, D3DSAMPLERSTATETYPE(0), 1); },
+     D3DERR_INVALIDCALL},
+    {"sampler_type_past_last",
+     [](IDirect3DDevice9* d, Buffers&) { return d->SetSamplerState(0, D3DSAMPLERSTATETYPE(14), 1); },
+     D3DERR_INVALIDCALL},
+    {"sampler_huge",
+     [](IDirect3DDevice9* d, Buffers&) { return d->SetSamplerState(0xFFFFFFFFu, D3DSAMP_ADDRESSU, 1); },
+     D3DERR_INVALIDCALL},
+    {"stage_type_past_last",
+     [](IDirect3DDevice9* d, Buffers&) { return d->SetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(33), 1); },
+     D3DERR_INVALIDCALL},
+    {"render_state_past_last",
+     [](IDirect3DDevice9* d, Buffers&) { return d->SetRenderState(D3DRENDERSTATETYPE(210), 1); },
+     D3DERR_INVALIDCALL},
+    {"render_state_huge",
+     [](IDirect3DDevice9* d, Buffers&) { return d->SetRenderState(D3DRENDERSTATETYPE(0xFFFFFFFFu), 1); },
+     D3DERR_INVALIDCALL},
+    {"light_past_bound",
+     [](IDirect3DDevice9* d, Buffers&) {
+         D3DLIGHT9 light{};
+         light.Type = D3DLIGHT_POINT;
+         return d->SetLight(0xFFFFFFFFu, &light);
+     },
+     D3DERR_INVALIDCALL},
+    {"light_enable_huge", [](IDirect3DDevice9* d, Buffers&) { return d->LightEnable(0xFFFFFFFFu, TRUE); },
+     D3DERR_INVALIDCALL},
+    {"clip_plane_huge", [](IDirect3DDevice9* d, Buffers&) { return d->SetClipPlane(0xFFFFFFFFu, kPlane); },
+     D3DERR_INVALIDCALL},
+    {"transform_unknown_ignored",
+     [](IDirect3DDevice9* d, Buffers&) {
+         D3DMATRIX m{};
+         return d->SetTransform(D3DTRANSFORMSTATETYPE(0xFFFFFFFFu), &m);
+     },
+     D3D_OK},
+    {"vertex_constants_last_fits",
+     [](IDirect3DDevice9* d, Buffers&) { return d->SetVertexShaderConstantF(255, kConstants, 1); }, D3D_OK},
+    {"vertex_constants_past_end",
+     [](IDirect3DDevice9* d, Buffers&) { return d->SetVertexShaderConstantF(255, kConstants, 2); },
+     D3DERR_INVALIDCALL},
+    {"vertex_constants_start_wraps",
+     [](IDirect3DDevice9* d, Buffers&) { return d->SetVertexShaderConstantF(0xFFFFFFFFu, kConstants, 2); },
+     D3DERR_INVALIDCALL},
+    {"pixel_constants_past_end",
+     [](IDirect3DDevice9* d, Buffers&) { return d->SetPixelShaderConstantF(224, kConstants, 1); },
+     D3DERR_INVALIDCALL},
+    {"render_target_1",
+     [](IDirect3DDevice9* d, Buffers&) {
+         IDirect3DSurface9* back = nullptr;
+         d->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back);
+         const HRESULT hr = d->SetRenderTarget(1, back);
+         back->Release();
+         return hr;
+     },
+     D3DERR_INVALIDCALL},
+};
+
+class DeviceSlotArguments : public ::testing::TestWithParam<DrawCase> {};
+
+TEST_P(DeviceSlotArguments, OutOfRangeSlotsAreRefusedAndChangeNothing)
+{
+    RecordingDevice rig;
+    Buffers buffers(rig.device());
+    const DrawCase& c = GetParam();
+    EXPECT_EQ(c.draw(rig.device(), buffers), c.result);
+    EXPECT_EQ(rig->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 0, 4), D3D_OK);
+    rig->SetStreamSource(0, nullptr, 0, 0);
+    rig->SetIndices(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments, DeviceSlotArguments, ::testing::ValuesIn(kSlotArguments),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceDrawState, RenderStatesReadBackAsSetAndBadArgumentsAreRefused)
 {
@@ -311,6 +434,46 @@ TEST(DeviceDrawState, UserMemoryDrawsLeaveNoStreamBound)
     EXPECT_EQ(rig->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(rig->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 3, 0, 1), D3DERR_INVALIDCALL);
 }
+
+// Direct3D forgets the index buffer after an indexed user-memory draw only;
+// a plain one leaves it bound for the buffer draws that follow.
+struct UserMemoryDrawCase {
+    const char* name;
+    std::function<HRESULT(IDirect3DDevice9*)> draw;
+    HRESULT indexedAfterwards;
+};
+
+const UserMemoryDrawCase kUserMemoryDraws[] = {
+    {"plain_keeps_indices",
+     [](IDirect3DDevice9* d) { return d->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, kUserVertices, 16); }, D3D_OK},
+    {"indexed_forgets_indices",
+     [](IDirect3DDevice9* d) {
+         return d->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 4, 3, 1, kUserIndices, D3DFMT_INDEX16, kUserVertices, 16);
+     },
+     D3DERR_INVALIDCALL},
+};
+
+void PrintTo(const UserMemoryDrawCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class DeviceUserMemoryDraw : public ::testing::TestWithParam<UserMemoryDrawCase> {};
+
+TEST_P(DeviceUserMemoryDraw, LeavesTheIndexBufferAsDirect3DDoes)
+{
+    RecordingDevice rig;
+    Buffers buffers(rig.device());
+    const UserMemoryDrawCase& c = GetParam();
+    ASSERT_EQ(c.draw(rig.device()), D3D_OK);
+    ASSERT_EQ(rig->SetStreamSource(0, buffers.vertices, 0, 16), D3D_OK);
+    EXPECT_EQ(rig->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 0, 1), c.indexedAfterwards);
+    rig->SetStreamSource(0, nullptr, 0, 0);
+    rig->SetIndices(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Draws, DeviceUserMemoryDraw, ::testing::ValuesIn(kUserMemoryDraws),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceDrawState, SystemMemoryBuffersDrawAsUserMemory)
 {

@@ -11,6 +11,7 @@
 #include "platform/d3d9/Direct3DSurface9.h"
 #include "platform/d3d9/Direct3DTexture9.h"
 #include "platform/d3d9/Direct3DVertexBuffer9.h"
+#include "platform/d3d9/Direct3DVertexDeclaration9.h"
 #include "platform/d3d9/Direct3DVolumeTexture9.h"
 #include "support/GlDeviceRig.h"
 #include "tests/platform/FixedFunctionTestRig.h"
@@ -365,6 +366,86 @@ TEST_P(DevicePrimitives, DrawFromBuffersWithAndWithoutIndices)
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, DevicePrimitives, ::testing::ValuesIn(kPrimitives),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- System-memory buffers on two streams: each stream's vertices come
+// from its own buffer, though both go up as user memory. ----
+
+struct SplitStreamCase {
+    const char* name;
+    bool indexed;
+};
+
+const SplitStreamCase kSplitStreams[] = {
+    {"vertices", false},
+    {"indexed", true},
+};
+
+void PrintTo(const SplitStreamCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class DeviceSplitStreams : public ::testing::TestWithParam<SplitStreamCase> {};
+
+TEST_P(DeviceSplitStreams, EachSystemMemoryStreamReadsItsOwnBuffer)
+{
+    GlDeviceRig rig;
+    if (!rig.ready())
+        GTEST_SKIP() << "no OpenGL display";
+    IDirect3DDevice9* d = rig.device();
+    d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    const D3DVERTEXELEMENT9 elements[] = {
+        {0, 0, D3DDECLTYPE_FLOAT3, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_POSITION, 0},
+        {1, 0, D3DDECLTYPE_D3DCOLOR, D3DDECLMETHOD_DEFAULT, D3DDECLUSAGE_COLOR, 0},
+        D3DDECL_END(),
+    };
+    IDirect3DVertexDeclaration9* declaration = nullptr;
+    ASSERT_EQ(d->CreateVertexDeclaration(elements, &declaration), D3D_OK);
+    const float positions[4 * 3] = {-1.5f, 1.5f, 0.5f, 1.5f, 1.5f, 0.5f, -1.5f, -1.5f, 0.5f, 1.5f, -1.5f, 0.5f};
+    const D3DCOLOR colours[4] = {0xFFFF0000, 0xFFFF0000, 0xFFFF0000, 0xFFFF0000};
+    const uint16_t order[4] = {0, 1, 2, 3};
+    IDirect3DVertexBuffer9* where = nullptr;
+    IDirect3DVertexBuffer9* tint = nullptr;
+    IDirect3DIndexBuffer9* indices = nullptr;
+    ASSERT_EQ(d->CreateVertexBuffer(sizeof(positions), 0, 0, D3DPOOL_SYSTEMMEM, &where, nullptr), D3D_OK);
+    ASSERT_EQ(d->CreateVertexBuffer(sizeof(colours), 0, 0, D3DPOOL_SYSTEMMEM, &tint, nullptr), D3D_OK);
+    ASSERT_EQ(d->CreateIndexBuffer(sizeof(order), 0, D3DFMT_INDEX16, D3DPOOL_SYSTEMMEM, &indices, nullptr), D3D_OK);
+    void* data = nullptr;
+    ASSERT_EQ(where->Lock(0, 0, &data, 0), D3D_OK);
+    std::memcpy(data, positions, sizeof(positions));
+    where->Unlock();
+    ASSERT_EQ(tint->Lock(0, 0, &data, 0), D3D_OK);
+    std::memcpy(data, colours, sizeof(colours));
+    tint->Unlock();
+    ASSERT_EQ(indices->Lock(0, 0, &data, 0), D3D_OK);
+    std::memcpy(data, order, sizeof(order));
+    indices->Unlock();
+
+    d->SetVertexDeclaration(declaration);
+    ASSERT_EQ(d->SetStreamSource(0, where, 0, 12), D3D_OK);
+    ASSERT_EQ(d->SetStreamSource(1, tint, 0, 4), D3D_OK);
+    d->SetIndices(indices);
+    rig.clear(0xFF000000);
+    const bool indexed = GetParam().indexed;
+    ASSERT_EQ(indexed ? d->DrawIndexedPrimitive(D3DPT_TRIANGLESTRIP, 0, 0, 4, 0, 2)
+                      : d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2),
+              D3D_OK);
+    EXPECT_EQ(rig.pixel(8, 8), 0xFFFF0000u);
+    EXPECT_EQ(rig.pixel(1, 14), 0xFFFF0000u);
+
+    d->SetStreamSource(0, nullptr, 0, 0);
+    d->SetStreamSource(1, nullptr, 0, 0);
+    d->SetIndices(nullptr);
+    d->SetVertexDeclaration(nullptr);
+    indices->Release();
+    tint->Release();
+    where->Release();
+    declaration->Release();
+}
+
+INSTANTIATE_TEST_SUITE_P(Draws, DeviceSplitStreams, ::testing::ValuesIn(kSplitStreams),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DeviceOcclusionQuery, CountsTheVisiblePixels)

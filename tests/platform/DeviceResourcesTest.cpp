@@ -393,4 +393,43 @@ TEST(DeviceLifetime, ReleasedRenderTextureStillBoundGoesWithTheDevice)
     EXPECT_EQ(rig.releaseDevice(), 0u);
 }
 
+// The device's own surfaces hold the device while the program holds them,
+// as on Direct3D: a program that lets go of the device before a surface it
+// still keeps (a renderer's saved depth surface) releases it safely later.
+struct ImplicitSurfaceCase {
+    const char* name;
+    HRESULT (*get)(IDirect3DDevice9*, IDirect3DSurface9**);
+};
+
+const ImplicitSurfaceCase kImplicitSurfaces[] = {
+    {"back_buffer",
+     [](IDirect3DDevice9* d, IDirect3DSurface9** s) { return d->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, s); }},
+    {"auto_depth_stencil", [](IDirect3DDevice9* d, IDirect3DSurface9** s) { return d->GetDepthStencilSurface(s); }},
+};
+
+void PrintTo(const ImplicitSurfaceCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class DeviceImplicitSurface : public ::testing::TestWithParam<ImplicitSurfaceCase> {};
+
+TEST_P(DeviceImplicitSurface, KeepsTheDeviceUntilItsLastRelease)
+{
+    RecordingDevice rig;
+    IDirect3DSurface9* surface = nullptr;
+    ASSERT_EQ(GetParam().get(rig.device(), &surface), D3D_OK);
+    ASSERT_NE(surface, nullptr);
+    EXPECT_EQ(surface->AddRef(), 2u);
+    EXPECT_EQ(surface->Release(), 1u);
+    EXPECT_EQ(rig.releaseDevice(), 1u) << "the surface holds the device";
+    D3DSURFACE_DESC desc{};
+    EXPECT_EQ(surface->GetDesc(&desc), D3D_OK);
+    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+    EXPECT_EQ(surface->Release(), 0u) << "the device goes with it";
+}
+
+INSTANTIATE_TEST_SUITE_P(Surfaces, DeviceImplicitSurface, ::testing::ValuesIn(kImplicitSurfaces),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 } // namespace
