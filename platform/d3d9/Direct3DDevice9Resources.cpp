@@ -16,6 +16,10 @@ namespace {
 // Volumes are small in every engine use; the bound keeps a mistaken size
 // from asking for gigabytes of memory copies.
 constexpr UINT kMaxVolumeExtent = 512;
+// Buffer lengths are computed from counts in data files; past this a length
+// is a damaged count, not a mesh, and gets the out-of-memory answer instead
+// of a multi-gigabyte allocation.
+constexpr UINT kMaxBufferBytes = 256u << 20;
 
 template <typename Texture>
 HRESULT finish(Texture* made, Texture** out)
@@ -135,6 +139,8 @@ HRESULT IDirect3DDevice9::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf
         return D3DERR_INVALIDCALL;
     if (fvf != 0 && IDirect3DVertexDeclaration9::fvfStride(fvf) == 0)
         return D3DERR_INVALIDCALL;
+    if (length > kMaxBufferBytes)
+        return D3DERR_OUTOFVIDEOMEMORY;
     return finish(new IDirect3DVertexBuffer9(this, length, usage, fvf, pool), buffer);
 }
 
@@ -150,6 +156,8 @@ HRESULT IDirect3DDevice9::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT 
         || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32)
         || ((usage & D3DUSAGE_DYNAMIC) && pool == D3DPOOL_MANAGED))
         return D3DERR_INVALIDCALL;
+    if (length > kMaxBufferBytes)
+        return D3DERR_OUTOFVIDEOMEMORY;
     return finish(new IDirect3DIndexBuffer9(this, length, usage, format, pool), buffer);
 }
 

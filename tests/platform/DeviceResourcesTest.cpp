@@ -289,6 +289,12 @@ TEST(DeviceBuffers, IndexBuffersTakeSixteenAndThirtyTwoBitFormatsOnly)
     IDirect3DIndexBuffer9* buffer = nullptr;
     EXPECT_EQ(rig->CreateIndexBuffer(64, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &buffer, nullptr), D3DERR_INVALIDCALL);
     EXPECT_EQ(rig->CreateIndexBuffer(0, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &buffer, nullptr), D3DERR_INVALIDCALL);
+    // A damaged count must not become a multi-gigabyte allocation.
+    EXPECT_EQ(rig->CreateIndexBuffer(0xFFFFFFFFu, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &buffer, nullptr),
+              D3DERR_OUTOFVIDEOMEMORY);
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    EXPECT_EQ(rig->CreateVertexBuffer(0xFFFFFFFFu, 0, 0, D3DPOOL_MANAGED, &vertices, nullptr), D3DERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(vertices, nullptr);
     ASSERT_EQ(rig->CreateIndexBuffer(64, D3DUSAGE_WRITEONLY | D3DUSAGE_SOFTWAREPROCESSING, D3DFMT_INDEX32,
                                      D3DPOOL_MANAGED, &buffer, nullptr),
               D3D_OK);
