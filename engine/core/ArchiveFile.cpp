@@ -248,7 +248,13 @@ bool ArchiveFile::loadEntry(const ArchiveEntry& entry)
     if (!s.seekSet(entry.offset))
         return false;
 
-    if (!(entry.flags & kRangeCoded)) {
+    const bool rangeCoded = (entry.flags & kRangeCoded) != 0;
+    const bool blockSorted = (entry.flags & kBlockSorted) != 0;
+    // A range-coded, block-sorted entry is range and move-to-front decoded
+    // in one pass into `lastColumn`, which the inverse sort then turns into
+    // the content.
+    DataBuffer lastColumn;
+    if (!rangeCoded) {
         m_content.resize(int32_t(entry.storedSize));
         if (!readFully(s, m_content.data, entry.storedSize))
             return false;
@@ -257,23 +263,31 @@ bool ArchiveFile::loadEntry(const ArchiveEntry& entry)
         packed.resize(int32_t(entry.storedSize));
         if (!readFully(s, packed.data, entry.storedSize))
             return false;
-        m_content.resize(int32_t(entry.unpackedSize));
+        DataBuffer& decoded = blockSorted ? lastColumn : m_content;
+        decoded.resize(int32_t(entry.unpackedSize));
         RangeDecoder decoder;
-        if (!decoder.decodeBlock(packed, m_content, entry.unpackedSize))
+        const bool complete = blockSorted ? decoder.decodeBlockMoveToFront(packed, decoded, entry.unpackedSize)
+                                          : decoder.decodeBlock(packed, decoded, entry.unpackedSize);
+        if (!complete)
             return false;
         // A stream that ends early is as damaged as one that runs long.
-        if (uint32_t(m_content.size) != entry.unpackedSize)
+        if (uint32_t(decoded.size) != entry.unpackedSize)
             return false;
     }
 
-    if (entry.flags & kBlockSorted) {
+    if (blockSorted) {
         uint8_t word[4];
         if (!readFully(s, word, 4))
             return false;
-        DataBuffer moved;
-        decodeMTF(m_content, moved);
-        if (!inverseBWT(moved, int32_t(readLe32(word)), m_content))
-            return false;
+        const int32_t primaryIndex = int32_t(readLe32(word));
+        if (rangeCoded) {
+            if (!inverseBWT(lastColumn, primaryIndex, m_content))
+                return false;
+        } else {
+            DataBuffer scratch;
+            if (!undoBlockSort(m_content, primaryIndex, scratch, m_content))
+                return false;
+        }
     }
     m_position = 0;
     m_content.position = 0;

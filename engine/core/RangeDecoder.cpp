@@ -1,14 +1,18 @@
 #include "engine/core/RangeDecoder.h"
 
+#include "engine/core/BlockTransforms.h"
 #include "engine/core/GroupedFrequencyModel.h"
 
 #include <array>
 
 namespace {
 
-// range / total without a divide on the decoder's critical path: a 32-bit
-// reciprocal of every total the model can reach gives the quotient or one
-// less, and one compare settles which.
+// range / total without a divide on the decoder's critical path. With
+// m = ceil(2^64 / total), the high half of range * m is range / total
+// rounded down, exactly: the excess over range / total is below
+// range / 2^64 < 2^-32, and a quotient's fraction is at most 1 - 1/total
+// with total < 2^14, so the excess never reaches the next integer. One
+// multiply, no correction step.
 class TotalDivider {
 public:
     TotalDivider()
@@ -16,23 +20,33 @@ public:
         // Totals start at 257; the first two slots are never used.
         m_reciprocal[0] = m_reciprocal[1] = 0;
         for (uint32_t d = 2; d < GroupedFrequencyModel::kHalvingTotal; ++d)
-            m_reciprocal[d] = uint32_t((uint64_t(1) << 32) / d);
+            m_reciprocal[d] = ~uint64_t(0) / d + 1;
     }
     uint32_t divide(uint32_t value, uint32_t total) const
     {
-        uint32_t q = uint32_t((uint64_t(value) * m_reciprocal[total]) >> 32);
-        q += value - q * total >= total ? 1 : 0;
-        return q;
+        return uint32_t((static_cast<unsigned __int128>(value) * m_reciprocal[total]) >> 64);
     }
 
 private:
-    std::array<uint32_t, GroupedFrequencyModel::kHalvingTotal> m_reciprocal;
+    std::array<uint64_t, GroupedFrequencyModel::kHalvingTotal> m_reciprocal;
 };
 
 const TotalDivider& totalDivider()
 {
     static const TotalDivider divider;
     return divider;
+}
+
+// Room for the symbol at `outPos`; false at the limit, where a longer stream
+// is corrupt. Grows by the buffer's own rule, then hands out all the room
+// that made (up to the limit) before asking again.
+[[gnu::noinline]] bool growOutput(DataBuffer& output, uint32_t outPos, uint32_t limit)
+{
+    if (outPos >= limit)
+        return false;
+    output.resize(int32_t(outPos) + 1);
+    output.size = output.capacity < int32_t(limit) ? output.capacity : int32_t(limit);
+    return true;
 }
 
 } // namespace
@@ -59,6 +73,17 @@ void RangeDecoder::normalize()
 
 bool RangeDecoder::decodeBlock(DataBuffer& src, DataBuffer& output, uint32_t limit)
 {
+    return decodeSymbols<false>(src, output, limit);
+}
+
+bool RangeDecoder::decodeBlockMoveToFront(DataBuffer& src, DataBuffer& output, uint32_t limit)
+{
+    return decodeSymbols<true>(src, output, limit);
+}
+
+template <bool kMoveToFront>
+bool RangeDecoder::decodeSymbols(DataBuffer& src, DataBuffer& output, uint32_t limit)
+{
     if (limit > 0x7FFFFFFF)
         limit = 0x7FFFFFFF; // the most a DataBuffer can hold
     GroupedFrequencyModel model;
@@ -82,7 +107,17 @@ bool RangeDecoder::decodeBlock(DataBuffer& src, DataBuffer& output, uint32_t lim
     uint32_t buf = buffer;
     uint32_t outPos = 0;
     bool complete = false;
-
+    // Symbols go straight to the output until `room`; only then is the
+    // limit checked or the buffer grown.
+    uint32_t room = output.size > 0 ? uint32_t(output.size) : 0;
+    if (room > limit)
+        room = limit;
+    uint8_t* out = output.data;
+    // With move-to-front on, every symbol is passed through the table as
+    // it is decoded: that work hides behind the range decoder's long chain
+    // of dependent multiplies instead of taking a pass of its own.
+    MoveToFrontTable table;
+    bool afterLow = false;
     for (;;) {
         while (rangeV <= kBottomValue) {
             lowV = (lowV << 8) | ((buf & 1) << 7);
@@ -95,37 +130,56 @@ bool RangeDecoder::decodeBlock(DataBuffer& src, DataBuffer& output, uint32_t lim
         helpV = divider.divide(rangeV, total);
         // Run-heavy input makes symbols 0 and 1 the common answers, so they
         // are tried first without dividing: cum(s) <= low / help holds
-        // exactly when help * cum(s) <= low.
-        uint32_t s;
-        uint32_t lowFreq;
+        // exactly when help * cum(s) <= low. Neither is the last symbol, so
+        // the new range is always help * freq.
         const uint32_t count0 = model.counts[0];
-        if (lowV < helpV * count0) {
-            s = 0;
-            lowFreq = 0;
-        } else if (lowV < helpV * (count0 + model.counts[1])) {
-            s = 1;
-            lowFreq = count0;
-        } else {
-            uint32_t t = lowV / helpV;
-            if (t >= total)
-                t = total - 1;
-            s = model.find(t);
-            if (s == kEndOfBlock) {
-                complete = true;
-                break;
+        const uint32_t count1 = model.counts[1];
+        const uint32_t cut0 = helpV * count0;
+        if (lowV < cut0 + helpV * count1) {
+            const uint32_t s = lowV >= cut0 ? 1 : 0;
+            if (outPos >= room) [[unlikely]] {
+                if (!growOutput(output, outPos, limit))
+                    break;
+                room = uint32_t(output.size);
+                out = output.data;
             }
-            lowFreq = model.cumulative(s);
+            if constexpr (kMoveToFront) {
+                // 0 and 1 both go to the front: 0 stays there, 1 swaps.
+                out[outPos++] = table.moveToFront(0, s);
+                afterLow = true;
+            } else {
+                out[outPos++] = uint8_t(s);
+            }
+            lowV -= s ? cut0 : 0;
+            rangeV = helpV * (s ? count1 : count0);
+            model.updateFront(s);
+            continue;
         }
-        if (outPos >= limit)
-            break;
-        if (int64_t(outPos) >= output.size) {
-            // Grow by the buffer's own rule, then use all the room that made
-            // (up to the limit) before asking again.
-            output.resize(int32_t(outPos) + 1);
-            output.size = output.capacity < int32_t(limit) ? output.capacity : int32_t(limit);
-        }
-        output.data[outPos++] = uint8_t(s);
 
+        uint32_t t = lowV / helpV;
+        if (t >= total)
+            t = total - 1;
+        const uint32_t s = model.find(t);
+        if (s == kEndOfBlock) {
+            complete = true;
+            break;
+        }
+        if (outPos >= room) [[unlikely]] {
+            if (!growOutput(output, outPos, limit))
+                break;
+            room = uint32_t(output.size);
+            out = output.data;
+        }
+        if constexpr (kMoveToFront) {
+            // After a 0 or 1 the front is protected: the symbol stops at
+            // position 1.
+            out[outPos++] = table.moveToFront(afterLow ? 1 : 0, s);
+            afterLow = false;
+        } else {
+            out[outPos++] = uint8_t(s);
+        }
+
+        const uint32_t lowFreq = model.cumulative(s);
         const uint32_t freq = model.counts[s];
         const uint32_t cut = helpV * lowFreq;
         lowV -= cut;

@@ -34,4 +34,12 @@ public:
     // before its end-of-block symbol is corrupt: decoding stops there and the
     // answer is false, so no input can make the output grow without bound.
     bool decodeBlock(DataBuffer& source, DataBuffer& output, uint32_t limit);
+
+    // decodeBlock followed by decodeMTF (BlockTransforms.h) on its output,
+    // in one pass: the output is the move-to-front decoded bytes.
+    bool decodeBlockMoveToFront(DataBuffer& source, DataBuffer& output, uint32_t limit);
+
+private:
+    template <bool kMoveToFront>
+    bool decodeSymbols(DataBuffer& source, DataBuffer& output, uint32_t limit);
 };

@@ -1,7 +1,8 @@
 // The decoding stages on arbitrary bytes. The first byte picks the output
 // limit of the range decoder, the next four the primary index; the rest is
 // the stream. Decoded output then runs through move-to-front and the
-// inverse block sort, as an archive entry with flags 3 would.
+// inverse block sort, as an archive entry with flags 3 would, both as two
+// calls and as the reader's single in-place call.
 #include "engine/core/BlockTransforms.h"
 #include "engine/core/RangeDecoder.h"
 
@@ -31,12 +32,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     decodeMTF(decoded, moved);
     if (moved.size != decoded.size)
         __builtin_trap();
+    // The archive reader decodes both stages in one pass; it must agree.
+    DataBuffer fused;
+    RangeDecoder fusedDecoder;
+    fusedDecoder.decodeBlockMoveToFront(source, fused, limit);
+    if (fused.size != moved.size || (moved.size > 0 && std::memcmp(fused.data, moved.data, size_t(moved.size)) != 0))
+        __builtin_trap();
     DataBuffer restored;
     // Small indices are the interesting ones: fold most inputs into the block.
     const int32_t index = (primary & 0x80000000u) ? int32_t(primary)
                           : moved.size > 0       ? int32_t(primary % uint32_t(moved.size + 2))
                                                  : int32_t(primary);
-    if (inverseBWT(moved, index, restored) && restored.size != moved.size)
+    const bool restoredOk = inverseBWT(moved, index, restored);
+    if (restoredOk && restored.size != moved.size)
+        __builtin_trap();
+    // The archive reader's single call, in place, must agree with the two stages.
+    DataBuffer scratch;
+    const bool inPlaceOk = undoBlockSort(decoded, index, scratch, decoded);
+    if (inPlaceOk != restoredOk || (inPlaceOk && (decoded.size != restored.size ||
+                                                  (restored.size > 0 && std::memcmp(decoded.data, restored.data, size_t(restored.size)) != 0))))
         __builtin_trap();
     return 0;
 }

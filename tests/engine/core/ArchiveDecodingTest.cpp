@@ -106,6 +106,27 @@ TEST(GroupedFrequencyModel, EvolvesExactlyLikeTheTreeModel)
     }
 }
 
+TEST(GroupedFrequencyModel, FrontUpdateEqualsTheGeneralOne)
+{
+    GroupedFrequencyModel general;
+    GroupedFrequencyModel front;
+    std::mt19937 rng(5);
+    for (int step = 0; step < 40000; ++step) {
+        const uint32_t s = rng() % 3 ? rng() % 2 : rng() % 16;
+        general.update(s);
+        front.updateFront(s);
+        if (step % 613 != 0)
+            continue;
+        ASSERT_EQ(front.total, general.total);
+        for (uint32_t sym = 0; sym < 257; ++sym) {
+            ASSERT_EQ(front.counts[sym], general.counts[sym]);
+            ASSERT_EQ(front.cumulative(sym), general.cumulative(sym));
+        }
+        for (uint32_t target = 0; target < general.total; target += 5)
+            ASSERT_EQ(front.find(target), general.find(target)) << target;
+    }
+}
+
 TEST(RangeDecoder, ReadByteNeedsASourceAndPadsWith0xFF)
 {
     RangeDecoder decoder;
@@ -153,6 +174,40 @@ TEST(RangeDecoder, StreamWithoutEndStopsAtTheLimit)
     }
 }
 
+TEST(RangeDecoder, MoveToFrontInTheSamePassEqualsTheTwoStages)
+{
+    // Arbitrary bytes are a valid stream of some symbols: mostly-zero ones
+    // give runs of 0 and 1 between deeper symbols, others reach deep into
+    // the table, and some end early or run into the limit. Output buffers start empty,
+    // short and long, so the growth path is taken too.
+    std::mt19937 rng(3);
+    for (int round = 0; round < 60; ++round) {
+        std::vector<uint8_t> stream(size_t(rng() % 3000));
+        for (uint8_t& b : stream)
+            b = round % 3 == 0 ? uint8_t(rng()) : round % 3 == 1 ? uint8_t(rng() % 8 ? 0 : rng()) : uint8_t(0x80 | (rng() % 64));
+        const uint32_t limit = round % 4 == 0 ? uint32_t(rng() % 100) : 200000;
+        const int32_t startSize = int32_t(rng() % 3) * int32_t(rng() % 20000);
+
+        DataBuffer source = bufferOf(stream);
+        DataBuffer plain;
+        plain.resize(startSize);
+        RangeDecoder first;
+        const bool plainComplete = first.decodeBlock(source, plain, limit);
+        const int32_t plainPosition = source.position;
+        DataBuffer expected;
+        decodeMTF(plain, expected);
+
+        DataBuffer fused;
+        fused.resize(startSize);
+        RangeDecoder second;
+        EXPECT_EQ(second.decodeBlockMoveToFront(source, fused, limit), plainComplete) << round;
+        EXPECT_EQ(bytesOf(fused), bytesOf(expected)) << round;
+        EXPECT_EQ(second.low, first.low);
+        EXPECT_EQ(second.range, first.range);
+        EXPECT_EQ(source.position, plainPosition);
+    }
+}
+
 TEST(DecodeMTF, ProtectsTheFrontAfterLowSymbols)
 {
     struct Case {
@@ -172,6 +227,73 @@ TEST(DecodeMTF, ProtectsTheFrontAfterLowSymbols)
         DataBuffer out;
         decodeMTF(bufferOf(c.in), out);
         EXPECT_EQ(bytesOf(out), c.out);
+    }
+}
+
+TEST(DecodeMTF, MatchesAByteByByteTableOnLongMixedStreams)
+{
+    // The table moves in 16-byte blocks; runs, symbols on both sides of
+    // every block edge and the deepest symbol must all give what a plain
+    // byte table gives.
+    std::mt19937 rng(7);
+    for (int round = 0; round < 20; ++round) {
+        std::vector<uint8_t> in(size_t(1 + rng() % 5000));
+        for (uint8_t& v : in) {
+            const uint32_t kind = rng() % 8;
+            v = kind < 3 ? 0 : kind < 4 ? 1 : kind < 6 ? uint8_t(rng() % 40) : uint8_t(rng());
+        }
+        if (round == 0)
+            std::fill(in.begin(), in.end(), 255);
+        uint8_t table[256];
+        for (int i = 0; i < 256; ++i)
+            table[i] = uint8_t(i);
+        std::vector<uint8_t> expected;
+        bool afterLow = false;
+        for (const uint8_t v : in) {
+            const uint8_t symbol = table[v];
+            const uint32_t d = v > 1 && afterLow ? 1 : 0;
+            for (uint32_t k = v; k > d; --k)
+                table[k] = table[k - 1];
+            table[d] = symbol;
+            afterLow = v <= 1;
+            expected.push_back(symbol);
+        }
+        DataBuffer out;
+        decodeMTF(bufferOf(in), out);
+        ASSERT_EQ(bytesOf(out), expected) << round;
+    }
+}
+
+TEST(UndoBlockSort, EqualsMoveToFrontThenInverseSort)
+{
+    std::mt19937 rng(11);
+    for (int round = 0; round < 12; ++round) {
+        std::vector<uint8_t> in(size_t(round == 0 ? 1 : 2 + rng() % 3000));
+        for (uint8_t& v : in)
+            v = rng() % 3 ? uint8_t(rng() % 4) : uint8_t(rng());
+        const int32_t primary = int32_t(rng() % in.size());
+        DataBuffer moved;
+        decodeMTF(bufferOf(in), moved);
+        DataBuffer expected;
+        ASSERT_TRUE(inverseBWT(moved, primary, expected));
+
+        DataBuffer scratch;
+        DataBuffer out;
+        ASSERT_TRUE(undoBlockSort(bufferOf(in), primary, scratch, out));
+        EXPECT_EQ(bytesOf(out), bytesOf(expected)) << round;
+        // The archive reader restores a block in place.
+        DataBuffer inPlace = bufferOf(in);
+        ASSERT_TRUE(undoBlockSort(inPlace, primary, scratch, inPlace));
+        EXPECT_EQ(bytesOf(inPlace), bytesOf(expected)) << round;
+    }
+    DataBuffer scratch;
+    DataBuffer out;
+    EXPECT_TRUE(undoBlockSort(bufferOf({}), 5, scratch, out));
+    EXPECT_EQ(out.size, 0);
+    for (int32_t primary : {-1, 3, 1 << 30}) {
+        out = bufferOf({9, 9});
+        EXPECT_FALSE(undoBlockSort(bufferOf({0, 2, 1}), primary, scratch, out)) << primary;
+        EXPECT_EQ(out.size, 0);
     }
 }
 
