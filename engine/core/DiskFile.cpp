@@ -142,7 +142,20 @@ bool DiskFile::openWrite(const char* name)
 {
     if (m_handle || !name)
         return false;
-    m_handle = std::fopen(toHostSeparators(name).c_str(), "wb");
+    // Windows would write over the file or into the directory that differs
+    // only in case; making a second one beside it would split the data.
+    std::string host = resolveHostPath(name);
+    if (host.empty()) {
+        fs::path path(toHostSeparators(name));
+        std::error_code ec;
+        if (path.has_parent_path() && !fs::is_directory(path.parent_path(), ec)) {
+            const std::string dir = matchIgnoringCase(path.parent_path().string());
+            if (!dir.empty())
+                path = fs::path(dir) / path.filename();
+        }
+        host = path.string();
+    }
+    m_handle = std::fopen(host.c_str(), "wb");
     length = 0;
     return m_handle != nullptr;
 }

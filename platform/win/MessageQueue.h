@@ -51,7 +51,8 @@ constexpr UINT PM_REMOVE = 0x0001;
 // queued; a null window means every window and the thread's own messages.
 BOOL PeekMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax, UINT removeFlags);
 // Waits for a message. Answers 0 for WM_QUIT and -1 when there is nothing it
-// could ever wait for (no video driver and an empty queue).
+// could ever wait for (no video driver and an empty queue, or a window filter
+// that names no window).
 BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax);
 // Character messages arrive from text input already, so this only answers
 // whether the message was a key message, as Windows does.

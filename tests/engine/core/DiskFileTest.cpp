@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -136,6 +137,31 @@ public:
 };
 
 } // namespace
+
+// Writing goes where Windows would: into a directory or over a file whose
+// name differs only in case, never to a second file beside it.
+TEST_F(DiskFileTree, WriteFindsDirectoriesAndFilesInAnyCase)
+{
+    const struct {
+        const char* name;
+        fs::path written;
+    } cases[] = {
+        {"..\\DATA\\tracks\\new.bin", m_root / "Data" / "Tracks" / "new.bin"},
+        {"..\\data/TRACKS\\kart_01.lwo", m_root / "Data" / "Tracks" / "Kart_01.LWO"},
+        {"FOO.DAT", m_root / "child" / "foo.dat"},
+    };
+    for (const auto& c : cases) {
+        DiskFile out;
+        ASSERT_TRUE(out.openWrite(c.name)) << c.name;
+        EXPECT_EQ(out.write("xyz", 3), 3u);
+        EXPECT_TRUE(out.close());
+        std::ifstream in(c.written, std::ios::binary);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        EXPECT_EQ(text, "xyz") << c.name;
+    }
+    EXPECT_FALSE(fs::exists(m_root / "child" / "FOO.DAT"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_root / "Data" / "Tracks"), fs::directory_iterator()), 2);
+}
 
 TEST(StreamRef, DefaultFileSystemHoldsItsOwnClone)
 {
