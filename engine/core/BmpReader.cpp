@@ -49,13 +49,16 @@ std::unique_ptr<ImageFile> loadBMP(const char* name, Stream& stream, int keepRow
     CloseOnExit closer{stream};
     const uint32_t fileLength = stream.length;
 
+    // Two bytes are enough to tell another kind of file, however short it is,
+    // from a damaged bitmap.
     uint8_t header[fileHeaderSize + 40];
-    if (stream.read(header, fileHeaderSize) != fileHeaderSize)
+    const uint32_t headerRead = stream.read(header, sizeof header);
+    if (headerRead < 2)
         return fail("loadBMP: Truncated BMP file\n");
     const uint32_t type = readU16(header);
     if (type != bmpMagic)
         return fail(formatStatic("loadBMP: Unknown file type: %x\n", type));
-    if (stream.read(header + fileHeaderSize, 40) != 40)
+    if (headerRead != sizeof header)
         return fail("loadBMP: Truncated BMP file\n");
 
     const uint8_t* info = header + fileHeaderSize;

@@ -161,6 +161,7 @@ TEST_F(BmpReaderTest, DamagedOrUnsupportedFilesAreReportedAndRefused)
     };
     const Case cases[] = {
         {"wrong magic", wrongMagic, "loadBMP: Unknown file type: 4b50\n"},
+        {"short file of another kind", {'P', 'K', 3, 4}, "loadBMP: Unknown file type: 4b50\n"},
         {"16 bit", writeBmp(sixteen, {}, colourPattern(3, 2)), "loadBMP: Wrong BMP color depth: 16 bit\n"},
         {"32 bit", withU32(good, 28, 32), "loadBMP: Wrong BMP color depth: 32 bit\n"},
         {"run-length coded", writeBmp(rle, {1, 2}, std::vector<uint32_t>(6, 1)), nullptr},
