@@ -160,11 +160,13 @@ bool ArchiveFile::readTable(Stream& s, const char* name)
     const uint64_t base = version == 0 ? tableStart + at : 0;
     for (ArchiveEntry& e : parsed) {
         const uint64_t offset = base + e.offset;
+        e.offset = uint32_t(offset);
+        // Never read, so its numbers do not matter: not even an offset past
+        // 4 GiB may cost the archive its readable entries.
+        if (e.flags & kUnknownFlags)
+            continue;
         if (offset > 0xFFFFFFFFu)
             return reportDamagedArchive(name, "an entry lies outside the file");
-        e.offset = uint32_t(offset);
-        if (e.flags & kUnknownFlags)
-            continue; // never read, so its numbers do not matter
         const uint64_t end = offset + e.storedSize + ((e.flags & kBlockSorted) ? 4 : 0);
         if (end > archiveLength || e.storedSize > kMaxBufferSize)
             return reportDamagedArchive(name, "an entry lies outside the file");

@@ -146,6 +146,30 @@ TEST_F(ArchiveFileTest, UnknownFlagsHideAnEntryFromOpenReadButNotFromExists)
     EXPECT_EQ(readAll(*m_archive), textBytes("old"));
 }
 
+TEST_F(ArchiveFileTest, AnUnreadableEntryMayPointAnywhere)
+{
+    // An entry with unknown flags is never read, so a version-0 offset that
+    // runs past 4 GiB once the table end is added must not refuse the rest.
+    ArchiveWriter writer;
+    PackedEntry future;
+    future.name = "future.bin";
+    future.flags = 0x04;
+    future.stored = textBytes("???");
+    writer.addPacked(future);
+    writer.addEntry("kept.txt", textBytes("kept"), 0);
+    Bytes bytes = writer.build(0);
+    patch32(bytes, 12 + 1 + 10 + 1, 0xFFFFFFFF); // the first entry's data offset
+
+    lastErrorText.assignCString("");
+    ASSERT_TRUE(mount(bytes)) << lastError();
+    EXPECT_EQ(m_archive->entries().size, 2);
+    EXPECT_TRUE(m_archive->exists("future.bin"));
+    EXPECT_FALSE(m_archive->openRead("future.bin"));
+    EXPECT_EQ(lastError(), "error: \"future.bin\" not found !!!\n");
+    ASSERT_TRUE(m_archive->openRead("kept.txt"));
+    EXPECT_EQ(readAll(*m_archive), textBytes("kept"));
+}
+
 TEST_F(ArchiveFileTest, ReadAndSeekStayInsideTheEntry)
 {
     ASSERT_TRUE(mount(singleEntryArchive(textBytes("0123456789"), 1)));
