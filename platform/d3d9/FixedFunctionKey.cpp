@@ -111,7 +111,10 @@ void canonicalise(FixedFunctionKey::Fields& f)
             st.transformCount = std::min<uint8_t>(st.transformCount, 4);
             st.projected = st.projected && st.transformCount > 0;
             reflects = reflects || st.texGen == FixedFunctionKey::TexGenReflection;
-            normals = normals || st.texGen != FixedFunctionKey::TexGenNone;
+            // Camera-space positions never read the normal, so they leave
+            // NORMALIZENORMALS out of an unlit program.
+            normals = normals || st.texGen == FixedFunctionKey::TexGenCameraNormal
+                   || st.texGen == FixedFunctionKey::TexGenReflection;
         }
         if (s == FixedFunctionKey::kStageCount - 1)
             f.stageCount = static_cast<uint8_t>(count);
@@ -124,10 +127,9 @@ void canonicalise(FixedFunctionKey::Fields& f)
             f.fog = FixedFunctionKey::FogNone;
         for (auto& st : f.stages)
             st.texGen = FixedFunctionKey::TexGenNone;
-        if (reflects) {
-            reflects = false;
-            normals = false;
-        }
+        // With the generation gone, nothing of the program reads the normal.
+        reflects = false;
+        normals = false;
     }
     if (!f.lighting) {
         f.directionalLights = f.pointLights = f.spotLights = 0;

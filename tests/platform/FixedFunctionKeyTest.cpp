@@ -86,6 +86,18 @@ const KeyCase kCases[] = {
     {"diffuse_source", [](FixedFunctionState& s) { s.setRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL); }, true},
     {"specular_enable", [](FixedFunctionState& s) { s.setRenderState(D3DRS_SPECULARENABLE, TRUE); }, true},
     {"normalize_normals", [](FixedFunctionState& s) { s.setRenderState(D3DRS_NORMALIZENORMALS, TRUE); }, true},
+    {"normalize_normals_unlit_position_texgen", [](FixedFunctionState& s) {
+         s.setRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+     }, false, [](FixedFunctionState& s) {
+         s.setRenderState(D3DRS_LIGHTING, FALSE);
+         s.setTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACEPOSITION);
+     }},
+    {"normalize_normals_unlit_normal_texgen", [](FixedFunctionState& s) {
+         s.setRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+     }, true, [](FixedFunctionState& s) {
+         s.setRenderState(D3DRS_LIGHTING, FALSE);
+         s.setTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACENORMAL);
+     }},
     {"fog_table_linear", [](FixedFunctionState& s) {
          s.setRenderState(D3DRS_FOGENABLE, TRUE);
          s.setRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
@@ -121,6 +133,21 @@ TEST_P(FixedFunctionKeyTest, ChangesOnlyWithTheProgram)
 
 INSTANTIATE_TEST_SUITE_P(States, FixedFunctionKeyTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Pretransformed vertices generate no coordinates, so no normal is read and
+// NORMALIZENORMALS must not split their programs.
+TEST(FixedFunctionKey, PretransformedTexGenIgnoresNormalizeNormals)
+{
+    FixedFunctionState s;
+    s.setRenderState(D3DRS_LIGHTING, FALSE);
+    s.setTextureStageState(0, D3DTSS_TEXCOORDINDEX, D3DTSS_TCI_CAMERASPACENORMAL);
+    auto format = FixedFunctionVertexFormat::fromFvf(D3DFVF_XYZRHW | D3DFVF_NORMAL | D3DFVF_TEX1);
+    FixedFunctionKey before = FixedFunctionKey::build(s, format, kTextures2D);
+    s.setRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+    FixedFunctionKey after = FixedFunctionKey::build(s, format, kTextures2D);
+    EXPECT_TRUE(before == after);
+    EXPECT_FALSE(after.fields().normalizeNormals);
+}
 
 TEST(FixedFunctionKey, FieldsSurvivePacking)
 {
