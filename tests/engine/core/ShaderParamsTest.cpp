@@ -115,7 +115,8 @@ TEST(ShaderParamsTest, EveryNameAndCountInRegistrationOrder)
         std::string name;
         int32_t count;
     };
-    const char* const channels[7] = {"COLR", "LUMI", "DIFF", "REFL", "SPEC", "TRAN", "BUMP"};
+    // The surface channels' four-character codes, in table order.
+    const std::string channelCodes = "COLRLUMIDIFFREFLSPECTRANBUMP";
     std::vector<Expect> intNames = {
         {"bake", 1}, {"specularEnabled", 1}, {"isFogEnabled", 1}, {"isLocalViewer", 1},
         {"isCylindricalViewer", 1}, {"numActiveDistantLights", 1}, {"numActivePointLights", 1},
@@ -123,8 +124,8 @@ TEST(ShaderParamsTest, EveryNameAndCountInRegistrationOrder)
         {"numTexCOLR", 1}, {"numTexLUMI", 1}, {"numTexDIFF", 1}, {"numTexREFL", 1}, {"numTexSPEC", 1},
         {"numTexTRAN", 1}, {"numTexTRNL", 1}, {"numTexBUMP", 1}, {"numShadows", 1}};
     for (const char* family : {"FullOpacity", "Invert", "Blendop", "gInput"}) {
-        for (const char* channel : channels)
-            intNames.push_back({std::string("metaTex") + channel + family, 4});
+        for (size_t c = 0; c < channelCodes.size(); c += 4)
+            intNames.push_back({"metaTex" + channelCodes.substr(c, 4) + family, 4});
     }
     for (const char* name : {"sphericalEnvmapAvailable", "cubemapAvailable", "numBoneWeights", "displacement"})
         intNames.push_back({name, 1});
@@ -138,10 +139,10 @@ TEST(ShaderParamsTest, EveryNameAndCountInRegistrationOrder)
         {"spotLightCosTheta", 8}, {"spotLightCosThetaMinusCosPhi", 8}, {"spotLightAttenuation", 24},
         {"cameraPos", 3}, {"srfColor", 4}, {"srfLighting", 4}, {"srfReflectivity", 3},
         {"srfAddTransparency", 1}};
-    for (const char* channel : channels)
-        floatNames.push_back({std::string("metaTex") + channel + "Opacity", std::string(channel) == "COLR" ? 12 : 4});
-    for (const char* channel : channels)
-        floatNames.push_back({std::string("metaTex") + channel + "gParam", 16});
+    for (size_t c = 0; c < channelCodes.size(); c += 4)
+        floatNames.push_back({"metaTex" + channelCodes.substr(c, 4) + "Opacity", c == 0 ? 12 : 4}); // COLR is wider
+    for (size_t c = 0; c < channelCodes.size(); c += 4)
+        floatNames.push_back({"metaTex" + channelCodes.substr(c, 4) + "gParam", 16});
 
     ShaderIntParams ints(nullptr);
     ShaderFloatParams floats(nullptr);
