@@ -5,6 +5,7 @@
 #include "platform/d3d9/Direct3DTexture9.h"
 #include "support/GlDeviceRig.h"
 #include "tests/platform/FixedFunctionTestRig.h"
+#include "tests/platform/LightingReference.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,8 @@
 
 namespace {
 
-constexpr float kPi = 3.14159265f;
+using namespace lighting;
+
 constexpr float kTolerance = 2.5f / 255.0f;
 
 DWORD bits(float value)
@@ -59,93 +61,22 @@ IDirect3DTexture9* argbTexture(IDirect3DDevice9* d, UINT width, UINT height, con
 
 // ---- Lights: one light of each kind, each material source in turn. ----
 
-struct Vec3 {
-    float x, y, z;
-};
-Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-Vec3 operator*(Vec3 a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-float dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Vec3 norm(Vec3 a) { return a * (1.0f / std::sqrt(dot(a, a))); }
-
-struct LightCase {
-    const char* name;
-    D3DLIGHTTYPE type;
-    Vec3 position, direction;
-    float theta, phi, falloff, att0, att1, att2;
-    DWORD ambientSource, diffuseSource, emissiveSource, specularSource;
-    bool specular;
-};
-
-const D3DCOLORVALUE kLightDiffuse{0.8f, 0.6f, 0.4f, 1.0f};
-const D3DCOLORVALUE kLightAmbient{0.1f, 0.2f, 0.3f, 1.0f};
-const D3DCOLORVALUE kLightSpecular{0.5f, 0.5f, 0.7f, 1.0f};
-const D3DMATERIAL9 kMaterial{{0.9f, 0.7f, 0.5f, 0.6f}, {0.3f, 0.35f, 0.4f, 1.0f}, {1.0f, 0.8f, 0.6f, 1.0f},
-                             {0.05f, 0.1f, 0.0f, 1.0f}, 6.0f};
-const DWORD kGlobalAmbient = 0x00302010;
-const DWORD kVertexDiffuse = 0x80ff8040;
-const DWORD kVertexSpecular = 0xff4080c0;
-
+// One light of each kind, each material source in turn; the light's range
+// (100) reaches every corner and the viewer is local.
 const LightCase kLights[] = {
-    {"directional_material", D3DLIGHT_DIRECTIONAL, {0, 0, 0}, {0.6f, 0, 0.8f}, 0, 0, 0, 1, 0, 0, D3DMCS_MATERIAL,
-     D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, false},
-    {"directional_diffuse_ambient_color1", D3DLIGHT_DIRECTIONAL, {0, 0, 0}, {0, 0, 1}, 0, 0, 0, 1, 0, 0,
-     D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_MATERIAL, D3DMCS_MATERIAL, false},
-    {"point_attenuated_emissive_color2", D3DLIGHT_POINT, {0, 0, 1}, {0, 0, 1}, 0, 0, 0, 0.5f, 0.1f, 0.02f,
-     D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_COLOR2, D3DMCS_MATERIAL, false},
-    {"point_specular_color2", D3DLIGHT_POINT, {0, 0, 1}, {0, 0, 1}, 0, 0, 0, 1, 0, 0, D3DMCS_MATERIAL,
-     D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_COLOR2, true},
-    {"spot_falloff", D3DLIGHT_SPOT, {0, 0, 0}, {0, 0, 1}, 60 * kPi / 180, 90 * kPi / 180, 2.0f, 1, 0, 0,
-     D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, true},
-    {"spot_inner_cone_color1", D3DLIGHT_SPOT, {0, 0, 0}, {0, 0, 1}, 80 * kPi / 180, 100 * kPi / 180, 1.0f, 1, 0.05f,
-     0, D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_COLOR1, true},
+    {"directional_material", D3DLIGHT_DIRECTIONAL, {0, 0, 0}, {0.6f, 0, 0.8f}, 100, 0, 0, 0, 1, 0, 0,
+     D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, false, true},
+    {"directional_diffuse_ambient_color1", D3DLIGHT_DIRECTIONAL, {0, 0, 0}, {0, 0, 1}, 100, 0, 0, 0, 1, 0, 0,
+     D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_MATERIAL, D3DMCS_MATERIAL, false, true},
+    {"point_attenuated_emissive_color2", D3DLIGHT_POINT, {0, 0, 1}, {0, 0, 1}, 100, 0, 0, 0, 0.5f, 0.1f, 0.02f,
+     D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_COLOR2, D3DMCS_MATERIAL, false, true},
+    {"point_specular_color2", D3DLIGHT_POINT, {0, 0, 1}, {0, 0, 1}, 100, 0, 0, 0, 1, 0, 0,
+     D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_COLOR2, true, true},
+    {"spot_falloff", D3DLIGHT_SPOT, {0, 0, 0}, {0, 0, 1}, 100, 60 * kPi / 180, 90 * kPi / 180, 2.0f, 1, 0, 0,
+     D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, D3DMCS_MATERIAL, true, true},
+    {"spot_inner_cone_color1", D3DLIGHT_SPOT, {0, 0, 0}, {0, 0, 1}, 100, 80 * kPi / 180, 100 * kPi / 180, 1.0f, 1,
+     0.05f, 0, D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_COLOR1, D3DMCS_COLOR1, true, true},
 };
-
-D3DCOLORVALUE sourceColour(DWORD which, const D3DCOLORVALUE& material)
-{
-    auto value = [](DWORD argb) {
-        const Rgba c = rgbaOf(argb);
-        return D3DCOLORVALUE{c.r, c.g, c.b, c.a};
-    };
-    return which == D3DMCS_COLOR1 ? value(kVertexDiffuse) : which == D3DMCS_COLOR2 ? value(kVertexSpecular) : material;
-}
-
-// Direct3D 9's vertex lighting for the quad's corner P with normal N,
-// camera at the origin, local viewer.
-Rgba litColour(const LightCase& c, Vec3 P, Vec3 N)
-{
-    Vec3 L;
-    float k = 1.0f;
-    if (c.type == D3DLIGHT_DIRECTIONAL) {
-        L = norm(c.direction) * -1.0f;
-    } else {
-        const Vec3 toLight = c.position - P;
-        const float d = std::sqrt(dot(toLight, toLight));
-        L = norm(toLight);
-        k = 1.0f / (c.att0 + c.att1 * d + c.att2 * d * d);
-        if (c.type == D3DLIGHT_SPOT) {
-            const float rho = dot(norm(c.direction), L * -1.0f);
-            const float cosTheta = std::cos(c.theta / 2), cosPhi = std::cos(c.phi / 2);
-            k *= rho > cosTheta ? 1.0f
-                 : rho <= cosPhi ? 0.0f
-                                 : std::pow((rho - cosPhi) / (cosTheta - cosPhi), c.falloff);
-        }
-    }
-    const float nDotL = std::max(dot(N, L), 0.0f);
-    const float nDotH = std::max(dot(N, norm(norm(P * -1.0f) + L)), 0.0f);
-    const float specTerm = c.specular && nDotL > 0 ? std::pow(nDotH, kMaterial.Power) * k : 0.0f;
-    const D3DCOLORVALUE Ca = sourceColour(c.ambientSource, kMaterial.Ambient);
-    const D3DCOLORVALUE Cd = sourceColour(c.diffuseSource, kMaterial.Diffuse);
-    const D3DCOLORVALUE Ce = sourceColour(c.emissiveSource, kMaterial.Emissive);
-    const D3DCOLORVALUE Cs = sourceColour(c.specularSource, kMaterial.Specular);
-    const Rgba ga = rgbaOf(kGlobalAmbient);
-    auto channel = [&](float ca, float cd, float ce, float cs, float g, float la, float ld, float ls) {
-        return saturate(saturate(ca * (g + la * k) + cd * ld * nDotL * k + ce) + saturate(cs * ls * specTerm));
-    };
-    return {channel(Ca.r, Cd.r, Ce.r, Cs.r, ga.r, kLightAmbient.r, kLightDiffuse.r, kLightSpecular.r),
-            channel(Ca.g, Cd.g, Ce.g, Cs.g, ga.g, kLightAmbient.g, kLightDiffuse.g, kLightSpecular.g),
-            channel(Ca.b, Cd.b, Ce.b, Cs.b, ga.b, kLightAmbient.b, kLightDiffuse.b, kLightSpecular.b), saturate(Cd.a)};
-}
 
 class DeviceLighting : public ::testing::TestWithParam<LightCase> {};
 
@@ -175,7 +106,7 @@ TEST_P(DeviceLighting, VertexLitQuadMatchesDocumentedEquations)
     light.Specular = kLightSpecular;
     light.Position = {c.position.x, c.position.y, c.position.z};
     light.Direction = {c.direction.x, c.direction.y, c.direction.z};
-    light.Range = 100.0f;
+    light.Range = c.range;
     light.Theta = c.theta;
     light.Phi = c.phi;
     light.Falloff = c.falloff;
@@ -189,7 +120,7 @@ TEST_P(DeviceLighting, VertexLitQuadMatchesDocumentedEquations)
     // All four corners sit alike about the view axis, so the centre shows
     // the vertex colour; a normal of length 2 checks NORMALIZENORMALS.
     ASSERT_EQ(rig.drawList(GlDeviceRig::quad(-2, -2, 2, 2, 5, kVertexDiffuse, kVertexSpecular, -2.0f)), D3D_OK);
-    expectColour(rig.pixel(8, 8), litColour(c, {2, 2, 5}, {0, 0, -1}));
+    expectColour(rig.pixel(8, 8), reference(c, {&c}, {2, 2, 5}, {0, 0, -1}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Lights, DeviceLighting, ::testing::ValuesIn(kLights),
