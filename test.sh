@@ -4,6 +4,7 @@
 # headless through CTest, fuzz targets included. Exits non-zero on any failure.
 #   FUZZ_SECONDS=N   how long each fuzz target runs (default 60)
 #   CTEST_ARGS=...   extra arguments for ctest (e.g. "-R Archive" or "-LE fuzz")
+#   VORLUND_JOBS=N   parallel compile and test jobs (default: the number of cores)
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
@@ -13,7 +14,8 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DVORLUND_SANITIZE=ON -DVORLUND_FUZZ=ON \
   -DVORLUND_FUZZ_SECONDS="${FUZZ_SECONDS:-60}" >/dev/null
-cmake --build "$build"
+jobs=${VORLUND_JOBS:-$(nproc)}
+cmake --build "$build" -j "$jobs"
 
 export ASAN_OPTIONS="abort_on_error=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
@@ -24,7 +26,6 @@ export SDL_AUDIODRIVER=dummy
 export LP_NUM_THREADS=0
 export VORLUND_NO_MESSAGE_BOXES=1
 
-jobs=$(nproc)
 cd "$build"
 run() { xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$jobs" "$@"; }
 status=0
