@@ -3,6 +3,7 @@
 #include "engine/core/DisplayManager.h"
 #include "engine/core/Format.h"
 #include "engine/core/FormatRequirements.h"
+#include "engine/core/FixedFunctionPass.h"
 #include "engine/core/Report.h"
 #include "engine/core/ScreenTarget.h"
 #include "engine/core/ShaderFloatParams.h"
@@ -58,6 +59,7 @@ Renderer::Renderer(DisplayManager* displayManager) : m_displayManager(displayMan
 
     m_screenTargets[0] = new ScreenTarget(this);
     m_screenTargets[1] = new ScreenTarget(this);
+    createPasses();
     onResetDevice();
 }
 
@@ -65,6 +67,10 @@ Renderer::~Renderer()
 {
     releaseSurface(m_offscreenDepthSurface);
     releaseSurface(m_deviceDepthSurface);
+    delete m_opaquePass;
+    delete m_noDepthPass;
+    delete m_secondPass;
+    delete m_mainPass;
     delete m_screenTargets[1];
     delete m_screenTargets[0];
     delete m_shaderFloatParams;
@@ -107,6 +113,7 @@ void Renderer::readCaps()
     m_device->GetDeviceCaps(&m_caps);
     m_hardwareVertexShaders = (m_caps.VertexShaderVersion & 0xFFFF) >= 0x101 && !s.softwareVertexProcessing ? 1 : 0;
     m_pixelShaders = (m_caps.PixelShaderVersion & 0xFFFF) >= 0x101 ? 1 : 0;
+    m_stageCount = int32_t(std::clamp<DWORD>(m_caps.MaxTextureBlendStages, 1, 8));
     if (!m_hardwareVertexShaders) {
         m_device->SetSoftwareVertexProcessing(TRUE);
         m_device->GetDeviceCaps(&m_softwareCaps);
@@ -116,6 +123,27 @@ void Renderer::readCaps()
     const bool reference = m_displayManager->m_heads.at(0).deviceType == 2;
     m_vertexProfile = !reference && m_hardwareVertexShaders ? profileName("vs", vertexVersion) : ByteBuffer("vs_2_sw");
     m_pixelProfile = !reference && m_pixelShaders ? profileName("ps", pixelVersion) : ByteBuffer("ps_2_sw");
+}
+
+void Renderer::createPasses()
+{
+    if (m_fixedFunction) {
+        m_mainPass = new FixedFunctionPass(this);
+        m_secondPass = new StatePass(this);
+    } else {
+        m_mainPass = new MaterialShaderPass(this);
+        m_secondPass = new ShaderPass(this);
+        m_noDepthPass = new NoDepthShaderPass(this);
+    }
+    // The opaque slot redraws depth under mirrors in both settings.
+    m_opaquePass = new OpaqueShaderPass(this);
+}
+
+void Renderer::setEffectCompiler(ID3DXEffectCompiler* compiler)
+{
+    for (ShaderPass* pass : {m_mainPass, m_secondPass, m_noDepthPass, m_opaquePass})
+        if (pass)
+            pass->setCompiler(compiler);
 }
 
 void Renderer::setResolution(int32_t width, int32_t height, uint8_t windowed)

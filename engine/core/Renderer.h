@@ -8,6 +8,8 @@ class DisplayManager;
 class IDirect3DDevice9;
 class IDirect3DSurface9;
 class ScreenTarget;
+class ShaderPass;
+class ID3DXEffectCompiler;
 class ShaderFloatParams;
 class ShaderIntParams;
 
@@ -30,6 +32,9 @@ public:
     void setViewport(int32_t x, int32_t y, int32_t width, int32_t height, float minZ, float maxZ);
     void setViewportRect(int32_t x, int32_t y, int32_t width, int32_t height, float aspect);
     void setGamma(float gamma, float brightness, float contrast);
+    // Hands the shader source to every shader pass; the fixed-function
+    // passes have no use for it. Null takes it away again.
+    void setEffectCompiler(ID3DXEffectCompiler* compiler);
 
     // The shader parameter tables, made here at start-up and kept for the
     // device's life: every producer and every shader program shares them.
@@ -76,7 +81,29 @@ public:
     uint8_t m_drawGadgets = 0;
     uint8_t m_renderEnabled = 1;
 
+    // Lighting switches the lights read each frame.
+    uint8_t m_lightingEnabled = 1;
+    uint8_t m_colorCyclePointLights = 0;
+    uint8_t m_doubleLightIntensity = 0;
+
+    // The pass slots, filled once by the fixed-function setting; the
+    // no-depth slot is empty with fixed function.
+    ShaderPass* m_mainPass = nullptr;
+    ShaderPass* m_secondPass = nullptr;
+    ShaderPass* m_noDepthPass = nullptr;
+    ShaderPass* m_opaquePass = nullptr;
+    // What the passes read for every material.
+    // D3DCULL_CCW, the engine's default.
+    uint32_t m_cullMode = 3;
+    uint8_t m_multitexture = 1;
+    uint8_t m_flatMaterial = 0;
+    uint8_t m_sphereMap = 1;
+    // Texture stages the device blends (1 to 8).
+    int32_t m_stageCount = 1;
+    int32_t m_currentHead = 0;
+
 private:
     void chooseRenderTargetFormats();
     void readCaps();
+    void createPasses();
 };

@@ -44,18 +44,7 @@ Camera::Camera(const Camera& source)
 
 void Camera::updateEyeMatrices()
 {
-    Matrix4 e = Matrix4::identity();
-    if (m_viewAxis == 0) {
-        e.at(0, 0) = 0.0f;
-        e.at(0, 2) = -1.0f;
-        e.at(2, 0) = 1.0f;
-        e.at(2, 2) = 0.0f;
-    } else if (m_viewAxis == 1) {
-        e.at(1, 1) = 0.0f;
-        e.at(1, 2) = 1.0f;
-        e.at(2, 1) = -1.0f;
-        e.at(2, 2) = 0.0f;
-    }
+    Matrix4 e = SceneMath::viewAxisMatrix(m_viewAxis);
     const ViewState& v = viewOf(*this);
     if (isSideEye(v.stereoEye)) {
         const float side = v.stereoEye == 0 ? -0.5f : 0.5f;

@@ -26,6 +26,7 @@ MeshObject::MeshObject(const MeshObject& source)
       m_wireframe(source.m_wireframe),
       m_objectMaterial(source.m_objectMaterial),
       m_auxList(source.m_auxList),
+      m_excludedLights(source.m_excludedLights),
       m_bones(source.m_bones),
       m_affectedByFog(source.m_affectedByFog),
       m_unseenByCamera(source.m_unseenByCamera)

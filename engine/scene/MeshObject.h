@@ -62,6 +62,8 @@ public:
     Surface* m_objectMaterial = nullptr;
     float m_objectMaterialValues[3] = {0.0f, 0.0f, 0.0f};
     std::vector<uint32_t> m_auxList;
+    // Lights that never light this object ("ExcludeLight"); not owned.
+    std::vector<const SceneObject*> m_excludedLights;
     std::vector<std::unique_ptr<AnimatedValue>> m_namedValues;
     // In skinning-matrix order; the bones belong to the scene graph.
     std::vector<Bone*> m_bones;

@@ -74,6 +74,23 @@ Vector3 transformPoint(const Vector3& p, const Matrix4& m)
             p.x * m.at(0, 2) + p.y * m.at(1, 2) + p.z * m.at(2, 2) + m.at(3, 2)};
 }
 
+Matrix4 viewAxisMatrix(int32_t axis)
+{
+    Matrix4 m = Matrix4::identity();
+    if (axis == 0) {
+        m.at(0, 0) = 0.0f;
+        m.at(0, 2) = -1.0f;
+        m.at(2, 0) = 1.0f;
+        m.at(2, 2) = 0.0f;
+    } else if (axis == 1) {
+        m.at(1, 1) = 0.0f;
+        m.at(1, 2) = 1.0f;
+        m.at(2, 1) = -1.0f;
+        m.at(2, 2) = 0.0f;
+    }
+    return m;
+}
+
 } // namespace SceneMath
 
 using namespace SceneMath;

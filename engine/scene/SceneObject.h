@@ -193,4 +193,7 @@ Matrix4 scaling(float x, float y, float z);
 // a x b for affine matrices.
 Matrix4 product(const Matrix4& a, const Matrix4& b);
 Vector3 transformPoint(const Vector3& p, const Matrix4& m);
+// The axis swap that turns a view along +Z into one along X (axis 0) or Y
+// (axis 1); identity for any other axis.
+Matrix4 viewAxisMatrix(int32_t axis);
 } // namespace SceneMath

@@ -21,7 +21,7 @@ RendererRig::~RendererRig()
     }
 }
 
-bool RendererRig::start(int width, int height)
+bool RendererRig::start(int width, int height, bool fixedFunction)
 {
     DisplayManager& dm = *displayManager;
     if (!dm.init("", ""))
@@ -32,6 +32,7 @@ bool RendererRig::start(int width, int height)
     dm.m_settings->windowed = 1;
     dm.m_settings->windowWidth = width;
     dm.m_settings->windowHeight = height;
+    dm.m_settings->fixedFunction = fixedFunction ? 1 : 0;
     dm.setTitle("Vorlund");
     if (!dm.createWindows(testWindowClass(), nullptr))
         return false;

@@ -16,7 +16,7 @@ public:
     RendererRig& operator=(const RendererRig&) = delete;
 
     // False when no device could be made (no display for the GL backend).
-    bool start(int width = 64, int height = 64);
+    bool start(int width = 64, int height = 64, bool fixedFunction = true);
     IDirect3DDevice9* device() const;
 
     std::unique_ptr<DisplayManager> displayManager;

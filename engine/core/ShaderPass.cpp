@@ -1,0 +1,272 @@
+#include "engine/core/ShaderPass.h"
+
+#include "engine/core/Format.h"
+#include "engine/core/Renderer.h"
+#include "engine/core/Report.h"
+#include "engine/core/ShaderFloatParams.h"
+#include "engine/core/ShaderIntParams.h"
+#include "engine/core/ShaderProgram.h"
+#include "engine/core/Texture.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/d3d9/Direct3DTexture9.h"
+#include "platform/d3dx/D3DXShader.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+void releaseBuffer(ID3DXBuffer*& buffer)
+{
+    if (buffer)
+        buffer->Release();
+    buffer = nullptr;
+}
+
+} // namespace
+
+ShaderPass::ShaderPass(Renderer* renderer) : m_renderer(renderer) {}
+
+ShaderPass::~ShaderPass()
+{
+    for (auto& [key, pair] : m_programs) {
+        delete pair.vertex;
+        delete pair.pixel;
+    }
+    m_programs.clear();
+    if (m_compiler)
+        m_compiler->Release();
+}
+
+void ShaderPass::setCompiler(ID3DXEffectCompiler* compiler)
+{
+    if (compiler)
+        compiler->AddRef();
+    if (m_compiler)
+        m_compiler->Release();
+    m_compiler = compiler;
+}
+
+IDirect3DDevice9* ShaderPass::device() const
+{
+    return m_renderer ? m_renderer->m_device : nullptr;
+}
+
+std::string ShaderPass::vertexShaderName() const
+{
+    return "vshader";
+}
+
+std::string ShaderPass::pixelShaderName() const
+{
+    return "pshader";
+}
+
+std::string MaterialShaderPass::vertexShaderName() const
+{
+    const ShaderIntParams& p = *m_renderer->m_shaderIntParams;
+    const bool specular = *p.m_specularEnabled != 0;
+    int64_t n = int64_t(specular ? 3 : 2) * *p.m_numShadows + *p.m_numTexCOLR + *p.m_numTexLUMI + *p.m_numTexDIFF
+                + *p.m_numTexREFL + *p.m_numTexSPEC + *p.m_numTexTRAN + *p.m_numTexTRNL + *p.m_numTexBUMP;
+    if (*p.m_sphericalEnvmapAvailable)
+        n += 1;
+    if (*p.m_numTexBUMP > 0)
+        n += 4;
+    n = std::clamp<int64_t>(n, 0, 8);
+    return std::string("vshader") + (specular ? "S" : "") + (*p.m_isFogEnabled ? "F" : "") + std::to_string(n);
+}
+
+std::string NoDepthShaderPass::vertexShaderName() const
+{
+    const ShaderIntParams& p = *m_renderer->m_shaderIntParams;
+    const int32_t shadows = std::clamp(*p.m_numShadows, 0, 8);
+    return std::string("vshader") + (*p.m_isFogEnabled ? "F" : "") + std::to_string(shadows);
+}
+
+void ShaderPass::reportParseError(const char* message)
+{
+    const char* text = message ? message : "";
+    const ByteBuffer report = text[0] == '(' ? formatText("\n%s%s", m_name.c_str(), text) : formatText("\n%s", text);
+    reportWarning(report.c_str(), "Parse Error");
+}
+
+bool ShaderPass::compile()
+{
+    m_vertexProgram = nullptr;
+    m_pixelProgram = nullptr;
+    if (!m_compiler) {
+        reportParseError("no shader source for the shader passes");
+        return false;
+    }
+    for (const ShaderParameter<int32_t>& entry : m_renderer->m_shaderIntParams->entries())
+        m_compiler->SetValue(entry.name, entry.values, UINT(4 * entry.count));
+
+    auto build = [&](const std::string& function, const ByteBuffer& profile, bool pixel) -> bool {
+        ID3DXBuffer* code = nullptr;
+        ID3DXBuffer* errors = nullptr;
+        ID3DXConstantTable* constants = nullptr;
+        const HRESULT hr = m_compiler->CompileShader(function.c_str(), profile.c_str(), D3DXSHADER_NO_PRESHADER,
+                                                     &code, &errors, &constants);
+        if (hr != D3D_OK || !code) {
+            if (errors)
+                reportParseError(static_cast<const char*>(errors->GetBufferPointer()));
+            releaseBuffer(errors);
+            releaseBuffer(code);
+            if (constants)
+                constants->Release();
+            return false;
+        }
+        releaseBuffer(errors);
+        const auto* words = static_cast<const uint32_t*>(code->GetBufferPointer());
+        if (pixel)
+            m_pixelProgram = new PixelProgram(m_renderer, words, constants);
+        else
+            m_vertexProgram = new VertexProgram(m_renderer, words, constants);
+        releaseBuffer(code);
+        return true;
+    };
+
+    if (!build(vertexShaderName(), m_renderer->m_vertexProfile, false))
+        return false;
+    if (!build(pixelShaderName(), m_renderer->m_pixelProfile, true)) {
+        // A half-made pair is never cached: the vertex program goes too.
+        delete m_vertexProgram;
+        m_vertexProgram = nullptr;
+        return false;
+    }
+    return true;
+}
+
+bool ShaderPass::prepare()
+{
+    std::vector<int32_t> key;
+    key.reserve(160);
+    for (const ShaderParameter<int32_t>& entry : m_renderer->m_shaderIntParams->entries())
+        key.insert(key.end(), entry.values, entry.values + entry.count);
+
+    auto [it, inserted] = m_programs.try_emplace(std::move(key));
+    if (!inserted) {
+        m_vertexProgram = it->second.vertex;
+        m_pixelProgram = it->second.pixel;
+        return m_vertexProgram != nullptr;
+    }
+    if (!compile())
+        return false;
+    it->second = ProgramPair{m_vertexProgram, m_pixelProgram};
+    return true;
+}
+
+bool ShaderPass::activate()
+{
+    if (!m_renderer || !prepare())
+        return false;
+    m_renderer->m_shaderFloatParams->updateTransforms();
+    IDirect3DDevice9* d = device();
+    IDirect3DVertexShader9* vertex = m_vertexProgram->shader();
+    IDirect3DPixelShader9* pixel = m_pixelProgram ? m_pixelProgram->shader() : nullptr;
+    // A head whose device could not make one of the shaders draws with
+    // neither: the device draws nothing with only one of them set.
+    if (!vertex || !pixel) {
+        d->SetVertexShader(nullptr);
+        d->SetPixelShader(nullptr);
+        return false;
+    }
+    d->SetVertexShader(vertex);
+    d->SetPixelShader(pixel);
+    m_vertexProgram->uploadConstants();
+    m_pixelProgram->uploadConstants();
+    return true;
+}
+
+void ShaderPass::bindTextures(Surface* surface, double, const std::vector<ActiveLight>& lights)
+{
+    (void)surface;
+    if (!m_pixelProgram) {
+        reportError("no shader set");
+        return;
+    }
+    IDirect3DDevice9* d = device();
+    const int32_t shadows = std::min<int64_t>(*m_renderer->m_shaderIntParams->m_numShadows, int64_t(lights.size()));
+    const std::vector<std::string>& names = m_pixelProgram->m_samplerNames;
+    for (DWORD stage = 0; stage < names.size(); ++stage) {
+        const std::string& name = names[stage];
+        IDirect3DBaseTexture9* texture = nullptr;
+        for (int32_t i = 0; i < shadows; ++i) {
+            const bool map = name == "ZMAP" + std::to_string(i);
+            if (!map && name != "SPOT" + std::to_string(i))
+                continue;
+            d->SetSamplerState(stage, D3DSAMP_ADDRESSU, D3DTADDRESS_BORDER);
+            d->SetSamplerState(stage, D3DSAMP_ADDRESSV, D3DTADDRESS_BORDER);
+            d->SetSamplerState(stage, D3DSAMP_BORDERCOLOR, 0);
+            d->SetSamplerState(stage, D3DSAMP_MIPFILTER, map ? D3DTEXF_NONE : D3DTEXF_LINEAR);
+            d->SetSamplerState(stage, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+            d->SetSamplerState(stage, D3DSAMP_MINFILTER, D3DTEXF_ANISOTROPIC);
+            if (map && lights[size_t(i)].shadowMap)
+                texture = lights[size_t(i)].shadowMap->getD3DTexture(0.0);
+            break;
+        }
+        d->SetTexture(stage, texture);
+    }
+}
+
+void ShaderPass::setOpaqueStates() const
+{
+    IDirect3DDevice9* d = device();
+    d->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    d->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+}
+
+void ShaderPass::setStagePassThrough() const
+{
+    IDirect3DDevice9* d = device();
+    for (DWORD s = 0; s < DWORD(m_renderer->m_stageCount); ++s) {
+        d->SetTextureStageState(s, D3DTSS_TEXCOORDINDEX, s);
+        d->SetTextureStageState(s, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE);
+    }
+}
+
+void ShaderPass::applyMaterialStates(Surface* surface, double time)
+{
+    (void)surface;
+    IDirect3DDevice9* d = device();
+    ShaderIntParams& n = *m_renderer->m_shaderIntParams;
+    ShaderFloatParams& f = *m_renderer->m_shaderFloatParams;
+    setOpaqueStates();
+    d->SetRenderState(D3DRS_CULLMODE, m_renderer->m_cullMode);
+    setStagePassThrough();
+    d->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+
+    *n.m_specularEnabled = 0;
+    const float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float lighting[4] = {0.0f, 1.0f, 0.0f, 0.0f};
+    std::copy(colour, colour + 4, f.m_srfColor);
+    std::copy(lighting, lighting + 4, f.m_srfLighting);
+    std::fill(f.m_srfReflectivity, f.m_srfReflectivity + 3, 0.0f);
+    *f.m_srfAddTransparency = 0.0f;
+    for (int32_t* count : {n.m_numTexCOLR, n.m_numTexLUMI, n.m_numTexDIFF, n.m_numTexREFL, n.m_numTexSPEC,
+                           n.m_numTexTRAN, n.m_numTexTRNL, n.m_numTexBUMP})
+        *count = 0;
+    *n.m_sphericalEnvmapAvailable = 0;
+    *n.m_cubemapAvailable = 0;
+    *f.m_time = float(time);
+}
+
+void NoDepthShaderPass::applyMaterialStates(Surface* surface, double time)
+{
+    ShaderPass::applyMaterialStates(surface, time);
+    IDirect3DDevice9* d = device();
+    d->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    d->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    d->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+}
+
+void OpaqueShaderPass::applyMaterialStates(Surface* surface, double time)
+{
+    ShaderPass::applyMaterialStates(surface, time);
+    device()->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);
+}

@@ -1,0 +1,89 @@
+#pragma once
+#include "engine/core/ActiveLight.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+class ID3DXEffectCompiler;
+class IDirect3DDevice9;
+class PixelProgram;
+class Renderer;
+class Surface;
+class SurfaceStagePlan;
+class VertexProgram;
+
+struct ProgramPair {
+    VertexProgram* vertex = nullptr;
+    PixelProgram* pixel = nullptr;
+};
+
+// Turns one material into device state for one draw. The shader passes
+// write the material into the parameter tables and draw with the program
+// permutation the integer parameters select; the first draw of each
+// permutation compiles it through the effect compiler the pass's owner
+// supplies, and a permutation that failed once is never compiled again.
+// A null surface stands for a plain white, fully diffuse material.
+class ShaderPass {
+public:
+    explicit ShaderPass(Renderer* renderer);
+    ShaderPass(const ShaderPass&) = delete;
+    ShaderPass& operator=(const ShaderPass&) = delete;
+    virtual ~ShaderPass();
+
+    // False when no usable programs exist for the current parameters.
+    virtual bool activate();
+    virtual void bindTextures(Surface* surface, double time, const std::vector<ActiveLight>& lights);
+    virtual void applyMaterialStates(Surface* surface, double time);
+    virtual std::string vertexShaderName() const;
+    virtual std::string pixelShaderName() const;
+
+    // Selects (compiling on first use) the programs of the current integer
+    // parameters.
+    bool prepare();
+    bool compile();
+    void reportParseError(const char* message);
+    // Holds a reference on the compiler; null takes it away.
+    void setCompiler(ID3DXEffectCompiler* compiler);
+    // The programs of every permutation tried, with empty pairs for those
+    // that failed.
+    size_t permutationCount() const { return m_programs.size(); }
+
+    Renderer* m_renderer;
+    const SurfaceStagePlan* m_stagePlan = nullptr;
+    std::map<std::vector<int32_t>, ProgramPair> m_programs;
+    std::string m_name = "<shader>";
+    VertexProgram* m_vertexProgram = nullptr;
+    PixelProgram* m_pixelProgram = nullptr;
+    ID3DXEffectCompiler* m_compiler = nullptr;
+
+protected:
+    IDirect3DDevice9* device() const;
+    // Depth, blend and the stages' plain coordinates for the material.
+    void setOpaqueStates() const;
+    void setStagePassThrough() const;
+};
+
+// The main pass of the shader setting: the vertex program is chosen by the
+// lighting and texture inputs of the material.
+class MaterialShaderPass : public ShaderPass {
+public:
+    using ShaderPass::ShaderPass;
+    std::string vertexShaderName() const override;
+};
+
+// Additive, unsorted and two-sided, without depth.
+class NoDepthShaderPass : public ShaderPass {
+public:
+    using ShaderPass::ShaderPass;
+    void applyMaterialStates(Surface* surface, double time) override;
+    std::string vertexShaderName() const override;
+};
+
+// Writes colour over whatever is below it, blending or not.
+class OpaqueShaderPass : public ShaderPass {
+public:
+    using ShaderPass::ShaderPass;
+    void applyMaterialStates(Surface* surface, double time) override;
+};
