@@ -4,6 +4,7 @@
 #include "platform/win/MessageQueue.h"
 #include "platform/win/SdlVideo.h"
 #include "platform/win/WindowRecord.h"
+#include "platform/win/WindowTimer.h"
 
 #include <SDL2/SDL.h>
 #include <algorithm>
@@ -107,6 +108,7 @@ BOOL DestroyWindow(HWND window)
     window->destroying = true;
     sendWindowMessage(window, WM_DESTROY, 0, 0);
     discardWindowMessages(window);
+    killWindowTimers(window);
     auto& live = windows();
     live.erase(std::find(live.begin(), live.end(), window));
     if (window->sdl) {
@@ -228,4 +230,59 @@ int liveWindowCount()
 HWND liveWindow(int index)
 {
     return index >= 0 && index < liveWindowCount() ? windows()[size_t(index)] : nullptr;
+}
+
+BOOL UpdateWindow(HWND window)
+{
+    if (!isLive(window))
+        return FALSE;
+    sendWindowMessage(window, WM_PAINT, 0, 0);
+    return TRUE;
+}
+
+BOOL ValidateRect(HWND window, const RECT* rect)
+{
+    // Nothing is ever invalid: every frame draws the whole window.
+    return TRUE;
+}
+
+HWND SetFocus(HWND window)
+{
+    static HWND focus = nullptr;
+    const HWND previous = isLive(focus) ? focus : nullptr;
+    if (!isLive(window))
+        return previous;
+    if (window->sdl)
+        SDL_RaiseWindow(window->sdl);
+    focus = window;
+    return previous;
+}
+
+BOOL ClientToScreen(HWND window, POINT* point)
+{
+    if (!isLive(window) || !point)
+        return FALSE;
+    int x = window->x, y = window->y;
+    if (window->sdl)
+        SDL_GetWindowPosition(window->sdl, &x, &y);
+    point->x += x;
+    point->y += y;
+    return TRUE;
+}
+
+HWND WindowFromPoint(POINT point)
+{
+    for (int i = liveWindowCount() - 1; i >= 0; --i) {
+        HWND window = liveWindow(i);
+        if (!window->sdl || !window->visible)
+            continue;
+        POINT origin{0, 0};
+        RECT client{};
+        ClientToScreen(window, &origin);
+        GetClientRect(window, &client);
+        if (point.x >= origin.x && point.x < origin.x + client.right && point.y >= origin.y
+            && point.y < origin.y + client.bottom)
+            return window;
+    }
+    return nullptr;
 }

@@ -70,3 +70,10 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, U
 BOOL GetClientRect(HWND window, RECT* rect);
 BOOL AdjustWindowRect(RECT* rect, DWORD style, BOOL menu);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL UpdateWindow(HWND window);
+BOOL ValidateRect(HWND window, const RECT* rect);
+// Answers the window that had the focus before.
+HWND SetFocus(HWND window);
+BOOL ClientToScreen(HWND window, POINT* point);
+// The topmost visible window whose client area holds the screen point.
+HWND WindowFromPoint(POINT point);

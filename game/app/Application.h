@@ -1,0 +1,124 @@
+#pragma once
+// game/app: the game's application half: the program entry with its main
+// loop and crash guard, input, the frame timer, the application object with
+// its frame state machine, the loading screen, audio, settings, texts and the
+// configuration tables. It includes engine/ and platform/ (and CEGUI, ODE,
+// TinyXML); the menu and the race, built on top of it, reach it through the
+// Application and come back through the stage interfaces of GameStage.h.
+#include "game/app/GameStage.h"
+#include "game/app/RaceSetup.h"
+#include "game/app/Timer.h"
+
+#include <cstdint>
+#include <string>
+
+class Renderer;
+class Stream;
+class WinInput;
+class TextTable;
+class ProfileStore;
+class Highscores;
+class GuiResourceProvider;
+class SceneManager;
+class Scene;
+namespace CEGUI {
+class System;
+class Renderer;
+class Window;
+class ProgressBar;
+} // namespace CEGUI
+
+// The game's shared context and its top-level state machine: one instance
+// for the whole run, created by WinMain with the renderer and set up by
+// init. Each main-loop pass calls update once.
+class Application {
+public:
+    // The states of update.
+    enum State : int32_t {
+        StateMenu = 0,
+        StateRace = 1,
+        StateStartRace = 2,
+        StateRaceEnded = 3,
+        StateQuit = 4,
+        StateCreateMenu = 5,
+        StateMenuToQuit = 6,
+        StateMenuToRace = 7,
+    };
+    // The menu music: prepared at start-up, stopped when the menu quits.
+    static constexpr uint32_t kMenuMusicCue = 21;
+    // The XACT global variable that chooses the music.
+    static constexpr uint32_t kMusicVariable = 7;
+
+    explicit Application(Renderer* renderer, StageMakers makers = {});
+    virtual ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // The one application of the process, null before it exists.
+    static Application* instance();
+
+    // One frame; true (the crash guard turns a fault into false).
+    bool update(WinInput* input);
+    void onLostDevice();
+    void onResetDevice();
+
+    // The loading screen (ApplicationLoading.cpp). Progress values run from
+    // 0 to 1 and are mapped into the range [min(a, b), max(a, b)] of the bar.
+    void openLoadingScreen(const std::string& levelName, float progress, float a, float b);
+    void setLoadingProgress(float progress);
+    void closeLoadingScreen();
+    // The bar's value for a progress value.
+    float loadingBarValue(float progress) const { return m_progressLow + (m_progressHigh - m_progressLow) * progress; }
+
+    // Audio (ApplicationAudio.cpp): each does nothing without an engine.
+    void playCue(uint32_t cue);
+    void stopCue(uint32_t cue);
+    void stopCategory(uint16_t category);
+    void setCategoryPaused(int32_t which, bool pause);
+    void setCategoryVolume(uint16_t category, float volume);
+    void setGlobalVariable(uint32_t index, float value);
+    int32_t getCategory(const char* name);
+    // The engine's per-frame work.
+    void doAudioWork();
+
+    Renderer* m_renderer;
+    RaceSetup m_raceSetup;
+    TextTable* m_textTable = nullptr;
+    ProfileStore* m_profileStore = nullptr;
+    Highscores* m_highscores = nullptr;
+    CEGUI::System* m_guiSystem = nullptr;
+    CEGUI::Renderer* m_guiRenderer = nullptr;
+    CEGUI::Window* m_rootWindow = nullptr;
+    CEGUI::Window* m_loadingWindow = nullptr;
+    CEGUI::ProgressBar* m_progressBar = nullptr;
+    float m_progressLow = 0.0f;
+    float m_progressHigh = 1.0f;
+    uint8_t m_soundOff = 0;
+    int32_t m_previewCount = 0;
+    // Top-left and bottom-right corners in screen pixels.
+    float m_previewRects[2][4] = {};
+    Timer m_timer;
+    uint8_t m_quit = 0;
+    int32_t m_state = StateCreateMenu;
+    MenuStage* m_menu = nullptr;
+    RaceStage* m_race = nullptr;
+    GuiResourceProvider* m_resourceProvider = nullptr;
+    Stream* m_archive = nullptr;
+    SceneManager* m_previewScenes = nullptr;
+    Scene* m_previewScene = nullptr;
+
+protected:
+    // The career's books after a race of set-up mode 3; answers the result
+    // that decides the next state.
+    virtual int32_t bookCareer(int32_t result);
+
+private:
+    void createMenu(WinInput* input);
+    void startRace(WinInput* input);
+    void endRace();
+    // Says once on stderr that a part of the game is missing from this build.
+    void missingStage(const char* what);
+
+    StageMakers m_makers;
+    int32_t m_raceResult = 0;
+};
