@@ -57,6 +57,10 @@ public:
     // The one application of the process, null before it exists.
     static Application* instance();
 
+    // Start-up after the archives are mounted (ApplicationInit.cpp). False
+    // only when the audio banks cannot be made.
+    bool init(Stream* archive);
+
     // One frame; true (the crash guard turns a fault into false).
     bool update(WinInput* input);
     void onLostDevice();

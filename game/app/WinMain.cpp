@@ -1,0 +1,209 @@
+#include "game/app/WinMain.h"
+
+#include "engine/core/ArchiveFile.h"
+#include "engine/core/DiskFile.h"
+#include "engine/core/DisplayManager.h"
+#include "engine/core/EngineLog.h"
+#include "engine/core/FileTexture.h"
+#include "engine/core/Profiler.h"
+#include "engine/core/Renderer.h"
+#include "engine/core/Report.h"
+#include "game/app/Application.h"
+#include "game/app/MainLoop.h"
+#include "game/app/VideoSettingsWrapper.h"
+#include "game/app/WinInput.h"
+#include "platform/crash/CrashDump.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/time/Time.h"
+#include "platform/win/Cursor.h"
+#include "platform/win/Window.h"
+
+#include <memory>
+#include <optional>
+
+Renderer* g_renderer = nullptr;
+
+namespace {
+
+// The profiling sections, in the order that gives each its index.
+constexpr const char* kProfileSections[] = {
+    "CompleteRenderTime", "GetCubeMapSurface", "Clear", "setStates", "SetSources", "DrawIndexedPrimitive",
+    "Present", "svp switch", "getMatrix", "getInvMatrix", "renderShadowMap", "VorbisChannel::Fill",
+    "ObjectSceneCollision", "CameraSceneCollision", "bones", "morphs", "setvertex",
+};
+
+constexpr const char* kWindowClass = "Quenlight";
+
+// The loop bound to the program's renderer, display manager, application
+// and input.
+class GameLoop : public MainLoop {
+public:
+    GameLoop(DisplayManager& display, Renderer& renderer, Application& application, WinInput& input)
+        : m_display(display), m_renderer(renderer), m_application(application), m_input(input),
+          m_debugger(IsDebuggerPresent())
+    {
+    }
+
+protected:
+    bool quitRequested() override { return m_application.m_quit != 0; }
+    bool takeResetRequest() override { return m_renderer.takeResetRequest(); }
+    HRESULT testCooperativeLevel() override
+    {
+        g_renderer = &m_renderer;
+        return m_renderer.m_device ? m_renderer.m_device->TestCooperativeLevel() : D3DERR_DEVICELOST;
+    }
+    void lostDevice() override
+    {
+        m_application.onLostDevice();
+        m_renderer.onLostDevice();
+    }
+    void takeNewMode() override
+    {
+        EngineSettings& settings = *m_display.m_settings;
+        settings.width = m_renderer.m_width;
+        settings.height = m_renderer.m_height;
+        settings.windowed = m_renderer.m_windowed;
+        if (!m_display.m_heads.empty() && !m_display.m_heads[0].presentParams.empty()) {
+            D3DPRESENT_PARAMETERS& params = m_display.m_heads[0].presentParams[0];
+            params.BackBufferWidth = UINT(m_renderer.m_width);
+            params.BackBufferHeight = UINT(m_renderer.m_height);
+            params.Windowed = BOOL(m_renderer.m_windowed);
+        }
+    }
+    void resetDevices() override { m_display.resetDevices(); }
+    void resetDevice() override
+    {
+        m_renderer.onResetDevice();
+        m_application.onResetDevice();
+    }
+    void giveInputNewMode() override { m_input.setWindowSize(m_renderer.m_width, m_renderer.m_height); }
+    bool runFrame() override
+    {
+        // A debugger sees the fault itself.
+        if (m_debugger)
+            return m_application.update(&m_input);
+        return guardedFrame([this] { return m_application.update(&m_input); });
+    }
+    void endFrame() override { m_input.endFrame(); }
+
+private:
+    DisplayManager& m_display;
+    Renderer& m_renderer;
+    Application& m_application;
+    WinInput& m_input;
+    bool m_debugger;
+};
+
+bool registerWindowClass(HINSTANCE instance)
+{
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = mainWindowProc;
+    windowClass.hInstance = instance;
+    // The program has no icon resource on this platform.
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_CROSS);
+    windowClass.lpszClassName = kWindowClass;
+    return RegisterClassExA(&windowClass) != 0;
+}
+
+// Start-up from the archives to the end of the main loop, and the game
+// half of the shut-down. False when a frame failed.
+bool runGame(DisplayManager& display, HINSTANCE instance)
+{
+    Renderer renderer(&display);
+    g_renderer = &renderer;
+    // TODO(settings): in full screen, the gamma ramp from the settings'
+    // gamma (x 1.5 + 0.5), brightness and contrast; and the settings'
+    // texture, object and shadow detail levels into the renderer.
+    std::optional<Application> application(std::in_place, &renderer, programStages());
+
+    for (DisplayHead& head : display.m_heads)
+        for (HWND window : head.windows) {
+            ShowWindow(window, SW_SHOW);
+            UpdateWindow(window);
+        }
+    HWND mainWindow = display.m_heads.empty() || display.m_heads[0].windows.empty() ? nullptr
+                                                                                   : display.m_heads[0].windows[0];
+    g_cursor = display.m_settings->windowed ? LoadCursorA(nullptr, IDC_CROSS) : nullptr;
+    SetCursor(g_cursor);
+    SetFocus(mainWindow);
+
+    auto input = std::make_unique<WinInput>();
+    g_input = input.get();
+    input->attach(mainWindow);
+    input->setWindowSize(renderer.m_width, renderer.m_height);
+
+    auto disk = std::make_unique<DiskFile>(".\\;..\\");
+    auto archive = std::make_unique<ArchiveFile>();
+    archive->mount(*disk, "data.sar");
+    archive->mount(*disk, "data.s01");
+    FileTexture::setDefaultFileSystem(archive.get());
+
+    bool frameOk = true;
+    if (application->init(archive.get())) {
+        engineLog() << "entering main loop..." << std::endl;
+        TIMECAPS caps{};
+        if (timeGetDevCaps(&caps, sizeof(caps)) != TIMERR_NOERROR)
+            caps.wPeriodMin = 1;
+        timeBeginPeriod(caps.wPeriodMin);
+        GameLoop loop(display, renderer, *application, *input);
+        loop.run();
+        frameOk = loop.m_frameOk;
+        timeEndPeriod(caps.wPeriodMin);
+    }
+
+    display.hideWindows();
+    g_input = nullptr;
+    input.reset();
+    FileTexture::setDefaultFileSystem(nullptr);
+    archive.reset();
+    disk.reset();
+    application.reset();
+    g_renderer = nullptr;
+    return frameOk;
+}
+
+} // namespace
+
+StageMakers& programStages()
+{
+    static StageMakers makers;
+    return makers;
+}
+
+int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
+{
+    for (const char* section : kProfileSections)
+        Profiler::registerSection(section);
+    registerWindowClass(instance);
+    // COM and the common controls have no counterpart here.
+    // TODO(net): the firewall entry "Vorlund" and the relay server start here.
+
+    auto display = std::make_unique<DisplayManager>();
+    auto checker = std::make_unique<VideoSettingsWrapper>(display.get());
+    // TODO(settings): the settings load here ("settings.xml", or the
+    // defaults saved at once).
+
+    bool frameOk = true;
+    if (display->init("", "") && checker->check(0)) {
+        // TODO(settings): the settings' width, height and window mode go
+        // into the engine settings here.
+        display->m_settings->fixedFunction = 1;
+        reportLevel = 3;
+        reportToText = 1;
+        display->setTitle("Vorlund");
+        if (display->createWindows(kWindowClass, instance))
+            frameOk = runGame(*display, instance);
+    }
+
+    display->shutdown();
+    if (!frameOk)
+        engineLog() << (lastErrorText.size > 1 ? lastErrorText.c_str() : "loading aborted...") << std::endl;
+    checker.reset();
+    display.reset();
+    // TODO(net): the firewall entry goes here. TODO(settings): the settings go.
+    Profiler::report();
+    // TODO(net): the relay server stops here, waiting for its thread.
+    return 0;
+}

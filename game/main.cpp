@@ -1,0 +1,21 @@
+// The game program. The menu and the race are made here, where every part of
+// the game is linked; the application only knows their interfaces.
+#include "game/app/WinMain.h"
+#include "platform/crash/CrashDump.h"
+
+#include <csignal>
+
+int main(int argc, char** argv)
+{
+    installCrashSignalHandlers();
+    // A close request (Ctrl+C, a session's end) that comes before the window
+    // layer is up waits for it, and then closes the windows like any other.
+    sigset_t requests;
+    sigemptyset(&requests);
+    sigaddset(&requests, SIGINT);
+    sigaddset(&requests, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &requests, nullptr);
+    // TODO(menu, race): programStages() gets the makers of the Menu and the
+    // Race here.
+    return WinMain(nullptr, nullptr, argc > 1 ? argv[1] : nullptr, 1);
+}

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Runs the game program in an empty folder, lets it run frames for a few
+# seconds, then asks it to close (a termination request reaches it as a close
+# of its windows) and expects it to end with status 0 on its own account.
+set -u
+program=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+"$program" &
+pid=$!
+for _ in $(seq 1 30); do
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
+kill -TERM "$pid" 2>/dev/null
+status=0
+wait "$pid" || status=$?
+if ls ./*.dmp >/dev/null 2>&1; then
+  echo "the program wrote a crash report:" >&2
+  cat ./*.dmp >&2
+  exit 1
+fi
+exit "$status"
