@@ -5,6 +5,7 @@
 // configuration tables. It includes engine/ and platform/ (and CEGUI, ODE,
 // TinyXML); the menu and the race, built on top of it, reach it through the
 // Application and come back through the stage interfaces of GameStage.h.
+#include "game/app/GameAudio.h"
 #include "game/app/GameStage.h"
 #include "game/app/RaceSetup.h"
 #include "game/app/Timer.h"
@@ -98,6 +99,12 @@ public:
     float m_progressLow = 0.0f;
     float m_progressHigh = 1.0f;
     uint8_t m_soundOff = 0;
+    // The settings' music and sound-effects volumes, which gate pausing and
+    // set the category volumes at start-up.
+    float m_musicVolume = 0.5f;
+    float m_effectsVolume = 0.7f;
+    // The XACT engine with its banks, 3D set-up and the files it reads.
+    GameAudio m_audio{m_musicVolume, m_effectsVolume};
     int32_t m_previewCount = 0;
     // Top-left and bottom-right corners in screen pixels.
     float m_previewRects[2][4] = {};
