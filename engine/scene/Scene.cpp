@@ -4,6 +4,7 @@
 #include "engine/core/Report.h"
 #include "engine/core/Texture.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/Light.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/OdeRuntime.h"
 #include "engine/scene/SceneManager.h"
@@ -219,6 +220,9 @@ void Scene::onResetDevice()
 
 void Scene::prepare(LoadingScreen* screen, float progressStart, float progressSpan)
 {
+    for (SceneItem* item : m_lights)
+        if (item->m_itemType == ItemLight)
+            static_cast<Light*>(item)->setup();
     // Joints join bodies, so every other object is initialised first.
     const size_t count = m_objects.size();
     for (size_t i = 0; i < m_objects.size(); ++i) {

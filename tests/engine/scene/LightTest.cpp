@@ -301,3 +301,17 @@ TEST_F(LightTest, ColourCyclingKeepsOneColourPerStep)
     spot->getColor(period * 5.0, a);
     EXPECT_FLOAT_EQ(a[0], 0.5f);
 }
+
+TEST_F(LightTest, ScenePrepareSetsUpEveryLightOnce)
+{
+    renderer().m_shadowDetail = 1;
+    auto* light = new Light(m_scene);
+    m_scene->m_lights.push_back(light);
+    light->m_shadowType = 2;
+    m_scene->prepare(nullptr, 0.0f, 0.0f);
+    m_scene->prepare(nullptr, 0.0f, 0.0f);
+    EXPECT_TRUE(light->m_prepared);
+    EXPECT_EQ(light->m_d3dLight.Type, D3DLIGHT_DIRECTIONAL);
+    // Halved once, however often the scene is prepared.
+    EXPECT_EQ(light->m_shadowMapSize, 512);
+}
