@@ -1,5 +1,6 @@
 #include "engine/core/FixedFunctionPass.h"
 
+#include "engine/core/MaterialBlend.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/core/Texture.h"
@@ -109,12 +110,15 @@ void FixedFunctionPass::applyMaterialStates(Surface* surface, double)
         c = {0.9f, 0.9f, 0.9f, 1.0f};
         h = {0.0f, 0.0f, 0.0f, 1.0f};
     }
-    setOpaqueStates();
+    const MaterialBlend blend = fixedFunctionBlend(MaterialBlendInput{});
+    blend.apply(d);
+    for (float* channel : {&c.r, &c.g, &c.b})
+        *channel *= blend.colourScale;
     d->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
     d->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
     d->SetRenderState(D3DRS_EMISSIVEMATERIALSOURCE, D3DMCS_MATERIAL);
 
-    const float diffuse = 1.0f, specular = 0.0f, luminosity = 0.0f, alpha = 1.0f;
+    const float diffuse = 1.0f, specular = 0.0f, luminosity = 0.0f, alpha = blend.alpha;
     D3DMATERIAL9 material{};
     material.Diffuse = {c.r * diffuse, c.g * diffuse, c.b * diffuse, alpha};
     material.Ambient = material.Diffuse;
@@ -138,7 +142,8 @@ void StatePass::bindTextures(Surface*, double, const std::vector<ActiveLight>&)
 void StatePass::applyMaterialStates(Surface*, double)
 {
     IDirect3DDevice9* d = device();
-    setOpaqueStates();
+    // Opaque, whatever the surface.
+    fixedFunctionBlend(MaterialBlendInput{}).apply(d);
     d->SetRenderState(D3DRS_AMBIENTMATERIALSOURCE, D3DMCS_MATERIAL);
     d->SetRenderState(D3DRS_DIFFUSEMATERIALSOURCE, D3DMCS_MATERIAL);
     d->SetRenderState(D3DRS_EMISSIVEMATERIALSOURCE, D3DMCS_MATERIAL);

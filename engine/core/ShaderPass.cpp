@@ -1,6 +1,7 @@
 #include "engine/core/ShaderPass.h"
 
 #include "engine/core/Format.h"
+#include "engine/core/MaterialBlend.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
 #include "engine/core/ShaderFloatParams.h"
@@ -209,14 +210,6 @@ void ShaderPass::bindTextures(Surface* surface, double, const std::vector<Active
     }
 }
 
-void ShaderPass::setOpaqueStates() const
-{
-    IDirect3DDevice9* d = device();
-    d->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    d->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-}
-
 void ShaderPass::setStagePassThrough() const
 {
     IDirect3DDevice9* d = device();
@@ -232,13 +225,15 @@ void ShaderPass::applyMaterialStates(Surface* surface, double time)
     IDirect3DDevice9* d = device();
     ShaderIntParams& n = *m_renderer->m_shaderIntParams;
     ShaderFloatParams& f = *m_renderer->m_shaderFloatParams;
-    setOpaqueStates();
+    const MaterialBlend blend = shaderPassBlend(MaterialBlendInput{});
+    blend.apply(d);
     d->SetRenderState(D3DRS_CULLMODE, m_renderer->m_cullMode);
     setStagePassThrough();
     d->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
 
     *n.m_specularEnabled = 0;
-    const float colour[4] = {1.0f, 1.0f, 1.0f, 1.0f};
+    const float m = blend.colourScale;
+    const float colour[4] = {m, m, m, blend.alpha};
     const float lighting[4] = {0.0f, 1.0f, 0.0f, 0.0f};
     std::copy(colour, colour + 4, f.m_srfColor);
     std::copy(lighting, lighting + 4, f.m_srfLighting);

@@ -60,8 +60,7 @@ public:
 
 protected:
     IDirect3DDevice9* device() const;
-    // Depth, blend and the stages' plain coordinates for the material.
-    void setOpaqueStates() const;
+    // Every stage reads its own coordinates, untransformed.
     void setStagePassThrough() const;
 };
 
