@@ -23,6 +23,39 @@ D3DMATRIX shadowMatrix(const float* values)
 
 } // namespace
 
+Matrix4 FixedFunctionPass::layerTextureMatrix(const Matrix4& layer, int32_t axis)
+{
+    const int cu = axis == 0 ? 2 : 0;
+    const int cv = axis == 0 ? 1 : (axis == 1 ? 2 : 1);
+    Matrix4 t;
+    for (int r = 0; r < 4; ++r) {
+        t.at(r, 0) = layer.at(r, cu);
+        t.at(r, 1) = layer.at(r, cv);
+    }
+    t.at(3, 3) = 1.0f;
+    return t;
+}
+
+Matrix4 FixedFunctionPass::reflectionTextureMatrix(const Matrix4& view, int32_t axis)
+{
+    Matrix4 inverse;
+    Matrix4::inverseAffine(inverse, view);
+    if (axis < 0 || axis > 2)
+        return inverse;
+    // u and v from the two coordinates across the axis, into 0..1.
+    const int u = axis == 0 ? 2 : 0;
+    const int v = axis == 1 ? 2 : 1;
+    Matrix4 a;
+    a.at(u, 0) = 0.5f;
+    a.at(v, 1) = 0.5f;
+    a.at(3, 0) = 0.5f;
+    a.at(3, 1) = 0.5f;
+    a.at(3, 3) = 1.0f;
+    Matrix4 out;
+    Matrix4::multiply(out, inverse, a);
+    return out;
+}
+
 bool FixedFunctionPass::activate()
 {
     if (!m_renderer)

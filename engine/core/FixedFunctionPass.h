@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/Matrix4.h"
 #include "engine/core/ShaderPass.h"
 
 struct D3DMATERIAL9;
@@ -19,6 +20,13 @@ public:
     void endCascade(uint32_t stage);
     // The stages the cascade may use: the renderer's stage count, at most 8.
     uint32_t stageLimit() const;
+
+    // A layer's projection reduced to the two coordinates of its image for
+    // the layer's axis (0 X, 1 Y, anything else Z).
+    static Matrix4 layerTextureMatrix(const Matrix4& layer, int32_t axis);
+    // Camera space back to the world, then onto the sphere map's plane
+    // across the axis; the inverse view alone for an axis past Z.
+    static Matrix4 reflectionTextureMatrix(const Matrix4& view, int32_t axis);
 };
 
 // Draws every surface black and unlit: the casters of a shadow map.

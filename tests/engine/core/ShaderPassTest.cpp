@@ -280,3 +280,45 @@ TEST_F(ShaderPassTest, ShadowStagesStopAtTheStageLimit)
     pass->bindTextures(nullptr, 0.0, two);
     EXPECT_EQ(state().textureStageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_DISABLE));
 }
+
+TEST(FixedFunctionTextureMatrices, LayerAndReflectionMatricesByAxis)
+{
+    Matrix4 layer;
+    for (int i = 0; i < 16; ++i)
+        layer.m[i] = float(i + 1);
+    struct Case {
+        int32_t axis;
+        int cu, cv;
+    };
+    const Case cases[] = {{0, 2, 1}, {1, 0, 2}, {2, 0, 1}, {9, 0, 1}};
+    for (const Case& c : cases) {
+        const Matrix4 t = FixedFunctionPass::layerTextureMatrix(layer, c.axis);
+        for (int r = 0; r < 4; ++r) {
+            EXPECT_EQ(t.at(r, 0), layer.at(r, c.cu)) << c.axis;
+            EXPECT_EQ(t.at(r, 1), layer.at(r, c.cv)) << c.axis;
+            EXPECT_EQ(t.at(r, 2), 0.0f);
+        }
+        EXPECT_EQ(t.at(3, 3), 1.0f);
+        EXPECT_EQ(t.at(2, 3), 0.0f);
+    }
+
+    // With an identity view: axis 0 maps (x, y, z) to (0.5 z + 0.5, 0.5 y + 0.5).
+    struct Reflect {
+        int32_t axis;
+        float u, v;
+    };
+    const float p[3] = {0.2f, 0.4f, 0.6f};
+    const Reflect reflects[] = {{0, 0.8f, 0.7f}, {1, 0.6f, 0.8f}, {2, 0.6f, 0.7f}, {5, 0.2f, 0.4f}};
+    for (const Reflect& c : reflects) {
+        const Matrix4 m = FixedFunctionPass::reflectionTextureMatrix(Matrix4::identity(), c.axis);
+        const float u = p[0] * m.at(0, 0) + p[1] * m.at(1, 0) + p[2] * m.at(2, 0) + m.at(3, 0);
+        const float v = p[0] * m.at(0, 1) + p[1] * m.at(1, 1) + p[2] * m.at(2, 1) + m.at(3, 1);
+        EXPECT_FLOAT_EQ(u, c.u) << c.axis;
+        EXPECT_FLOAT_EQ(v, c.v) << c.axis;
+    }
+    // The view is undone first: a view shifted by 1 along x shifts u back.
+    Matrix4 view = Matrix4::identity();
+    view.at(3, 0) = -1.0f;
+    const Matrix4 m = FixedFunctionPass::reflectionTextureMatrix(view, 2);
+    EXPECT_FLOAT_EQ(m.at(3, 0), 0.5f + 0.5f);
+}
