@@ -247,6 +247,26 @@ void ShaderPass::applyMaterialStates(Surface* surface, double time)
     *f.m_time = float(time);
 }
 
+bool ShaderPass::writeLayerTables(ShaderIntParams& n, ShaderFloatParams& f, int32_t channel, int32_t k,
+                                  const LayerTableValues& layer)
+{
+    if (channel < 0 || channel >= LayerChannelCount || k < 0 || k >= ShaderIntParams::MaxLayers)
+        return false;
+    if (channel == LayerCOLR)
+        std::fill(f.m_metaTexOpacity[channel] + 3 * k, f.m_metaTexOpacity[channel] + 3 * k + 3, layer.opacity);
+    else
+        f.m_metaTexOpacity[channel][k] = layer.opacity;
+    n.m_metaTexFullOpacity[channel][k] = layer.opacity >= 0.999999f ? 1 : 0;
+    n.m_metaTexBlendop[channel][k] = layer.opacityType;
+    n.m_metaTexgInput[channel][k] = layer.gradientInput;
+    if (channel == LayerCOLR) {
+        n.m_metaTexInvert[channel][k] = layer.negative;
+        // A gradient that ends where it starts has no ramp to scale by.
+        f.m_metaTexgParam[channel][4 * k + 3] = layer.gradientEnd != 0.0f ? 1.0f / layer.gradientEnd : 0.0f;
+    }
+    return true;
+}
+
 void NoDepthShaderPass::applyMaterialStates(Surface* surface, double time)
 {
     ShaderPass::applyMaterialStates(surface, time);

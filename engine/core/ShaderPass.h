@@ -14,6 +14,18 @@ class Surface;
 class SurfaceStagePlan;
 class VertexProgram;
 
+class ShaderFloatParams;
+class ShaderIntParams;
+
+// What the shaders' per-layer tables hold of one image layer.
+struct LayerTableValues {
+    float opacity = 1.0f;
+    int32_t opacityType = 0;
+    int32_t gradientInput = 0;
+    int32_t negative = 0;
+    float gradientEnd = 1.0f;
+};
+
 struct ProgramPair {
     VertexProgram* vertex = nullptr;
     PixelProgram* pixel = nullptr;
@@ -46,6 +58,10 @@ public:
     void reportParseError(const char* message);
     // Holds a reference on the compiler; null takes it away.
     void setCompiler(ID3DXEffectCompiler* compiler);
+    // Writes the k-th layer of a channel into the per-layer tables; false,
+    // writing nothing, past the four layers a channel holds.
+    static bool writeLayerTables(ShaderIntParams& ints, ShaderFloatParams& floats, int32_t channel, int32_t k,
+                                 const LayerTableValues& layer);
     // The programs of every permutation tried, with empty pairs for those
     // that failed.
     size_t permutationCount() const { return m_programs.size(); }

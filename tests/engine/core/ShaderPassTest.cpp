@@ -322,3 +322,45 @@ TEST(FixedFunctionTextureMatrices, LayerAndReflectionMatricesByAxis)
     const Matrix4 m = FixedFunctionPass::reflectionTextureMatrix(view, 2);
     EXPECT_FLOAT_EQ(m.at(3, 0), 0.5f + 0.5f);
 }
+
+TEST_F(ShaderPassTest, LayerTablesHoldFourLayersPerChannel)
+{
+    start(false);
+    ShaderIntParams& n = ints();
+    ShaderFloatParams& f = *renderer().m_shaderFloatParams;
+    struct Case {
+        int32_t channel, k;
+        float opacity, gradientEnd;
+        bool written;
+        int32_t full;
+        float gParam;
+    };
+    const Case cases[] = {
+        {LayerCOLR, 0, 1.0f, 4.0f, true, 1, 0.25f},   {LayerCOLR, 3, 0.5f, 0.0f, true, 0, 0.0f},
+        {LayerCOLR, 4, 0.5f, 2.0f, false, 0, 0.0f},   {LayerDIFF, 2, 0.9999999f, 2.0f, true, 1, 0.0f},
+        {LayerBUMP, -1, 0.5f, 2.0f, false, 0, 0.0f},  {LayerChannelCount, 0, 0.5f, 2.0f, false, 0, 0.0f},
+    };
+    for (const Case& c : cases) {
+        LayerTableValues layer;
+        layer.opacity = c.opacity;
+        layer.opacityType = 3;
+        layer.gradientInput = 2;
+        layer.negative = 1;
+        layer.gradientEnd = c.gradientEnd;
+        EXPECT_EQ(ShaderPass::writeLayerTables(n, f, c.channel, c.k, layer), c.written) << c.channel << c.k;
+        if (!c.written)
+            continue;
+        EXPECT_EQ(n.m_metaTexFullOpacity[c.channel][c.k], c.full);
+        EXPECT_EQ(n.m_metaTexBlendop[c.channel][c.k], 3);
+        EXPECT_EQ(n.m_metaTexgInput[c.channel][c.k], 2);
+        if (c.channel == LayerCOLR) {
+            for (int i = 0; i < 3; ++i)
+                EXPECT_FLOAT_EQ(f.m_metaTexOpacity[LayerCOLR][3 * c.k + i], c.opacity);
+            EXPECT_EQ(n.m_metaTexInvert[LayerCOLR][c.k], 1);
+            EXPECT_FLOAT_EQ(f.m_metaTexgParam[LayerCOLR][4 * c.k + 3], c.gParam);
+        } else {
+            EXPECT_FLOAT_EQ(f.m_metaTexOpacity[c.channel][c.k], c.opacity);
+            EXPECT_EQ(n.m_metaTexInvert[c.channel][c.k], 0);
+        }
+    }
+}
