@@ -1,0 +1,25 @@
+#pragma once
+// The player's own files (settings, profiles, highscores) live in one folder
+// outside the game's data: $VORLUND_HOME when set, else $XDG_DATA_HOME/vorlund,
+// else ~/.local/share/vorlund. Only this module knows where that is. Saves
+// replace a file whole: the bytes go to a temporary file beside it, are
+// flushed to disk and renamed over the old one, so a crash mid-save leaves
+// either the old file or the new one, never a torn one.
+#include <cstddef>
+#include <string>
+
+// The player folder, without a trailing separator. It may not exist yet.
+std::string playerFolder();
+// The full path of one player file in that folder.
+std::string playerFilePath(const char* name);
+
+// Reads a whole file. False when it cannot be opened, cannot be read, or is
+// larger than maxBytes (a player file is small; a huge one is damaged).
+bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes);
+// Writes bytes to path by write-then-rename, creating the folder first when
+// needed. False, with the old file untouched, when any step fails.
+bool replaceFile(const std::string& path, const void* bytes, size_t count);
+// Keeps a file that failed to load: renames it to path + ".bak", replacing an
+// older backup. False when there was nothing to keep or the rename failed.
+bool keepBackup(const std::string& path);
+bool fileExists(const std::string& path);
