@@ -1,0 +1,89 @@
+#include "game/app/TextTable.h"
+
+#include "engine/core/Stream.h"
+#include "game/app/XmlText.h"
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+const char* const kLanguageTags[TextTable::kLanguageCount] = {"DE", "EN", "FR", "SP", "IT"};
+
+// A text file of every language of the game stays far below this.
+constexpr uint32_t kMaxFileBytes = 16u << 20;
+
+bool readAll(Stream* archive, const char* fileName, std::string& text)
+{
+    if (!archive || !fileName)
+        return false;
+    std::unique_ptr<Stream> file = archive->clone();
+    if (!file->openRead(fileName))
+        return false;
+    const uint32_t length = file->length;
+    bool ok = length <= kMaxFileBytes;
+    if (ok) {
+        text.resize(length);
+        ok = file->read(text.data(), length) == length;
+    }
+    file->close();
+    return ok;
+}
+
+} // namespace
+
+TextTable::TextTable(Stream* archive, const char* fileName)
+{
+    std::string text;
+    if (readAll(archive, fileName, text))
+        parse(text);
+}
+
+TextTable::TextTable(const std::string& xml)
+{
+    parse(xml);
+}
+
+void TextTable::parse(const std::string& xml)
+{
+    TiXmlDocument doc;
+    if (!parseXmlText(doc, xml))
+        return;
+    const TiXmlElement* root = doc.RootElement();
+    if (!root || std::strcmp(root->Value(), "Texts") != 0)
+        return;
+    for (const TiXmlElement* take = root->FirstChildElement("Take"); take; take = take->NextSiblingElement("Take")) {
+        int id = 0;
+        // A take without a number cannot be asked for; it is left out.
+        if (take->QueryIntAttribute("id", &id) != TIXML_SUCCESS)
+            continue;
+        for (int language = 0; language < kLanguageCount; ++language) {
+            const char* found = "";
+            for (const TiXmlElement* e = take->FirstChildElement(kLanguageTags[language]); e;
+                 e = e->NextSiblingElement(kLanguageTags[language])) {
+                const TiXmlNode* first = e->FirstChild();
+                if (first && first->ToText())
+                    found = first->Value();
+            }
+            m_texts[language][id] = CEGUI::String(reinterpret_cast<const CEGUI::utf8*>(validUtf8(found).c_str()));
+        }
+    }
+}
+
+const CEGUI::String& TextTable::getText(int32_t id) const
+{
+    if (language >= uint32_t(kLanguageCount))
+        return m_default;
+    auto it = m_texts[language].find(id);
+    return it == m_texts[language].end() ? m_default : it->second;
+}
+
+bool TextTable::hasText(uint32_t lang, int32_t id) const
+{
+    return lang < uint32_t(kLanguageCount) && m_texts[lang].count(id) != 0;
+}
+
+size_t TextTable::size(uint32_t lang) const
+{
+    return lang < uint32_t(kLanguageCount) ? m_texts[lang].size() : 0;
+}
