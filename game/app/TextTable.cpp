@@ -10,32 +10,12 @@ namespace {
 
 const char* const kLanguageTags[TextTable::kLanguageCount] = {"DE", "EN", "FR", "SP", "IT"};
 
-// A text file of every language of the game stays far below this.
-constexpr uint32_t kMaxFileBytes = 16u << 20;
-
-bool readAll(Stream* archive, const char* fileName, std::string& text)
-{
-    if (!archive || !fileName)
-        return false;
-    std::unique_ptr<Stream> file = archive->clone();
-    if (!file->openRead(fileName))
-        return false;
-    const uint32_t length = file->length;
-    bool ok = length <= kMaxFileBytes;
-    if (ok) {
-        text.resize(length);
-        ok = file->read(text.data(), length) == length;
-    }
-    file->close();
-    return ok;
-}
-
 } // namespace
 
 TextTable::TextTable(Stream* archive, const char* fileName)
 {
     std::string text;
-    if (readAll(archive, fileName, text))
+    if (archive && fileName && readStreamText(*archive, fileName, text))
         parse(text);
 }
 

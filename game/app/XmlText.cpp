@@ -1,11 +1,14 @@
 #include "game/app/XmlText.h"
 
+#include "engine/core/Stream.h"
+
 #include <cctype>
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -113,6 +116,22 @@ std::string validUtf8(const char* text)
         p += 1 + extra;
     }
     return out;
+}
+
+bool readStreamText(Stream& files, const char* name, std::string& text)
+{
+    constexpr uint32_t kMaxFileBytes = 16u << 20;
+    std::unique_ptr<Stream> file = files.clone();
+    if (!file->openRead(name))
+        return false;
+    const uint32_t length = file->length;
+    bool ok = length <= kMaxFileBytes;
+    if (ok) {
+        text.resize(length);
+        ok = file->read(text.data(), length) == length;
+    }
+    file->close();
+    return ok;
 }
 
 bool parseXmlText(TiXmlDocument& doc, const std::string& text, std::string* error)

@@ -7,10 +7,17 @@
 #include <cstdint>
 #include <string>
 
+class Stream;
+
 // Elements nest at most this deep in any file the game reads. The parser
 // recurses once per level, so a file of nothing but opening tags must be
 // refused before it reaches the parser.
 constexpr int kMaxXmlNesting = 64;
+
+// Reads a whole file of the game's data through the file system. False when
+// it cannot be opened or read whole, or is larger than any XML file of ours
+// can be (16 MiB).
+bool readStreamText(Stream& files, const char* name, std::string& text);
 
 // The text with every byte sequence that is not UTF-8 replaced by U+FFFD.
 // The XML parser and CEGUI's strings both trust a lead byte's length and
