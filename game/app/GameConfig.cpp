@@ -23,30 +23,14 @@ const char* const kGameKinds[] = {"singlerace", "coinrace", "timedrun", "lastman
 // Typed attribute: the default when missing or when it does not start with a number.
 double attrDouble(const TiXmlElement* e, const char* name, double fallback)
 {
-    const char* text = e ? e->Attribute(name) : nullptr;
-    if (!text)
-        return fallback;
-    char* end = nullptr;
-    double value = std::strtod(text, &end);
-    return end == text ? fallback : value;
+    queryDouble(e, name, fallback);
+    return fallback;
 }
 
 int32_t attrInt(const TiXmlElement* e, const char* name, int32_t fallback)
 {
-    const char* text = e ? e->Attribute(name) : nullptr;
-    if (!text)
-        return fallback;
-    char* end = nullptr;
-    long long value = std::strtoll(text, &end, 10);
-    if (end == text)
-        return fallback;
-    return value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : int32_t(value);
-}
-
-std::string attrString(const TiXmlElement* e, const char* name)
-{
-    const char* text = e ? e->Attribute(name) : nullptr;
-    return text ? text : "";
+    queryInt(e, name, fallback);
+    return fallback;
 }
 
 void readText(const TiXmlElement* parent, const char* name, std::string& value)
@@ -163,7 +147,7 @@ private:
         const TiXmlElement* e = level->FirstChildElement(name);
         if (!e)
             return;
-        file = attrString(e, "filename");
+        file = attributeText(e, "filename");
         readRect(e, rect, MapRect(), where + "/" + name);
         if (!(rect.xmax != rect.xmin && rect.zmax != rect.zmin))
             fail(where + "/" + name, "the rectangle is empty");
@@ -188,7 +172,7 @@ private:
             readText(e, "menuimage", level->menuimage);
             readText(e, "loadingscreen", level->loadingscreen);
             if (const TiXmlElement* ai = e->FirstChildElement("aifiles")) {
-                level->aiPath = attrString(ai, "path");
+                level->aiPath = attributeText(ai, "path");
                 level->lanes = attrInt(ai, "lanes", 3);
                 if (level->lanes < 1 || level->lanes > kMaxLanes)
                     fail(where + "/aifiles lanes", std::to_string(level->lanes) + " is outside 1-99");
@@ -198,7 +182,7 @@ private:
                 }
             }
             if (const TiXmlElement* objects = e->FirstChildElement("objectfiles"))
-                level->objectPath = attrString(objects, "path");
+                level->objectPath = attributeText(objects, "path");
             readInt(e, "music", level->music);
             readImageMap(e, "minimap", level->minimap, level->minimapRect, where);
             readImageMap(e, "posmap", level->posmap, level->posmapRect, where);
@@ -260,7 +244,7 @@ private:
         const TiXmlElement* list = owner ? owner->FirstChildElement("tracklist") : nullptr;
         for (const TiXmlElement* t = list ? list->FirstChildElement("track") : nullptr; t;
              t = t->NextSiblingElement("track"))
-            tracks.push_back(attrString(t, "name"));
+            tracks.push_back(attributeText(t, "name"));
     }
 
     void readCareer(const TiXmlElement* career)

@@ -158,6 +158,38 @@ const char* childText(const TiXmlElement* parent, const char* name)
     return element ? element->GetText() : nullptr;
 }
 
+bool queryInt(const TiXmlElement* element, const char* name, int32_t& value)
+{
+    const char* text = element ? element->Attribute(name) : nullptr;
+    if (!text)
+        return false;
+    char* end = nullptr;
+    long long read = std::strtoll(text, &end, 10);
+    if (end == text)
+        return false;
+    value = read > INT32_MAX ? INT32_MAX : read < INT32_MIN ? INT32_MIN : int32_t(read);
+    return true;
+}
+
+bool queryDouble(const TiXmlElement* element, const char* name, double& value)
+{
+    const char* text = element ? element->Attribute(name) : nullptr;
+    if (!text)
+        return false;
+    char* end = nullptr;
+    double read = std::strtod(text, &end);
+    if (end == text)
+        return false;
+    value = read;
+    return true;
+}
+
+std::string attributeText(const TiXmlElement* element, const char* name)
+{
+    const char* text = element ? element->Attribute(name) : nullptr;
+    return text ? text : "";
+}
+
 int32_t textToInt(const char* text)
 {
     if (!text)

@@ -32,6 +32,13 @@ bool parseXmlText(TiXmlDocument& doc, const std::string& text, std::string* erro
 // element is missing or its first child is not text.
 const char* childText(const TiXmlElement* parent, const char* name);
 
+// A typed attribute: false, with value unchanged, when the attribute is
+// missing or does not start with a number. Integers saturate to the i32 range.
+bool queryInt(const TiXmlElement* element, const char* name, int32_t& value);
+bool queryDouble(const TiXmlElement* element, const char* name, double& value);
+// The attribute's text, empty when missing.
+std::string attributeText(const TiXmlElement* element, const char* name);
+
 // atoi, saturated to the i32 range instead of overflowing.
 int32_t textToInt(const char* text);
 // atof.

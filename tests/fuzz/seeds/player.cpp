@@ -3,6 +3,8 @@
 #include "SeedRegistry.h"
 
 #include "game/app/Settings.h"
+#include "game/menu/Highscores.h"
+#include "game/menu/ProfileStore.h"
 
 #include <fstream>
 #include <iterator>
@@ -37,4 +39,32 @@ VORLUND_SEEDS(fuzz_texts)
 VORLUND_SEEDS(fuzz_config)
 {
     seeds::writeFile(dir / "config.xml", sourceFile("data/archive/config.xml"));
+}
+
+VORLUND_SEEDS(fuzz_profiles)
+{
+    ProfileStore store("/nonexistent/profiles.dat");
+    store.resetAll();
+    store.setEmpty(0, 1);
+    store.setName(0, "Ada", 1);
+    store.setKart(0, "brisk", 1);
+    store.setKudos(0, 250, 1);
+    store.setRank(0, 0, 0, 2, 1);
+    store.setTime(0, 0, 0, 71.5f, 1);
+    store.setEngine(0, 0, 3, 1);
+    store.unlockTrack(0, "harbour", 1);
+    store.stampCreation(1);
+    const std::string text = store.print();
+    seeds::writeFile(dir / "profile", std::vector<unsigned char>(text.begin(), text.end()));
+}
+
+VORLUND_SEEDS(fuzz_highscores)
+{
+    Highscores scores("/nonexistent/highscores.dat");
+    std::string bytes = scores.serialize();
+    seeds::writeFile(dir / "fresh", std::vector<unsigned char>(bytes.begin(), bytes.end()));
+    scores.overallTable().insert(HighscoreEntry("brisk", "Ada", 120, 301.25f, 2));
+    scores.table(1, 4, 8)->insert(HighscoreEntry("vela", "Bo", 0, 95.0f, 0));
+    bytes = scores.serialize();
+    seeds::writeFile(dir / "filled", std::vector<unsigned char>(bytes.begin(), bytes.end()));
 }
