@@ -26,6 +26,7 @@ export SDL_AUDIODRIVER=dummy
 export LP_NUM_THREADS=0
 export VORLUND_NO_MESSAGE_BOXES=1
 
+root=$PWD
 cd "$build"
 run() { xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j "$jobs" "$@"; }
 status=0
@@ -37,4 +38,15 @@ status=0
 run -L fuzz ${CTEST_ARGS:-} || status=1
 # shellcheck disable=SC2086
 run -LE fuzz --repeat until-pass:4 ${CTEST_ARGS:-} || status=1
+
+# ThreadSanitizer over the network tests (label "net"), in a build of its own
+# that holds only their programs.
+tsan=$root/build/tsan
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
+  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVORLUND_TSAN=ON "${launcher[@]}" >/dev/null
+cmake --build "$tsan" -j "$jobs" --target test_platform_net test_game_net
+# shellcheck disable=SC2086
+TSAN_OPTIONS="halt_on_error=1" ctest --test-dir "$tsan" -L net --output-on-failure -j "$jobs" ${CTEST_ARGS:-} || status=1
 exit $status

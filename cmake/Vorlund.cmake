@@ -6,6 +6,13 @@ if(VORLUND_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# ThreadSanitizer, for the build of the network tests of its own (test.sh).
+option(VORLUND_TSAN "Build with ThreadSanitizer" OFF)
+if(VORLUND_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(VORLUND_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "VORLUND_FUZZ needs clang")
@@ -37,9 +44,10 @@ function(vorlund_library name folder)
   endif()
 endfunction()
 
-# vorlund_test(NAME FOLDER LIBS ...): one GoogleTest program per test folder.
+# vorlund_test(NAME FOLDER LIBS ... [LABELS ...]): one GoogleTest program per
+# test folder; its tests carry the labels.
 function(vorlund_test name folder)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
   if(NOT sources)
     return()
@@ -47,5 +55,10 @@ function(vorlund_test name folder)
   add_executable(test_${name} ${sources})
   target_link_libraries(test_${name} PRIVATE ${ARG_LIBS} vorlund_test_support GTest::gtest)
   # The environment the tests need is set by their main (tests/support).
-  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set(properties)
+  if(ARG_LABELS)
+    set(properties PROPERTIES LABELS "${ARG_LABELS}")
+  endif()
+  gtest_discover_tests(test_${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${CMAKE_BINARY_DIR}
+    ${properties})
 endfunction()

@@ -3,12 +3,18 @@
 #include "engine/core/Format.h"
 #include "platform/win/MessageBox.h"
 
+#include <mutex>
+
 int reportLevel = 0;
 unsigned char reportToText = 0;
 ByteBuffer lastErrorText;
 
+// The network threads report too: one report at a time.
+static std::mutex g_reportMutex;
+
 void reportAssertion(const char* expressionText)
 {
+    std::lock_guard<std::mutex> guard(g_reportMutex);
     if (reportLevel < ReportAssertion)
         return;
     if (reportToText) {
@@ -21,6 +27,7 @@ void reportAssertion(const char* expressionText)
 
 static void reportText(int severity, const char* message, const char* caption)
 {
+    std::lock_guard<std::mutex> guard(g_reportMutex);
     if (reportLevel < severity)
         return;
     if (reportToText) {
