@@ -43,67 +43,84 @@ public:
     IDirect3DIndexBuffer9* indices = nullptr;
 };
 
+// What a draw comes to: handed to the backend, accepted with nothing to
+// draw, or refused before the backend sees it.
+enum class Outcome { Drawn, Nothing, Refused };
+
 struct DrawCase {
     const char* name;
     std::function<HRESULT(IDirect3DDevice9*, Buffers&)> draw;
-    HRESULT result;
+    Outcome outcome;
 };
+
+// Positions from stream 0 and texture coordinates (8 bytes) from stream 1,
+// which holds `buffer` from `offset` with a 16-byte stride.
+void useSecondStream(IDirect3DDevice9* d, IDirect3DVertexBuffer9* buffer, UINT offset)
+{
+    const D3DVERTEXELEMENT9 elements[] = {{0, 0, D3DDECLTYPE_FLOAT3, 0, D3DDECLUSAGE_POSITION, 0},
+                                          {1, 0, D3DDECLTYPE_FLOAT2, 0, D3DDECLUSAGE_TEXCOORD, 0}, D3DDECL_END()};
+    IDirect3DVertexDeclaration9* declaration = nullptr;
+    d->CreateVertexDeclaration(elements, &declaration);
+    d->SetVertexDeclaration(declaration);
+    declaration->Release();
+    d->SetStreamSource(1, buffer, offset, 16);
+}
 
 const uint16_t kUserIndices[3] = {4, 5, 6};
 const float kUserVertices[7 * 4] = {};
 
 const DrawCase kDraws[] = {
-    {"list_fits", [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitive(D3DPT_TRIANGLELIST, 1, 3); }, D3D_OK},
+    {"list_fits", [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitive(D3DPT_TRIANGLELIST, 1, 3); }, Outcome::Drawn},
     {"list_one_past", [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitive(D3DPT_TRIANGLELIST, 2, 3); },
-     D3DERR_INVALIDCALL},
-    {"strip_fits", [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 8); }, D3D_OK},
+     Outcome::Refused},
+    {"strip_fits", [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 8); }, Outcome::Drawn},
     {"fan_one_past", [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitive(D3DPT_TRIANGLEFAN, 1, 8); },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"points_start_huge",
      [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitive(D3DPT_POINTLIST, 0xFFFFFFF0u, 1); },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"unknown_type", [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitive(D3DPRIMITIVETYPE(9), 0, 1); },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"stream_offset_past",
      [](IDirect3DDevice9* d, Buffers& b) {
          d->SetStreamSource(0, b.vertices, 32, 16);
          return d->DrawPrimitive(D3DPT_LINELIST, 0, 5);
      },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"indexed_fits",
      [](IDirect3DDevice9* d, Buffers&) { return d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 0, 4); },
-     D3D_OK},
+     Outcome::Drawn},
     {"indexed_past_index_buffer",
      [](IDirect3DDevice9* d, Buffers&) { return d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 3, 4); },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"indexed_base_pushes_past_vertices",
      [](IDirect3DDevice9* d, Buffers&) { return d->DrawIndexedPrimitive(D3DPT_LINELIST, 1, 0, 10, 0, 5); },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"indexed_base_below_zero",
      [](IDirect3DDevice9* d, Buffers&) { return d->DrawIndexedPrimitive(D3DPT_LINELIST, -1, 0, 10, 0, 1); },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"indexed_hints_ignored",
      // The indices (4, 5, 6) decide; wrong hints neither fail nor widen the check.
      [](IDirect3DDevice9* d, Buffers&) { return d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 3, 0, 1, 4, 1); },
-     D3D_OK},
+     Outcome::Drawn},
     {"indexed_without_indices",
      [](IDirect3DDevice9* d, Buffers&) {
          d->SetIndices(nullptr);
          return d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 0, 1);
      },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"without_stream",
      [](IDirect3DDevice9* d, Buffers&) {
          d->SetStreamSource(0, nullptr, 0, 0);
          return d->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
      },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"stride_shorter_than_layout_reads_past",
      [](IDirect3DDevice9* d, Buffers& b) {
          d->SetStreamSource(0, b.vertices, 0, 4);
          return d->DrawPrimitive(D3DPT_POINTLIST, 0, 38);
      },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"stride_wraps_the_byte_count",
      // (2^32 + 1) vertices of 2^32 - 1 bytes end one byte short of 2^64:
      // the layout's 16 bytes must not wrap that round to a small count.
@@ -111,13 +128,13 @@ const DrawCase kDraws[] = {
          d->SetStreamSource(0, b.vertices, 0, 0xFFFFFFFFu);
          return d->DrawPrimitive(D3DPT_POINTLIST, 0xFFFFFFFFu, 3);
      },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"indexed_stride_wraps_the_byte_count",
      [](IDirect3DDevice9* d, Buffers& b) {
          d->SetStreamSource(0, b.vertices, 0, 0xFFFFFFFFu);
          return d->DrawIndexedPrimitive(D3DPT_POINTLIST, 0x7FFFFFFF, 0, 10, 0, 1);
      },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"indexed_while_indices_locked",
      // The new indices are in range, yet the backend still holds the old ones.
      [](IDirect3DDevice9* d, Buffers& b) {
@@ -128,7 +145,7 @@ const DrawCase kDraws[] = {
          b.indices->Unlock();
          return hr;
      },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"indexed_after_unlock",
      [](IDirect3DDevice9* d, Buffers& b) {
          void* data = nullptr;
@@ -136,38 +153,77 @@ const DrawCase kDraws[] = {
          b.indices->Unlock();
          return d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 0, 4);
      },
-     D3D_OK},
+     Outcome::Drawn},
     {"up_fits",
      [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kUserVertices, 16); },
-     D3D_OK},
+     Outcome::Drawn},
     {"up_stride_below_vertex",
      [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kUserVertices, 8); },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"up_null", [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitiveUP(D3DPT_LINELIST, 1, nullptr, 16); },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"indexed_up_fits",
      [](IDirect3DDevice9* d, Buffers&) {
          return d->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 4, 3, 1, kUserIndices, D3DFMT_INDEX16, kUserVertices, 16);
      },
-     D3D_OK},
+     Outcome::Drawn},
     {"indexed_up_index_outside_range",
      [](IDirect3DDevice9* d, Buffers&) {
          return d->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 4, 2, 1, kUserIndices, D3DFMT_INDEX16, kUserVertices, 16);
      },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"indexed_up_bad_format",
      [](IDirect3DDevice9* d, Buffers&) {
          return d->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 7, 1, kUserIndices, D3DFMT_D16, kUserVertices, 16);
      },
-     D3DERR_INVALIDCALL},
+     Outcome::Refused},
     {"pretransformed",
      [](IDirect3DDevice9* d, Buffers&) {
          d->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
          return d->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, kUserVertices, 20);
      },
-     D3D_OK},
+     Outcome::Drawn},
     {"zero_primitives_draw_nothing",
-     [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0); }, D3D_OK},
+     [](IDirect3DDevice9* d, Buffers&) { return d->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0); }, Outcome::Nothing},
+    {"second_stream_fits",
+     [](IDirect3DDevice9* d, Buffers& b) {
+         useSecondStream(d, b.vertices, 0);
+         return d->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 3);
+     },
+     Outcome::Drawn},
+    {"second_stream_unbound",
+     [](IDirect3DDevice9* d, Buffers&) {
+         useSecondStream(d, nullptr, 0);
+         return d->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1);
+     },
+     Outcome::Refused},
+    {"second_stream_short",
+     // Stream 0 holds vertex 8; stream 1 from byte 100 ends 76 bytes short.
+     [](IDirect3DDevice9* d, Buffers& b) {
+         useSecondStream(d, b.vertices, 100);
+         return d->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 3);
+     },
+     Outcome::Refused},
+    {"indexed_second_stream_short",
+     // Index 9 ends at byte 176 of stream 1: 16 bytes past its buffer.
+     [](IDirect3DDevice9* d, Buffers& b) {
+         useSecondStream(d, b.vertices, 24);
+         return d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 0, 4);
+     },
+     Outcome::Refused},
+    {"indexed_second_stream_fits",
+     [](IDirect3DDevice9* d, Buffers& b) {
+         useSecondStream(d, b.vertices, 8);
+         return d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 0, 4);
+     },
+     Outcome::Drawn},
+    {"up_with_a_second_stream",
+     // User memory feeds stream 0 only.
+     [](IDirect3DDevice9* d, Buffers& b) {
+         useSecondStream(d, b.vertices, 0);
+         return d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, kUserVertices, 16);
+     },
+     Outcome::Refused},
 };
 
 void PrintTo(const DrawCase& c, std::ostream* os)
@@ -183,10 +239,12 @@ TEST_P(DeviceDrawChecks, OnlyDrawsThatStayInsideTheirBuffersReachTheBackend)
     Buffers buffers(rig.device());
     rig.take();
     const DrawCase& c = GetParam();
-    EXPECT_EQ(c.draw(rig.device(), buffers), c.result);
+    EXPECT_EQ(c.draw(rig.device(), buffers), c.outcome == Outcome::Refused ? D3DERR_INVALIDCALL : D3D_OK);
     const bool drawn = !rig.take("draw").empty();
-    EXPECT_EQ(drawn, c.result == D3D_OK && std::string(c.name) != "zero_primitives_draw_nothing");
+    EXPECT_EQ(drawn, c.outcome == Outcome::Drawn);
     rig->SetStreamSource(0, nullptr, 0, 0);
+    rig->SetStreamSource(1, nullptr, 0, 0);
+    rig->SetFVF(D3DFVF_XYZ);
     rig->SetIndices(nullptr);
 }
 
@@ -227,7 +285,18 @@ TEST(DeviceDrawState, EachDrawHandsOverOnlyWhatChanged)
 const float kPlane[4] = {};
 const float kConstants[4 * 4] = {};
 
-const DrawCase kSlotArguments[] = {
+struct SlotCase {
+    const char* name;
+    std::function<HRESULT(IDirect3DDevice9*, Buffers&)> call;
+    HRESULT result;
+};
+
+void PrintTo(const SlotCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+const SlotCase kSlotArguments[] = {
     {"texture_stage_16", [](IDirect3DDevice9* d, Buffers&) { return d->SetTexture(16, nullptr); },
      D3DERR_INVALIDCALL},
     {"texture_stage_huge", [](IDirect3DDevice9* d, Buffers&) { return d->SetTexture(0xFFFFFFFFu, nullptr); },
@@ -294,14 +363,14 @@ const DrawCase kSlotArguments[] = {
      D3DERR_INVALIDCALL},
 };
 
-class DeviceSlotArguments : public ::testing::TestWithParam<DrawCase> {};
+class DeviceSlotArguments : public ::testing::TestWithParam<SlotCase> {};
 
 TEST_P(DeviceSlotArguments, OutOfRangeSlotsAreRefusedAndChangeNothing)
 {
     RecordingDevice rig;
     Buffers buffers(rig.device());
-    const DrawCase& c = GetParam();
-    EXPECT_EQ(c.draw(rig.device(), buffers), c.result);
+    const SlotCase& c = GetParam();
+    EXPECT_EQ(c.call(rig.device(), buffers), c.result);
     EXPECT_EQ(rig->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 10, 0, 4), D3D_OK);
     rig->SetStreamSource(0, nullptr, 0, 0);
     rig->SetIndices(nullptr);
