@@ -1,5 +1,7 @@
 #include "platform/d3d9/CapabilityModel.h"
 
+#include "platform/d3d9/D3D9States.h"
+
 #include <algorithm>
 
 namespace {
@@ -9,14 +11,24 @@ bool contains(const std::vector<D3DFORMAT>& list, D3DFORMAT format)
     return std::find(list.begin(), list.end(), format) != list.end();
 }
 
+// The cap bits of enumeration values first..last: bit (value - 1) each.
+DWORD valueBits(DWORD first, DWORD last)
+{
+    DWORD bits = 0;
+    for (DWORD v = first; v <= last; ++v)
+        bits |= 1u << (v - 1);
+    return bits;
+}
+
 } // namespace
 
 CapabilityModel CapabilityModel::gl()
 {
     CapabilityModel m;
     m.devCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_HWRASTERIZATION | D3DDEVCAPS_PUREDEVICE;
-    m.vertexShaderVersion = D3DVS_VERSION(2, 0);
-    m.pixelShaderVersion = D3DPS_VERSION(2, 0);
+    // The versions CreateVertexShader and CreatePixelShader take.
+    m.vertexShaderVersion = D3DVS_VERSION(3, 0);
+    m.pixelShaderVersion = D3DPS_VERSION(3, 0);
     // Linux desktops run at 24-bit colour; that is X8R8G8B8 to Direct3D.
     m.displayFormats = {D3DFMT_X8R8G8B8};
     // The back buffer is a framebuffer object, so any colour-renderable
@@ -46,6 +58,25 @@ D3DCAPS9 CapabilityModel::caps(UINT adapter, D3DDEVTYPE type) const
     c.DeviceType = type;
     c.AdapterOrdinal = adapter;
     c.DevCaps = devCaps;
+    // What the GL backend and the generated fixed-function programs carry
+    // out, and nothing more: depth bias, scissor, separate alpha blending,
+    // two-sided stencil, range fog and the bump-mapping operations are not.
+    c.PrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW
+                          | D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_TSSARGTEMP | D3DPMISCCAPS_BLENDOP;
+    c.RasterCaps = D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_FOGVERTEX | D3DPRASTERCAPS_FOGTABLE
+                   | D3DPRASTERCAPS_MIPMAPLODBIAS | D3DPRASTERCAPS_ANISOTROPY | D3DPRASTERCAPS_WFOG
+                   | D3DPRASTERCAPS_ZFOG;
+    c.ZCmpCaps = valueBits(D3DCMP_NEVER, D3DCMP_ALWAYS);
+    c.AlphaCmpCaps = c.ZCmpCaps;
+    c.SrcBlendCaps = valueBits(D3DBLEND_ZERO, D3DBLEND_SRCALPHASAT);
+    c.DestBlendCaps = c.SrcBlendCaps;
+    c.StencilCaps = valueBits(D3DSTENCILOP_KEEP, D3DSTENCILOP_DECR);
+    c.TextureOpCaps = valueBits(D3DTOP_DISABLE, D3DTOP_LERP)
+                      & ~(valueBits(D3DTOP_PREMODULATE, D3DTOP_PREMODULATE)
+                          | valueBits(D3DTOP_BUMPENVMAP, D3DTOP_BUMPENVMAPLUMINANCE));
+    c.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MINFANISOTROPIC
+                          | D3DPTFILTERCAPS_MIPFPOINT | D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT
+                          | D3DPTFILTERCAPS_MAGFLINEAR | D3DPTFILTERCAPS_MAGFANISOTROPIC;
     c.TextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_PROJECTED
                     | D3DPTEXTURECAPS_CUBEMAP | D3DPTEXTURECAPS_VOLUMEMAP | D3DPTEXTURECAPS_MIPMAP
                     | D3DPTEXTURECAPS_MIPVOLUMEMAP | D3DPTEXTURECAPS_MIPCUBEMAP;

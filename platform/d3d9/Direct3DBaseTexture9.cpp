@@ -60,8 +60,9 @@ HRESULT IDirect3DBaseTexture9::lockLevel(UINT face, UINT level, const D3DBOX* bo
     Level& data = levelAt(face, level);
     if (data.locked)
         return D3DERR_INVALIDCALL;
-    // Discarding is a promise only a dynamic texture can make.
-    if ((flags & D3DLOCK_DISCARD) && !(m_desc.usage & D3DUSAGE_DYNAMIC))
+    // Discarding is a promise only a dynamic texture can make; a managed
+    // texture ignores it and locks as usual.
+    if ((flags & D3DLOCK_DISCARD) && !(m_desc.usage & D3DUSAGE_DYNAMIC) && m_pool != D3DPOOL_MANAGED)
         return D3DERR_INVALIDCALL;
     const UINT width = levelWidth(level), height = levelHeight(level), depth = levelDepth(level);
     D3DBOX area{0, 0, width, height, 0, depth};

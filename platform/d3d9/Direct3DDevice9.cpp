@@ -351,7 +351,7 @@ HRESULT IDirect3DDevice9::EndScene()
 HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z,
                                 DWORD stencil)
 {
-    if ((count > 0 && !rects) || (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)))
+    if (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL))
         return D3DERR_INVALIDCALL;
     if ((flags & (D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) && !m_depthStencil)
         return D3DERR_INVALIDCALL;
@@ -370,8 +370,12 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
         if (area.left < area.right && area.top < area.bottom)
             m_backend->clear(area, flags, colour, z, stencil);
     };
-    if (count == 0)
+    // No rectangles clears the whole viewport; a count of 0 with
+    // rectangles clears nothing, as Direct3D does.
+    if (!rects) {
         clearArea(view);
+        return D3D_OK;
+    }
     for (DWORD i = 0; i < count; ++i)
         clearArea(RECT{rects[i].x1, rects[i].y1, rects[i].x2, rects[i].y2});
     return D3D_OK;
@@ -382,12 +386,16 @@ HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport)
     if (!viewport || !m_renderTarget)
         return D3DERR_INVALIDCALL;
     const D3DSURFACE_DESC& target = m_renderTarget->desc();
-    if (viewport->Width == 0 || viewport->Height == 0 || uint64_t(viewport->X) + viewport->Width > target.Width
-        || uint64_t(viewport->Y) + viewport->Height > target.Height)
+    // A viewport reaching past the target is cut to it; one that starts
+    // outside it or has no area is refused.
+    if (viewport->Width == 0 || viewport->Height == 0 || viewport->X >= target.Width
+        || viewport->Y >= target.Height)
         return D3DERR_INVALIDCALL;
     if (!(viewport->MinZ >= 0.0f && viewport->MaxZ <= 1.0f && viewport->MinZ <= viewport->MaxZ))
         return D3DERR_INVALIDCALL;
     m_viewport = *viewport;
+    m_viewport.Width = DWORD(std::min<uint64_t>(viewport->Width, target.Width - viewport->X));
+    m_viewport.Height = DWORD(std::min<uint64_t>(viewport->Height, target.Height - viewport->Y));
     m_backend->setViewport(m_viewport);
     return D3D_OK;
 }

@@ -59,6 +59,32 @@ uint8_t materialSource(DWORD value, bool colorVertex, const FixedFunctionVertexF
     return D3DMCS_MATERIAL;
 }
 
+bool readsTexture(uint8_t op, const std::array<uint8_t, 3>& args)
+{
+    if (readsTextureAlpha(op))
+        return true;
+    const unsigned used = FixedFunctionKey::argumentsUsed(op);
+    for (int a = 0; a < 3; ++a)
+        if ((used >> a & 1) && (args[a] & D3DTA_SELECTMASK) == D3DTA_TEXTURE)
+            return true;
+    return false;
+}
+
+// Without a texture, an operation that would read one selects the current
+// value (the diffuse colour at stage 0).
+void passCurrentWithoutTexture(FixedFunctionKey::Stage& st)
+{
+    if (readsTexture(st.colorOp, st.colorArg)) {
+        st.colorOp = D3DTOP_SELECTARG1;
+        st.colorArg = {0, D3DTA_CURRENT, 0};
+    }
+    if (readsTexture(st.alphaOp, st.alphaArg)) {
+        st.alphaOp = D3DTOP_SELECTARG1;
+        st.alphaArg = {0, D3DTA_CURRENT, 0};
+    }
+    st.textureKind = FixedFunctionTextureKind::Texture2D;
+}
+
 void canonicalise(FixedFunctionKey::Fields& f)
 {
     f.vertex.texCoordCount = std::min<uint8_t>(f.vertex.texCoordCount, 8);
@@ -285,7 +311,13 @@ FixedFunctionKey FixedFunctionKey::build(const FixedFunctionState& state, const 
         DWORD flags = tss(D3DTSS_TEXTURETRANSFORMFLAGS);
         st.transformCount = static_cast<uint8_t>(std::min<DWORD>(flags & 0xff, 4));
         st.projected = (flags & D3DTTFF_PROJECTED) != 0;
+        // PROJECTED on its own transforms all four components and divides
+        // by the fourth.
+        if (st.projected && st.transformCount == 0)
+            st.transformCount = 4;
         st.textureKind = textures[s];
+        if (st.textureKind == FixedFunctionTextureKind::None)
+            passCurrentWithoutTexture(st);
     }
     return pack(f);
 }

@@ -33,7 +33,8 @@ struct FixedFunctionVertexFormat {
     static FixedFunctionVertexFormat fromDeclaration(const D3DVERTEXELEMENT9* elements);
 };
 
-enum class FixedFunctionTextureKind : uint8_t { Texture2D = 0, Volume = 1, Cube = 2 };
+// None: no texture bound to the stage.
+enum class FixedFunctionTextureKind : uint8_t { Texture2D = 0, Volume = 1, Cube = 2, None = 3 };
 
 class FixedFunctionKey {
 public:
@@ -77,6 +78,8 @@ public:
     };
 
     // The key for the current state, vertex layout and bound texture kinds.
+    // A stage that reads a texture where none is bound passes the current
+    // colour (or alpha) on instead, as Direct3D does.
     static FixedFunctionKey build(const FixedFunctionState& state, const FixedFunctionVertexFormat& vertex,
                                   const std::array<FixedFunctionTextureKind, kStageCount>& textures);
     // Canonicalises the fields first, as build does.

@@ -118,6 +118,16 @@ void appendLightFunctions(std::string& s, const Fields& k)
          "}\n";
 }
 
+// Linear fog: 1 at the start, 0 at the end and beyond. With the start at
+// the end, everything from that distance on is fogged.
+void appendFogFactor(std::string& s)
+{
+    s += "float ffFogFactor(float d)\n"
+         "{\n"
+         "    return d >= ff_fogRange.x ? 0.0 : clamp((ff_fogRange.x - d) * ff_fogRange.y, 0.0, 1.0);\n"
+         "}\n";
+}
+
 std::string argument(uint8_t arg, int stage)
 {
     std::string value;
@@ -259,6 +269,8 @@ std::string FixedFunctionShader::vertexSource(const Fields& k)
          "}\n";
     if (k.lighting && lightCount(k) > 0)
         appendLightFunctions(s, k);
+    if (k.fog == FixedFunctionKey::FogVertexLinear)
+        appendFogFactor(s);
 
     s += "void main()\n{\n";
     if (k.vertex.pretransformed) {
@@ -319,16 +331,26 @@ std::string FixedFunctionShader::vertexSource(const Fields& k)
             break;
         default: source = paddedTexCoord(k, stage.texCoordSet); break;
         }
-        if (stage.transformCount > 0)
-            s += "    ff_vTex" + num(st) + " = " + source + " * ff_textureMatrix[" + num(st) + "];\n";
+        // Screen-space vertices take their coordinates as they are: the
+        // texture matrix applies to transformed vertices only.
+        const std::string tex = "ff_vTex" + num(st);
+        if (stage.transformCount > 0 && !k.vertex.pretransformed)
+            s += "    " + tex + " = " + source + " * ff_textureMatrix[" + num(st) + "];\n";
         else
-            s += "    ff_vTex" + num(st) + " = " + source + ";\n";
+            s += "    " + tex + " = " + source + ";\n";
+        // COUNTn hands the rasteriser n components; the rest read as 0.
+        if (stage.transformCount == 1 && !stage.projected)
+            s += "    " + tex + " = vec4(" + tex + ".x, 0.0, 0.0, 0.0);\n";
+        else if (stage.transformCount == 2 && !stage.projected)
+            s += "    " + tex + " = vec4(" + tex + ".xy, 0.0, 0.0);\n";
+        else if (stage.transformCount == 3 && !stage.projected)
+            s += "    " + tex + " = vec4(" + tex + ".xyz, 0.0);\n";
     }
 
+    // Vertex fog runs on the eye distance's magnitude: a view down -z is
+    // fogged as one down +z.
     if (k.fog == FixedFunctionKey::FogVertexLinear)
-        s += "    ff_vFog = clamp((ff_fogRange.x - P.z) * ff_fogRange.y, 0.0, 1.0);\n";
-    else if (k.fog == FixedFunctionKey::FogTableLinear)
-        s += "    ff_vFog = P.z;\n";
+        s += "    ff_vFog = ffFogFactor(abs(P.z));\n";
 
     if (k.clipPlanes) {
         s += "    vec4 worldPos = vec4(in_position, 1.0) * ff_world;\n";
@@ -339,6 +361,10 @@ std::string FixedFunctionShader::vertexSource(const Fields& k)
 
     if (!k.vertex.pretransformed)
         s += "    vec4 clip = cameraPos * ff_projection;\n";
+    // Table fog reads the depth value under an affine (orthographic)
+    // projection and eye w under a perspective one.
+    if (k.fog == FixedFunctionKey::FogTableLinear)
+        s += "    ff_vFog = ff_projection[3] == vec4(0.0, 0.0, 0.0, 1.0) ? clip.z / clip.w : clip.w;\n";
     s += "    gl_Position = vec4(clip.x + ff_posFixup.x * clip.w,\n"
          "                       ff_posFixup.z * clip.y + ff_posFixup.y * clip.w,\n"
          "                       2.0 * clip.z - clip.w,\n"
@@ -367,6 +393,8 @@ std::string FixedFunctionShader::fragmentSource(const Fields& k)
     if (k.alphaFunc)
         s += "uniform float ff_alphaRef;\n";
     s += "layout(location = 0) out vec4 ff_fragColor;\n";
+    if (k.fog == FixedFunctionKey::FogTableLinear)
+        appendFogFactor(s);
 
     s += "void main()\n{\n"
          "    vec4 diffuse = ff_vDiffuse;\n"
@@ -422,7 +450,7 @@ std::string FixedFunctionShader::fragmentSource(const Fields& k)
     if (k.fog == FixedFunctionKey::FogVertexLinear)
         s += "    color.rgb = mix(ff_fogColor, color.rgb, ff_vFog);\n";
     else if (k.fog == FixedFunctionKey::FogTableLinear)
-        s += "    color.rgb = mix(ff_fogColor, color.rgb, clamp((ff_fogRange.x - ff_vFog) * ff_fogRange.y, 0.0, 1.0));\n";
+        s += "    color.rgb = mix(ff_fogColor, color.rgb, ffFogFactor(ff_vFog));\n";
 
     s += "    ff_fragColor = color;\n}\n";
     return s;

@@ -235,7 +235,9 @@ void GlBackend::setViewport(const D3DVIEWPORT9& v)
     if (!current())
         return;
     glViewport(GLint(v.X), GLint(v.Y), GLsizei(v.Width), GLsizei(v.Height));
-    glDepthRange(v.MinZ, v.MaxZ);
+    // Direct3D keeps a sliver of depth range when MinZ equals MaxZ, so depth
+    // tests still order what is drawn there.
+    glDepthRange(v.MinZ, std::max(v.MaxZ, v.MinZ + 0.001f));
 }
 
 void GlBackend::clear(const RECT& area, DWORD flags, D3DCOLOR colour, float z, DWORD stencil)

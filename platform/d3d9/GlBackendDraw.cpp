@@ -228,6 +228,14 @@ HRESULT GlBackend::draw(const DrawCall& call)
         s_lastDrawer = this;
     }
     m_applier.apply(*call.state, !call.vertexFormat.pretransformed || call.vertexShader);
+    // Screen-space vertices drawn without a depth test are clamped to the
+    // depth range rather than clipped by it.
+    const bool clampDepth = call.vertexFormat.pretransformed && !call.vertexShader
+                            && call.state->renderState(D3DRS_ZENABLE) == D3DZB_FALSE;
+    if (clampDepth)
+        glEnable(GL_DEPTH_CLAMP);
+    else
+        glDisable(GL_DEPTH_CLAMP);
     bindTextures(call);
 
     const float width = float(call.viewport.Width), height = float(call.viewport.Height);
@@ -252,7 +260,7 @@ HRESULT GlBackend::draw(const DrawCall& call)
         // The key is rebuilt only when something it depends on moved.
         std::array<FixedFunctionTextureKind, FixedFunctionKey::kStageCount> kinds {};
         for (int stage = 0; stage < FixedFunctionKey::kStageCount; ++stage)
-            kinds[stage] = call.textures[stage].kind;
+            kinds[stage] = call.textures[stage].texture ? call.textures[stage].kind : FixedFunctionTextureKind::None;
         const FixedFunctionVertexFormat& v = call.vertexFormat;
         const bool same = m_lastProgram && m_lastState == call.state
                           && m_lastProgramSerial == call.state->programSerial() && m_lastKinds == kinds

@@ -4,6 +4,7 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -21,8 +22,11 @@ Matrix multiply(const Matrix& a, const Matrix& b)
     return r;
 }
 
-// Inverse transpose of the upper 3x3, row-major. A singular matrix gives
-// zero normals rather than infinities.
+// Inverse transpose of the upper 3x3, row-major. A singular matrix (a scale
+// of 0 on one axis) has none: its normals go through the cofactor matrix,
+// the inverse transpose times the determinant, which still turns them the
+// way the squashed surface faces, so lighting still happens. A matrix of
+// rank 1 or 0 leaves them as they are.
 void normalMatrix(const Matrix& m, float out[9])
 {
     const float a = m._11, b = m._12, c = m._13;
@@ -32,9 +36,15 @@ void normalMatrix(const Matrix& m, float out[9])
     const float D = -(b * i - c * h), E = a * i - c * g, F = -(a * h - b * g);
     const float G = b * f - c * e, H = -(a * f - c * d), I = a * e - b * d;
     const float det = a * A + b * B + c * C;
-    const float s = std::fabs(det) > 1e-30f ? 1.0f / det : 0.0f;
     // inverse = adjugate / det, adjugate = cofactor^T; its transpose is the cofactor matrix.
     const float cof[9] = {A, B, C, D, E, F, G, H, I};
+    if (!(std::fabs(det) > 1e-30f) || !std::isfinite(det)) {
+        const bool rankTwo = std::any_of(cof, cof + 9, [](float v) { return v != 0.0f; });
+        const float identity[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+        std::copy(rankTwo ? cof : identity, (rankTwo ? cof : identity) + 9, out);
+        return;
+    }
+    const float s = 1.0f / det;
     for (int k = 0; k < 9; ++k)
         out[k] = cof[k] * s;
 }

@@ -1,3 +1,4 @@
+#include "platform/d3d9/CapabilityModel.h"
 #include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3D9.h"
 #include "platform/d3d9/Direct3DDevice9.h"
@@ -108,9 +109,9 @@ TEST_P(Device, SceneAndPresentFollowDirect3DRules)
 
 TEST_P(Device, InvalidCallsAreRefused)
 {
-    const D3DVIEWPORT9 outside{40, 0, 32, 10, 0.0f, 1.0f};
+    const D3DVIEWPORT9 outside{4000, 0, 32, 10, 0.0f, 1.0f};
     EXPECT_EQ(m_device->SetViewport(&outside), D3DERR_INVALIDCALL);
-    EXPECT_EQ(m_device->Clear(1, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0), D3DERR_INVALIDCALL);
+    EXPECT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_TARGET | 0x100, 0, 1.0f, 0), D3DERR_INVALIDCALL);
     ASSERT_EQ(m_device->SetDepthStencilSurface(nullptr), D3D_OK);
     EXPECT_EQ(m_device->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0), D3DERR_INVALIDCALL);
     IDirect3DSurface9* surface = nullptr;
@@ -302,3 +303,42 @@ TEST_F(Direct3D, CreateDeviceChecksItsArguments)
 }
 
 } // namespace
+
+// The capability bits answer what the layer carries out, each checked by a
+// test of its own elsewhere, and nothing it does not.
+TEST(CapabilityModel, CapsNameWhatTheLayerCarriesOut)
+{
+    const D3DCAPS9 caps = CapabilityModel::gl().caps(0, D3DDEVTYPE_HAL);
+    const struct {
+        const char* field;
+        DWORD value;
+        DWORD present;
+        DWORD absent;
+    } cases[] = {
+        {"PrimitiveMiscCaps", caps.PrimitiveMiscCaps,
+         D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW
+             | D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_TSSARGTEMP | D3DPMISCCAPS_BLENDOP,
+         0x00020000 /* separate alpha blend */},
+        {"RasterCaps", caps.RasterCaps,
+         D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_FOGVERTEX | D3DPRASTERCAPS_FOGTABLE | D3DPRASTERCAPS_ZFOG
+             | D3DPRASTERCAPS_WFOG,
+         0x00010000 /* range fog */ | 0x01000000 /* scissor */ | 0x04000000 /* depth bias */},
+        {"ZCmpCaps", caps.ZCmpCaps, 0xFF, ~0xFFu},
+        {"AlphaCmpCaps", caps.AlphaCmpCaps, 0xFF, ~0xFFu},
+        {"SrcBlendCaps", caps.SrcBlendCaps, D3DPBLENDCAPS_DESTALPHA | 0x7FF, ~0x7FFu},
+        {"DestBlendCaps", caps.DestBlendCaps, 0x7FF, ~0x7FFu},
+        {"StencilCaps", caps.StencilCaps, D3DSTENCILCAPS_REPLACE | 0xFF, ~0xFFu /* two-sided */},
+        {"TextureOpCaps", caps.TextureOpCaps,
+         D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_MODULATE | D3DTEXOPCAPS_DOTPRODUCT3 | 0x3000000 /* lerp, madd */,
+         0x10000 /* premodulate */ | 0x600000 /* bump mapping */},
+        {"TextureAddressCaps", caps.TextureAddressCaps, 0x3F, ~0x3Fu},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.value & c.present, c.present) << c.field;
+        EXPECT_EQ(c.value & c.absent, 0u) << c.field;
+    }
+    // The versions CreateVertexShader and CreatePixelShader take.
+    EXPECT_EQ(caps.VertexShaderVersion, D3DVS_VERSION(3, 0));
+    EXPECT_EQ(caps.PixelShaderVersion, D3DPS_VERSION(3, 0));
+    EXPECT_EQ(caps.ZCmpCaps & D3DPCMPCAPS_ALWAYS, D3DPCMPCAPS_ALWAYS);
+}
