@@ -72,11 +72,12 @@ std::unique_ptr<ImageFile> loadBMP(const char* name, Stream& stream, int keepRow
 
     if (!knownInfoHeader(infoSize))
         return fail(formatStatic("loadBMP: Unsupported BMP header size: %u\n", infoSize));
-    if (bitCount != 8 && bitCount != 24)
-        return fail(formatStatic("loadBMP: Wrong BMP color depth: %d bit\n", int(bitCount)));
-    // Run-length and bit-field bitmaps would be read as raw rows of garbage.
+    // Run-length, bit-field, JPEG and PNG bitmaps would be read as raw rows
+    // of garbage; the last two give no colour depth at all.
     if (compression != 0)
         return fail(formatStatic("loadBMP: Unsupported BMP compression: %u\n", compression));
+    if (bitCount != 8 && bitCount != 24)
+        return fail(formatStatic("loadBMP: Wrong BMP color depth: %d bit\n", int(bitCount)));
 
     // A negative height marks a bitmap stored top row first.
     const bool storedTopDown = biHeight < 0;

@@ -48,7 +48,11 @@ void outputMessage(j_common_ptr cinfo)
 
 [[noreturn]] void errorExit(j_common_ptr cinfo)
 {
-    (*cinfo->err->output_message)(cinfo);
+    // libjpeg reads 8-bit samples only: a 12-bit picture is named as such.
+    if (cinfo->err->msg_code == JERR_BAD_PRECISION)
+        reportError(formatStatic("loadJPEG: Unsupported %d-bit JPEG\n", cinfo->err->msg_parm.i[0]));
+    else
+        (*cinfo->err->output_message)(cinfo);
     std::longjmp(reinterpret_cast<ErrorManager*>(cinfo->err)->escape, 1);
 }
 
@@ -133,13 +137,18 @@ bool decode(JpegJob& job)
         jpeg_destroy_decompress(cinfo);
         return false;
     }
+    if (cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK) {
+        reportError("loadJPEG: Unsupported CMYK JPEG\n");
+        jpeg_destroy_decompress(cinfo);
+        return false;
+    }
     jpeg_start_decompress(cinfo);
 
     const int components = cinfo->output_components;
     const int depth = components * cinfo->data_precision;
     if (components == 1 ? depth != 8 : depth != 24) {
-        reportError(formatStatic(components == 1 ? "Wrong grayscale JPEG color depth: %d bit"
-                                                 : "Wrong non-grayscale JPEG color depth: %d bit",
+        reportError(formatStatic(components == 1 ? "loadJPEG: Wrong grayscale JPEG color depth: %d bit\n"
+                                                 : "loadJPEG: Wrong non-grayscale JPEG color depth: %d bit\n",
                                  depth));
         jpeg_destroy_decompress(cinfo);
         return false;

@@ -13,15 +13,16 @@ public:
 
     // The file's 128-byte header as stored; the fields below are read from it.
     uint8_t header[headerSize] = {};
-    // 256 red, green, blue triples; kept from the previous load when a file
-    // carries none.
+    // 256 red, green, blue triples from the end of the file; a grey ramp
+    // when the file carries none.
     uint8_t palette[paletteSize] = {};
     std::unique_ptr<uint8_t[]> pixels;
 
     PcxImage() = default;
 
     // False when the file is missing, cut short, not an 8-bit single-plane
-    // picture, or too large; the image then holds no pixels.
+    // picture, or of a size its lines cannot hold; the image then holds no
+    // pixels, and each refusal but a missing file is reported with its cause.
     bool load(Stream& stream, const char* name);
     // Frees the index array.
     void release();

@@ -8,8 +8,10 @@ HRESULT D3DXGetImageInfoFromFileInMemory(const void* data, UINT size, D3DXIMAGE_
         return D3DERR_INVALIDCALL;
     DdsImage image;
     const HRESULT hr = image.parse(data, size);
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        reportDdsRefusal(image);
         return hr;
+    }
     *info = image.info();
     return D3D_OK;
 }

@@ -159,8 +159,10 @@ HRESULT D3DXCreateTextureFromFileInMemoryEx(IDirect3DDevice9* device, const void
     if (!device || !data || !texture)
         return D3DERR_INVALIDCALL;
     DdsImage image;
-    if (FAILED(image.parse(data, size)))
+    if (FAILED(image.parse(data, size))) {
+        reportDdsRefusal(image);
         return D3DXERR_INVALIDDATA;
+    }
     const D3DXIMAGE_INFO& info = image.info();
     if (info.ResourceType != D3DRTYPE_TEXTURE)
         return D3DXERR_INVALIDDATA;

@@ -13,8 +13,11 @@
 // the caller's bytes, which must outlive it; nothing is copied.
 class DdsImage {
 public:
-    // D3D_OK, or D3DXERR_INVALIDDATA with the image left empty.
+    // D3D_OK, or D3DXERR_INVALIDDATA with the image left empty and the
+    // reason in refusal().
     HRESULT parse(const void* data, size_t size);
+    // Why the last parse refused the file; empty after a successful one.
+    const char* refusal() const { return m_refusal; }
 
     // Width, height, depth (1 unless a volume), levels, format, resource type
     // (D3DRTYPE_TEXTURE, D3DRTYPE_CUBETEXTURE or D3DRTYPE_VOLUMETEXTURE) and
@@ -30,10 +33,16 @@ public:
 
 private:
     void clear();
+    HRESULT refuse(const char* reason);
 
+    const char* m_refusal = "";
     const uint8_t* m_data = nullptr;
     D3DXIMAGE_INFO m_info {};
     UINT m_faces = 0;
     // Offset of each face's levels, face by face.
     std::vector<uint64_t> m_offsets;
 };
+
+// Writes why `image` refused its file to stderr, as D3DX's debug output
+// does, so a texture that fails to load says what is wrong with it.
+void reportDdsRefusal(const DdsImage& image);

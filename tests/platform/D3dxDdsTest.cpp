@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include <functional>
 #include <vector>
 
@@ -129,53 +131,55 @@ TEST(D3dxDds, RefusesHeadersItCannotTrust)
     const struct {
         const char* name;
         Spoil spoil;
+        const char* reason;
     } cases[] = {
-        {"shorter than a header", [](auto& f) { f.resize(127); }},
-        {"last level one byte short", [](auto& f) { f.pop_back(); }},
-        {"no magic", [](auto& f) { f[0] = 'X'; }},
-        {"header size 123", [](auto& f) { set32(f, dds::kOffSize, 123); }},
-        {"pixel format size 24", [](auto& f) { set32(f, dds::kOffPfSize, 24); }},
-        {"width 0", [](auto& f) { set32(f, dds::kOffWidth, 0); }},
-        {"width beyond the bound", [](auto& f) { set32(f, dds::kOffWidth, 16385); }},
-        {"height of four billion", [](auto& f) { set32(f, dds::kOffHeight, 0xFFFFFFFF); }},
+        {"shorter than a header", [](auto& f) { f.resize(127); }, "shorter than a DDS header"},
+        {"last level one byte short", [](auto& f) { f.pop_back(); }, "levels run past the end"},
+        {"no magic", [](auto& f) { f[0] = 'X'; }, "does not start with"},
+        {"header size 123", [](auto& f) { set32(f, dds::kOffSize, 123); }, "header or pixel format size"},
+        {"pixel format size 24", [](auto& f) { set32(f, dds::kOffPfSize, 24); }, "header or pixel format size"},
+        {"width 0", [](auto& f) { set32(f, dds::kOffWidth, 0); }, "width or height"},
+        {"width beyond the bound", [](auto& f) { set32(f, dds::kOffWidth, 16385); }, "width or height"},
+        {"height of four billion", [](auto& f) { set32(f, dds::kOffHeight, 0xFFFFFFFF); }, "width or height"},
         {"huge but in bounds, no data", [](auto& f) {
              set32(f, dds::kOffWidth, 16384);
              set32(f, dds::kOffHeight, 16384);
              set32(f, dds::kOffPitch, 16384 * 4);
-         }},
-        {"more levels than the chain", [](auto& f) { set32(f, dds::kOffMipCount, 5); }},
-        {"level count of four billion", [](auto& f) { set32(f, dds::kOffMipCount, 0xFFFFFFFF); }},
-        {"pitch not of the format", [](auto& f) { set32(f, dds::kOffPitch, 33); }},
-        {"unknown masks", [](auto& f) { set32(f, dds::kOffMasks, 0x00FF00FF); }},
+         }, "levels run past the end"},
+        {"more levels than the chain", [](auto& f) { set32(f, dds::kOffMipCount, 5); }, "mip count"},
+        {"level count of four billion", [](auto& f) { set32(f, dds::kOffMipCount, 0xFFFFFFFF); }, "mip count"},
+        {"pitch not of the format", [](auto& f) { set32(f, dds::kOffPitch, 33); }, "stored pitch"},
+        {"unknown masks", [](auto& f) { set32(f, dds::kOffMasks, 0x00FF00FF); }, "pixel format is not one"},
         {"unknown four-character code", [](auto& f) {
              set32(f, dds::kOffPfFlags, dds::DDPF_FOURCC);
              set32(f, dds::kOffFourCC, MAKEFOURCC('A', 'T', 'I', '2'));
-         }},
+         }, "pixel format is not one"},
         {"palette format", [](auto& f) {
              set32(f, dds::kOffPfFlags, dds::DDPF_FOURCC);
              set32(f, dds::kOffFourCC, D3DFMT_P8);
-         }},
+         }, "pixel format is not one"},
         {"cube with five faces", [](auto& f) {
              set32(f, dds::kOffCaps2, dds::DDSCAPS2_CUBEMAP | (dds::DDSCAPS2_CUBEMAP_ALLFACES & ~0x8000u));
-         }},
+         }, "cube map lacks a face"},
         {"cube that is not square", [](auto& f) {
              set32(f, dds::kOffCaps2, dds::DDSCAPS2_CUBEMAP | dds::DDSCAPS2_CUBEMAP_ALLFACES);
-         }},
-        {"volume without a depth", [](auto& f) { set32(f, dds::kOffCaps2, dds::DDSCAPS2_VOLUME); }},
+         }, "cube map lacks a face"},
+        {"volume without a depth", [](auto& f) { set32(f, dds::kOffCaps2, dds::DDSCAPS2_VOLUME); }, "volume's depth"},
         {"volume of depth 0", [](auto& f) {
              set32(f, dds::kOffCaps2, dds::DDSCAPS2_VOLUME);
              set32(f, dds::kOffFlags, dds::read32(f.data(), dds::kOffFlags) | dds::DDSD_DEPTH);
-         }},
+         }, "volume's depth"},
         {"volume deeper than its data", [](auto& f) {
              set32(f, dds::kOffCaps2, dds::DDSCAPS2_VOLUME);
              set32(f, dds::kOffFlags, dds::read32(f.data(), dds::kOffFlags) | dds::DDSD_DEPTH);
              set32(f, dds::kOffDepth, 2);
-         }},
+         }, "levels run past the end"},
     };
     {
         const std::vector<uint8_t> file = validFile();
         DdsImage image;
         ASSERT_EQ(image.parse(file.data(), file.size()), D3D_OK);
+        EXPECT_STREQ(image.refusal(), "");
     }
     for (const auto& c : cases) {
         std::vector<uint8_t> file = validFile();
@@ -184,6 +188,7 @@ TEST(D3dxDds, RefusesHeadersItCannotTrust)
         EXPECT_EQ(image.parse(file.data(), file.size()), D3DXERR_INVALIDDATA) << c.name;
         EXPECT_EQ(image.faceCount(), 0u) << c.name;
         EXPECT_EQ(image.level(0, 0).bits, nullptr) << c.name;
+        EXPECT_NE(std::string(image.refusal()).find(c.reason), std::string::npos) << c.name << ": " << image.refusal();
     }
 }
 

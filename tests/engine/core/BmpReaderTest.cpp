@@ -165,6 +165,7 @@ TEST_F(BmpReaderTest, DamagedOrUnsupportedFilesAreReportedAndRefused)
         {"16 bit", writeBmp(sixteen, {}, colourPattern(3, 2)), "loadBMP: Wrong BMP color depth: 16 bit\n"},
         {"32 bit", withU32(good, 28, 32), "loadBMP: Wrong BMP color depth: 32 bit\n"},
         {"run-length coded", writeBmp(rle, {1, 2}, std::vector<uint32_t>(6, 1)), nullptr},
+        {"PNG inside, no colour depth", withU32(withU32(good, 28, 0), 30, 5), "loadBMP: Unsupported BMP compression: 5\n"},
         {"core header", withU32(good, 14, 12), nullptr},
         {"zero width", withU32(good, 18, 0), nullptr},
         {"negative width", withU32(good, 18, uint32_t(-3)), nullptr},

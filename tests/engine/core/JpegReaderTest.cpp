@@ -118,6 +118,17 @@ std::vector<uint8_t> withFrameSize(std::vector<uint8_t> bytes, uint16_t width, u
     return bytes;
 }
 
+std::vector<uint8_t> withPrecision(std::vector<uint8_t> bytes, uint8_t bits)
+{
+    for (size_t i = 0; i + 4 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+            bytes[i + 4] = bits;
+            return bytes;
+        }
+    ADD_FAILURE() << "no frame header";
+    return bytes;
+}
+
 TEST_F(JpegReaderTest, BadFilesFailTheLoadWithAReport)
 {
     const std::vector<uint8_t> small = writeJpeg(8, 8, 3, std::vector<uint8_t>(8 * 8 * 3, 100));
@@ -133,7 +144,8 @@ TEST_F(JpegReaderTest, BadFilesFailTheLoadWithAReport)
     const Case cases[] = {
         {"empty file", {}, "JPEG: Empty input file\n"},
         {"not a JPEG", garbage, "JPEG: Not a JPEG file"},
-        {"four components", cmyk, "Wrong non-grayscale JPEG color depth: 32 bit"},
+        {"four components", cmyk, "loadJPEG: Unsupported CMYK JPEG\n"},
+        {"twelve-bit samples", withPrecision(small, 12), "loadJPEG: Unsupported 12-bit JPEG\n"},
         {"gigantic frame", withFrameSize(small, 60000, 60000), "loadJPEG: Bad JPEG size: 60000 x 60000\n"},
         {"zero height frame", withFrameSize(small, 8, 0), "JPEG: "},
         {"cut inside the header", headerOnly, "JPEG: "},

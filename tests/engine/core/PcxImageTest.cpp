@@ -1,4 +1,5 @@
 #include "engine/core/PcxImage.h"
+#include "engine/core/Report.h"
 #include "tools/lib/ImageWriters.h"
 #include "tools/lib/MemoryFileSystem.h"
 
@@ -75,16 +76,33 @@ TEST_F(PcxImageTest, WrittenImagesRoundTrip)
     }
 }
 
-TEST_F(PcxImageTest, FileWithoutPaletteKeepsThePreviousOne)
+TEST_F(PcxImageTest, PaletteIsTheLast769BytesOrAGreyRamp)
 {
     const auto palette = rampPalette(7);
-    ASSERT_TRUE(load(writePcx(2, 2, 2, {1, 2, 3, 4}, &palette)));
+    std::vector<uint8_t> grey(PcxImage::paletteSize);
+    for (size_t i = 0; i < grey.size(); ++i)
+        grey[i] = uint8_t(i / 3);
+    auto paletteOf = [&] { return std::vector<uint8_t>(m_image.palette, m_image.palette + PcxImage::paletteSize); };
+    // Padding between the pixels and the palette, as some writers leave.
+    const auto padded = join(join(writePcx(2, 2, 2, {1, 2, 3, 4}, nullptr), {0, 0, 0, 12, 0}), withPalette(palette));
+    ASSERT_TRUE(load(padded));
+    EXPECT_EQ(pixels(4), (std::vector<uint8_t>{1, 2, 3, 4}));
+    EXPECT_EQ(paletteOf(), palette);
+    // A file without a palette never keeps the previous file's colours.
     ASSERT_TRUE(load(writePcx(2, 2, 2, {5, 6, 7, 8}, nullptr)));
     EXPECT_EQ(pixels(4), (std::vector<uint8_t>{5, 6, 7, 8}));
-    EXPECT_EQ(std::vector<uint8_t>(m_image.palette, m_image.palette + PcxImage::paletteSize), palette);
+    EXPECT_EQ(paletteOf(), grey);
     // A marker followed by less than a whole palette is not a palette either.
+    ASSERT_TRUE(load(padded));
     ASSERT_TRUE(load(join(writePcx(2, 2, 2, {5, 6, 7, 8}, nullptr), {12, 1, 2, 3})));
-    EXPECT_EQ(m_image.palette[1], palette[1]);
+    EXPECT_EQ(paletteOf(), grey);
+    // Nor are the last 769 bytes when they overlap the pixels.
+    std::vector<uint8_t> literals(800);
+    for (size_t i = 0; i < literals.size(); ++i)
+        literals[i] = uint8_t(i % 150);
+    literals[800 - 769] = 12;
+    ASSERT_TRUE(load(writePcx(40, 20, 40, literals, nullptr)));
+    EXPECT_EQ(paletteOf(), grey);
 }
 
 std::vector<uint8_t> withByte(std::vector<uint8_t> bytes, size_t at, uint8_t value)
@@ -100,25 +118,34 @@ TEST_F(PcxImageTest, MissingShortAndMalformedFilesFail)
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
+        const char* reason;
     };
     const Case cases[] = {
-        {"empty", {}},
-        {"short header", std::vector<uint8_t>(good.begin(), good.begin() + 100)},
-        {"header only", pcxHeader(2, 2, 2)},
-        {"data runs out", join(pcxHeader(2, 2, 2), {0xC3, 0x01})},
-        {"run without its value", join(pcxHeader(2, 2, 2), {1, 1, 1, 0xC1})},
-        {"yMax below yMin", withByte(good, 6, 5)},
-        {"zero bytes per line", withByte(good, 66, 0)},
-        {"gigantic", withByte(withByte(withByte(good, 11, 0xFF), 67, 0xFF), 10, 0xFF)},
-        {"one bit per pixel", withByte(good, 3, 1)},
-        {"three planes", withByte(good, 65, 3)},
+        {"empty", {}, "loadPCX: Truncated PCX file"},
+        {"short header", std::vector<uint8_t>(good.begin(), good.begin() + 100), "loadPCX: Truncated PCX file"},
+        {"header only", pcxHeader(2, 2, 2), "loadPCX: Truncated PCX file"},
+        {"data runs out", join(pcxHeader(2, 2, 2), {0xC3, 0x01}), "loadPCX: Truncated PCX file"},
+        {"run without its value", join(pcxHeader(2, 2, 2), {1, 1, 1, 0xC1}), "loadPCX: Truncated PCX file"},
+        {"yMax below yMin", withByte(good, 6, 5), "loadPCX: Bad PCX size: "},
+        {"xMax below xMin", withByte(good, 4, 5), "loadPCX: Bad PCX size: "},
+        {"width beyond the line", withByte(good, 8, 2), "loadPCX: Bad PCX size: 0..2 x 0..1, 2 bytes per line"},
+        {"zero bytes per line", withByte(good, 66, 0), "loadPCX: Bad PCX size: "},
+        {"gigantic", withByte(withByte(withByte(withByte(good, 11, 0xFF), 67, 0xFF), 10, 0xFF), 9, 0xFF),
+         "loadPCX: "},
+        {"one bit per pixel", withByte(good, 3, 1), "loadPCX: Unsupported PCX format: 1 bit, 1 plane(s)"},
+        {"three planes", withByte(good, 65, 3), "loadPCX: Unsupported PCX format: 8 bit, 3 plane(s)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ASSERT_TRUE(load(good));
+        resetReportSwitch();
+        reportToText = 1;
+        reportLevel = 3;
         EXPECT_FALSE(load(c.bytes));
         EXPECT_EQ(m_image.pixels, nullptr);
+        EXPECT_EQ(std::string(lastErrorText.c_str()).rfind(c.reason, 0), 0u) << lastErrorText.c_str();
     }
+    resetReportSwitch();
     EXPECT_FALSE(m_image.load(m_files, "absent.pcx"));
 }
 
