@@ -106,7 +106,8 @@ const LockCase kLocks[] = {
     {"dxt_small_level", D3DFMT_DXT5, 0, D3DPOOL_MANAGED, 3, true, {0, 0, 2, 2}, 0, D3D_OK, 16, 0},
     {"discard_dynamic", D3DFMT_A8R8G8B8, D3DUSAGE_DYNAMIC, D3DPOOL_DEFAULT, 0, false, {}, D3DLOCK_DISCARD, D3D_OK, 64,
      0},
-    {"discard_managed", D3DFMT_A8R8G8B8, 0, D3DPOOL_MANAGED, 0, false, {}, D3DLOCK_DISCARD, D3DERR_INVALIDCALL, 0, 0},
+    // A managed texture ignores the discard and locks as usual.
+    {"discard_managed", D3DFMT_A8R8G8B8, 0, D3DPOOL_MANAGED, 0, false, {}, D3DLOCK_DISCARD, D3D_OK, 64, 0},
     {"default_not_lockable", D3DFMT_A8R8G8B8, 0, D3DPOOL_DEFAULT, 0, false, {}, 0, D3DERR_INVALIDCALL, 0, 0},
     {"render_target_not_lockable", D3DFMT_A8R8G8B8, D3DUSAGE_RENDERTARGET, D3DPOOL_DEFAULT, 0, false, {}, 0,
      D3DERR_INVALIDCALL, 0, 0},
