@@ -17,7 +17,9 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG
 jobs=${VORLUND_JOBS:-$(nproc)}
 cmake --build "$build" -j "$jobs"
 
-export ASAN_OPTIONS="abort_on_error=1:strict_string_checks=1"
+# intercept_tls_get_addr=0 as in the test programs' own defaults (TestMain.cpp), for
+# the game program that a test starts too.
+export ASAN_OPTIONS="abort_on_error=1:strict_string_checks=1:intercept_tls_get_addr=0"
 export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 export SDL_AUDIODRIVER=dummy

@@ -5,14 +5,30 @@
 
 #include <cstdlib>
 
+// A test program may add AddressSanitizer options of its own (a colon-
+// separated list) by defining this function.
+extern "C" const char* vorlund_test_asan_options() __attribute__((weak));
+
 // AddressSanitizer's defaults for every test program. The leak check stays on
 // everywhere. With __tls_get_addr intercepted, the leak checker misreads the
 // dynamic thread-local block of the GL driver's libLLVM (whose start can sit
 // 16 bytes into a page) and its exit-time tracer dies on signal 11; our code
 // keeps no dynamic thread-local storage, so the interception buys nothing.
+// Called while the sanitizer starts up, before the C library may be used:
+// the options are joined by hand into a static buffer.
 extern "C" const char* __asan_default_options()
 {
-    return "intercept_tls_get_addr=0:detect_leaks=1";
+    static char options[512];
+    if (options[0] == 0) {
+        const char* extra = vorlund_test_asan_options ? vorlund_test_asan_options() : nullptr;
+        const char* parts[] = {"intercept_tls_get_addr=0:detect_leaks=1", extra ? ":" : "", extra ? extra : ""};
+        size_t at = 0;
+        for (const char* part : parts)
+            for (const char* c = part; *c && at + 1 < sizeof options; ++c)
+                options[at++] = *c;
+        options[at] = 0;
+    }
+    return options;
 }
 
 // Leaks inside third-party libraries that we cannot free: SDL's D-Bus
