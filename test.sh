@@ -9,8 +9,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/deps.sh
 
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 build=build/sanitize
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
+cmake -S . -B "$build" -G Ninja "${launcher[@]}" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DVORLUND_SANITIZE=ON -DVORLUND_FUZZ=ON \
   -DVORLUND_FUZZ_SECONDS="${FUZZ_SECONDS:-60}" >/dev/null
@@ -36,15 +38,13 @@ cd "$build"
 # allocations leak).
 run() { xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" ctest --output-on-failure -j "$jobs" "$@"; }
 # Every test runs once: a failure is a finding, never retried away.
-# shellcheck disable=SC2086
 status=0
+# shellcheck disable=SC2086
 run ${CTEST_ARGS:-} || status=1
 
 # ThreadSanitizer over the network tests (label "net"), in a build of its own
 # that holds only their programs.
 tsan=$root/build/tsan
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVORLUND_TSAN=ON "${launcher[@]}" >/dev/null
 cmake --build "$tsan" -j "$jobs" --target test_platform_net test_game_net
