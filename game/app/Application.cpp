@@ -3,6 +3,12 @@
 #include "engine/core/Random.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
+#include "game/app/TextTable.h"
+#include "game/menu/Highscores.h"
+#include "game/menu/ProfileStore.h"
+
+#include <CEGUI/GUIContext.h>
+#include <CEGUI/System.h>
 
 #include <ctime>
 #include <cstdio>
@@ -11,7 +17,8 @@ namespace {
 Application* g_application = nullptr;
 } // namespace
 
-Application::Application(Renderer* renderer, StageMakers makers) : m_renderer(renderer), m_makers(std::move(makers))
+Application::Application(Renderer* renderer, StageMakers makers)
+    : m_renderer(renderer), m_settings(g_settings ? *g_settings : m_ownSettings), m_makers(std::move(makers))
 {
     g_application = this;
     engineSrand(uint32_t(std::time(nullptr)));
@@ -23,6 +30,13 @@ Application::~Application()
     delete m_menu;
     m_race = nullptr;
     m_menu = nullptr;
+    delete m_textTable;
+    delete m_highscores;
+    delete m_profileStore;
+    m_textTable = nullptr;
+    m_highscores = nullptr;
+    m_profileStore = nullptr;
+    m_audio.shutDown();
     if (g_application == this)
         g_application = nullptr;
 }
@@ -80,7 +94,13 @@ bool Application::update(WinInput* input)
         break;
     }
 
-    // TODO(gui): the GUI's time pulse once the GUI system is up.
+    // CEGUI counts its time in seconds: tooltips, caret blinks and fades
+    // would run a thousand times too fast on milliseconds.
+    if (m_guiSystem) {
+        const float seconds = float(m_timer.m_frameTime);
+        m_guiSystem->injectTimePulse(seconds);
+        m_guiSystem->getDefaultGUIContext().injectTimePulse(seconds);
+    }
     doAudioWork();
     m_timer.update();
     return true;
@@ -115,13 +135,18 @@ void Application::startRace(WinInput* input)
         return;
     }
     m_race = race;
-    // TODO(settings): the settings' texture, object and shadow detail levels
-    // go into the renderer here.
+    if (m_renderer) {
+        m_renderer->m_textureDetail = m_settings.textureDetail;
+        m_renderer->m_objectDetail = m_settings.objectDetail;
+        m_renderer->m_shadowDetail = m_settings.shadowDetail;
+    }
     m_race->load(m_archive, m_raceSetup, input);
     m_state = StateRace;
     closeLoadingScreen();
-    // TODO(config): the level record's music number goes into the music
-    // variable here.
+    // The level's music; a level name from a profile or a peer that no
+    // record has keeps the music that plays.
+    if (const LevelInfo* level = findLevel(m_raceSetup.level))
+        setGlobalVariable(kMusicVariable, float(level->music));
 }
 
 void Application::endRace()
@@ -142,7 +167,68 @@ void Application::endRace()
 
 int32_t Application::bookCareer(int32_t result)
 {
-    // TODO(records): the career's books need the profile store.
+    if (!m_profileStore)
+        return result;
+    ProfileStore& store = *m_profileStore;
+    store.buyOpponentUpgrades(m_config.upgrades());
+    const int32_t c = store.getCcm();
+    const int32_t n = store.getLevel(c) + 1;
+    const std::vector<std::string>& tracks = m_config.careerTracks(c);
+    if (int32_t(tracks.size()) > n) {
+        // The next race of the season.
+        store.setLevel(c, n);
+        store.unlockTrack(c, tracks[size_t(n)]);
+        const int32_t ccm = store.getCcm();
+        const int32_t r = store.getLevel(ccm);
+        const std::vector<std::string>& list = m_config.careerTracks(ccm);
+        if (r >= 0 && size_t(r) < list.size()) {
+            m_raceSetup.gameType = m_config.careerGames(ccm)[size_t(r)];
+            m_raceSetup.laps = m_config.careerLaps(ccm)[size_t(r)];
+            m_raceSetup.level = list[size_t(r)];
+            m_raceSetup.careerRace = r;
+        }
+        for (int i = 0; i < RaceSetup::kPlayers; ++i) {
+            m_raceSetup.playerName[i] = store.getName(i);
+            m_raceSetup.kartName[i] = store.getKart(i);
+            m_raceSetup.kudos[i] = store.getKudos(i);
+            m_raceSetup.startSlot[i] = store.getStartPosition(i, ccm, r);
+            int32_t* look = m_raceSetup.upgrades[i];
+            look[0] = store.getSpoiler(i, ccm);
+            look[1] = store.getTires(i, ccm);
+            look[2] = store.getSideskirts(i, ccm);
+            look[3] = store.getEngine(i, ccm);
+            look[4] = store.getColor(i, ccm);
+            look[5] = store.getLogo(i, ccm);
+            m_raceSetup.playerType[i] = i == 0 ? 1 : 4;
+        }
+    } else {
+        // The season of this class is over.
+        if (store.getSeasonPosition(0, c) == 0) {
+            m_raceSetup.careerResult = 1;
+            if (c < 2) {
+                store.setCcm(c + 1);
+                if (!tracks.empty())
+                    store.unlockTrack(c, tracks[0]);
+            } else {
+                // The top class: the career is complete.
+                if (m_highscores) {
+                    const HighscoreEntry entry(store.getKart(0), store.getName(0), store.getSeasonPoints(0, 2),
+                                               store.getTotalTime(0, 2), store.getRetries());
+                    const int32_t slot = m_highscores->overallTable().insert(entry);
+                    m_raceSetup.highscoreSlot = slot;
+                    if (slot != -1)
+                        m_highscores->save();
+                }
+                store.setGameOver(1);
+            }
+        } else {
+            m_raceSetup.careerResult = 2;
+            store.resetClass(c);
+            store.setRetries(store.getRetries() + 1);
+        }
+        result = 1;
+    }
+    store.save();
     return result;
 }
 

@@ -6,8 +6,10 @@
 // TinyXML); the menu and the race, built on top of it, reach it through the
 // Application and come back through the stage interfaces of GameStage.h.
 #include "game/app/GameAudio.h"
+#include "game/app/GameConfig.h"
 #include "game/app/GameStage.h"
 #include "game/app/RaceSetup.h"
+#include "game/app/Settings.h"
 #include "game/app/Timer.h"
 
 #include <cstdint>
@@ -50,6 +52,8 @@ public:
     // The XACT global variable that chooses the music.
     static constexpr uint32_t kMusicVariable = 7;
 
+    // The settings are the program's (g_settings) when it has them, else a
+    // set of defaults of the application's own (tests, tools).
     explicit Application(Renderer* renderer, StageMakers makers = {});
     virtual ~Application();
     Application(const Application&) = delete;
@@ -86,6 +90,16 @@ public:
     // The engine's per-frame work.
     void doAudioWork();
 
+    // Configuration lookups (config.xml): exact names, null when absent.
+    const LevelInfo* findLevel(const std::string& name) const { return m_config.findLevel(name); }
+    const LevelInfo* levelAt(int32_t index) const { return m_config.levelAt(index); }
+    const KartInfo* findKart(const std::string& name) const { return m_config.findKart(name); }
+    const KartInfo* kartAt(int32_t index) const { return m_config.kartAt(index); }
+    bool kartStatRatios(const std::string& kartName, float ratios[GameConfig::StatCount]) const
+    {
+        return m_config.kartStatRatios(kartName, ratios);
+    }
+
     Renderer* m_renderer;
     RaceSetup m_raceSetup;
     TextTable* m_textTable = nullptr;
@@ -99,12 +113,16 @@ public:
     float m_progressLow = 0.0f;
     float m_progressHigh = 1.0f;
     uint8_t m_soundOff = 0;
-    // The settings' music and sound-effects volumes, which gate pausing and
-    // set the category volumes at start-up.
-    float m_musicVolume = 0.5f;
-    float m_effectsVolume = 0.7f;
-    // The XACT engine with its banks, 3D set-up and the files it reads.
-    GameAudio m_audio{m_musicVolume, m_effectsVolume};
+private:
+    Settings m_ownSettings;
+public:
+    // The settings the application reads: detail levels for a race, the
+    // language at start-up, and the volumes, which the options screen changes
+    // in place.
+    Settings& m_settings;
+    // The XACT engine with its banks, 3D set-up and the files it reads; its
+    // volumes are the settings' own.
+    GameAudio m_audio{m_settings.musicVolume, m_settings.sfxVolume};
     int32_t m_previewCount = 0;
     // Top-left and bottom-right corners in screen pixels.
     float m_previewRects[2][4] = {};
@@ -114,6 +132,8 @@ public:
     MenuStage* m_menu = nullptr;
     RaceStage* m_race = nullptr;
     GuiResourceProvider* m_resourceProvider = nullptr;
+    // The tables of config.xml.
+    GameConfig m_config;
     Stream* m_archive = nullptr;
     SceneManager* m_previewScenes = nullptr;
     Scene* m_previewScene = nullptr;

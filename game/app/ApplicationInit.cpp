@@ -1,12 +1,35 @@
 #include "game/app/Application.h"
 
+#include "engine/core/EngineLog.h"
+#include "game/app/TextTable.h"
+#include "game/menu/Highscores.h"
+#include "game/menu/ProfileStore.h"
+
 bool Application::init(Stream* archive)
 {
     m_archive = archive;
-    // TODO(gui, records, config): the GUI and the loading screen, the texts,
-    // the highscores, the configuration, the profiles and the kart preview
-    // scene with its textures load here, each step advancing the loading
-    // screen.
+    // TODO(gui): the GUI and the loading screen come first.
+
+    m_textTable = new TextTable(archive, "D:\\Zoprax9/menu/Texts.xml");
+    m_textTable->language = uint32_t(m_settings.language == -1 ? 1 : m_settings.language);
+    setLoadingProgress(0.05f);
+
+    m_highscores = new Highscores();
+    m_highscores->loadOrReset();
+    setLoadingProgress(0.1f);
+
+    // Without a usable config.xml the tables stay empty: the menus offer no
+    // level and no kart, and no race can start.
+    if (archive && !m_config.loadConfig(*archive))
+        engineLog() << "config.xml: " << m_config.error() << std::endl;
+    setLoadingProgress(0.15f);
+
+    m_profileStore = new ProfileStore();
+    m_profileStore->loadOrReset();
+    setLoadingProgress(0.2f);
+
+    // TODO(gui): the kart preview scene and the kart colour and logo
+    // textures load here.
 
     // Audio: the engine and its banks; a bank it refuses ends start-up, no
     // engine leaves the game silent.

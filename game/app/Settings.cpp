@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 
+Settings* g_settings = nullptr;
+
 namespace {
 
 // The file is a few hundred bytes; anything past this is not a settings file.

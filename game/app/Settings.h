@@ -47,3 +47,6 @@ private:
     std::string m_path; // empty: the player folder's settings.xml
     mutable std::string m_resolvedPath;
 };
+
+// The program's settings, published by WinMain for the whole run.
+extern Settings* g_settings;

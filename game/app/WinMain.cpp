@@ -10,10 +10,13 @@
 #include "engine/core/Report.h"
 #include "game/app/Application.h"
 #include "game/app/MainLoop.h"
+#include "game/app/Settings.h"
 #include "game/app/VideoSettingsWrapper.h"
 #include "game/app/WinInput.h"
+#include "game/net/NetServer.h"
 #include "platform/crash/CrashDump.h"
 #include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/firewall/FirewallHelper.h"
 #include "platform/time/Time.h"
 #include "platform/win/Cursor.h"
 #include "platform/win/Window.h"
@@ -113,9 +116,14 @@ bool runGame(DisplayManager& display, HINSTANCE instance)
 {
     Renderer renderer(&display);
     g_renderer = &renderer;
-    // TODO(settings): in full screen, the gamma ramp from the settings'
-    // gamma (x 1.5 + 0.5), brightness and contrast; and the settings'
-    // texture, object and shadow detail levels into the renderer.
+    const Settings& settings = *g_settings;
+    // The settings' gamma 0..1 spans ramp gammas 0.5..2.0; its default 1/3
+    // gives 1.0.
+    if (!display.m_settings->windowed)
+        renderer.setGamma(settings.gamma * 1.5f + 0.5f, settings.brightness, settings.contrast);
+    renderer.m_textureDetail = settings.textureDetail;
+    renderer.m_objectDetail = settings.objectDetail;
+    renderer.m_shadowDetail = settings.shadowDetail;
     std::optional<Application> application(std::in_place, &renderer, programStages());
 
     for (DisplayHead& head : display.m_heads)
@@ -178,17 +186,22 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
         Profiler::registerSection(section);
     registerWindowClass(instance);
     // COM and the common controls have no counterpart here.
-    // TODO(net): the firewall entry "Vorlund" and the relay server start here.
+    FirewallHelper::onInstall(L"Vorlund");
+    // Every copy of the game runs a relay, so any of them can host.
+    auto relay = std::make_unique<NetServer>();
 
     auto display = std::make_unique<DisplayManager>();
     auto checker = std::make_unique<VideoSettingsWrapper>(display.get());
-    // TODO(settings): the settings load here ("settings.xml", or the
-    // defaults saved at once).
+    auto settings = std::make_unique<Settings>();
+    g_settings = settings.get();
+    // A missing or damaged file gives the defaults, saved at once.
+    settings->loadOrReset();
 
     bool frameOk = true;
     if (display->init("", "") && checker->check(0)) {
-        // TODO(settings): the settings' width, height and window mode go
-        // into the engine settings here.
+        display->m_settings->width = settings->width;
+        display->m_settings->height = settings->height;
+        display->m_settings->windowed = settings->windowed;
         display->m_settings->fixedFunction = 1;
         reportLevel = 3;
         reportToText = 1;
@@ -202,8 +215,11 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
         engineLog() << (lastErrorText.size > 1 ? lastErrorText.c_str() : "loading aborted...") << std::endl;
     checker.reset();
     display.reset();
-    // TODO(net): the firewall entry goes here. TODO(settings): the settings go.
+    FirewallHelper::onUninstall();
+    g_settings = nullptr;
+    settings.reset();
     Profiler::report();
-    // TODO(net): the relay server stops here, waiting for its thread.
+    // The relay stops last, waiting for its threads.
+    relay.reset();
     return 0;
 }

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Runs the game program in an empty folder, lets it run frames for a few
+# Runs the game program in a folder of its own, lets it run frames for a few
 # seconds, then asks it to close (a termination request reaches it as a close
 # of its windows) and expects it to end with status 0 on its own account.
 set -u
@@ -7,6 +7,11 @@ program=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
+# The game's data beside it, its player files and its relay kept to this run.
+bin=$(dirname "$program")
+[[ -f "$bin/data.sar" ]] && ln -s "$bin/data.sar" data.sar
+export VORLUND_HOME=$work/home
+export VORLUND_RELAY_ADDRESS=127.0.0.1 VORLUND_RELAY_PORT=0
 # FAudio frees its engine's bank-list mutexes nowhere; tests/lsan.supp names
 # that leak by FAudio's function, which only the full unwinder sees (SDL,
 # which allocates them, has no frame pointers).
