@@ -7,12 +7,16 @@
 
 #include <cstdio>
 #include <fstream>
+#include <string>
+
+#include <unistd.h>
 
 RecordingWorld::RecordingWorld()
 {
     selectD3D9Backend(D3D9Backend::Recording);
     recordingSetup() = RecordingSetup::standard();
-    m_registryPath = ::testing::TempDir() + "vorlund-recording-registry.txt";
+    // One file per process: test programs run side by side under ctest -j.
+    m_registryPath = ::testing::TempDir() + "vorlund-recording-registry-" + std::to_string(getpid()) + ".txt";
     std::remove(m_registryPath.c_str());
     setRegistryFile(m_registryPath.c_str());
     resetReportSwitch();
