@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class Renderer;
 
@@ -26,6 +27,16 @@ public:
     virtual void render() = 0;
     virtual void onResetDevice() {}
     virtual void onLostDevice() {}
+    // The renderable's triangles for collision, copied into the caller's
+    // vectors: x, y, z per point and three point indices per triangle. A
+    // mesh builds its points first when it has none. False for renderables
+    // without triangles.
+    virtual bool copyTriangles(std::vector<float>& positions, std::vector<uint32_t>& indices)
+    {
+        (void)positions;
+        (void)indices;
+        return false;
+    }
 
     // Sets the corners, centre and radius; returns the centre.
     Vector3 setMinMax(const Vector3& min, const Vector3& max);

@@ -4,6 +4,7 @@
 #include "engine/core/Report.h"
 #include "engine/core/Texture.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/CollisionObject.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/OdeRuntime.h"
@@ -121,6 +122,21 @@ Camera* Scene::addCamera(bool makeCurrent)
     if (makeCurrent)
         m_currentCamera = camera;
     return camera;
+}
+
+CollisionObject* Scene::addCollisionObject(uint32_t shapeType, uint32_t surfaceClass, uint32_t spaceIndex,
+                                           const float size[3], const std::string& name)
+{
+    auto* object = new CollisionObject(this);
+    object->m_shapeType = shapeType;
+    object->m_surfaceClass = surfaceClass;
+    object->m_spaceIndex = spaceIndex;
+    for (int i = 0; i < 3; ++i)
+        object->m_motion[ScaleX + i].m_value = size[i];
+    object->setName(name);
+    object->initialize();
+    m_objects.push_back(object);
+    return object;
 }
 
 int32_t Scene::addSpace(uint32_t type, const std::string& name, uint32_t parentIndex)

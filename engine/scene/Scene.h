@@ -1,5 +1,7 @@
 #pragma once
 #include "engine/scene/AnimatedValue.h"
+#include "engine/scene/CollideFilter.h"
+#include "engine/scene/ContactHandler.h"
 #include "engine/scene/ObjectList.h"
 #include "engine/scene/SpaceRecord.h"
 
@@ -10,6 +12,7 @@
 #include <vector>
 
 class Camera;
+class CollisionObject;
 class LoadingScreen;
 class MeshObject;
 class ReflectionView;
@@ -34,6 +37,10 @@ public:
 
     MeshObject* addNullObject(const std::string& name, SceneObject* parent);
     Camera* addCamera(bool makeCurrent);
+    // A collision object of the shape (0 sphere ... 5 ray) with the size as
+    // its scale, initialised at once and listed, but hung under no parent.
+    CollisionObject* addCollisionObject(uint32_t shapeType, uint32_t surfaceClass, uint32_t spaceIndex,
+                                        const float size[3], const std::string& name);
     // type 0 simple, 1 hash; parentIndex SpaceRecord::NoParent for a top
     // space. Returns the new space's index, or -1 when none was made.
     int32_t addSpace(uint32_t type, const std::string& name, uint32_t parentIndex);
@@ -56,6 +63,10 @@ public:
     double m_lastFrame = 0.0;
     double m_framesPerSecond = 30.0;
     float m_backdropColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    // What collides (by space class) and with which contact parameters (by
+    // surface class); the game stores its own filters and handlers here.
+    ContactTable m_contactTable;
+    CollideFilterTable m_collideFilterTable;
     MeshObject* m_root = nullptr;
     std::string m_name;
     // From "BGImage"; owned, null without one.
