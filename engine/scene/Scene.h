@@ -14,10 +14,13 @@
 class Camera;
 class CollisionObject;
 class LoadingScreen;
+class LwMesh;
+class LwoFile;
 class MeshObject;
 class ReflectionView;
 class SceneManager;
 class SceneObject;
+class Stream;
 class Texture;
 struct ViewState;
 
@@ -41,6 +44,12 @@ public:
     // its scale, initialised at once and listed, but hung under no parent.
     CollisionObject* addCollisionObject(uint32_t shapeType, uint32_t surfaceClass, uint32_t spaceIndex,
                                         const float size[3], const std::string& name);
+    // Object layers (defined by the object loader). Layer numbers count
+    // from 0 as the file's LAYR chunks do.
+    MeshObject* loadObjectLayer(Stream* fileSystem, const std::string& fileName, int32_t layerNumber,
+                                SceneObject* parent);
+    LwMesh* getLwoLayer(int32_t layerNumber, Stream* fileSystem, const std::string& fileName);
+    LwoFile* findOrLoadLwo(Stream* fileSystem, const std::string& fileName);
     // type 0 simple, 1 hash; parentIndex SpaceRecord::NoParent for a top
     // space. Returns the new space's index, or -1 when none was made.
     int32_t addSpace(uint32_t type, const std::string& name, uint32_t parentIndex);

@@ -3,6 +3,7 @@
 #include "engine/core/FileTexture.h"
 #include "engine/core/LoadingScreen.h"
 #include "engine/core/Renderer.h"
+#include "engine/scene/ObjectFileStore.h"
 #include "engine/scene/Scene.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 
@@ -19,6 +20,8 @@ SceneManager::~SceneManager()
         delete texture;
     for (Scene* scene : m_scenes)
         delete scene;
+    // Surfaces and object files after the scenes whose objects show them.
+    m_objectFiles.reset();
 }
 
 Scene* SceneManager::loadScene(const std::string& name)
@@ -54,6 +57,8 @@ void SceneManager::prepare(LoadingScreen* screen)
         m_textures[i]->create();
         m_textures[i]->preload();
     }
+    if (m_objectFiles)
+        m_objectFiles->markPrepared();
     const size_t count = m_scenes.size();
     for (size_t i = 0; i < count; ++i)
         m_scenes[i]->prepare(screen, sceneProgressStart(i, count), sceneProgressSpan(count));

@@ -2,13 +2,17 @@
 #include "engine/scene/ViewState.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 class LoadingScreen;
+class LwoFile;
+class ObjectFileStore;
 class Renderer;
 class Scene;
 class Stream;
+class Surface;
 class Texture;
 
 // The owner of everything scenes share, made once by the game on the
@@ -42,6 +46,12 @@ public:
     // through `fileSystem`, created, registered and preloaded.
     Texture* getTexture(Stream* fileSystem, const std::string& name);
     void addTexture(Texture* texture);
+    // Surfaces and object files; the object loader defines these and keeps
+    // the records alive in m_objectFiles.
+    Surface* findSurface(const std::string& name) const;
+    void addSurface(Surface* surface);
+    LwoFile* findLwoFile(const std::string& name) const;
+    void addLwoFile(LwoFile* file);
 
     // Where scene i of n starts in the loading progress: the scenes share
     // the range 0.72 to 1.0 equally.
@@ -54,5 +64,9 @@ public:
     std::string m_name;
     std::vector<Scene*> m_scenes;
     std::vector<Texture*> m_textures;
+    // Owned through m_objectFiles.
+    std::vector<Surface*> m_surfaces;
+    std::vector<LwoFile*> m_lwoFiles;
+    std::unique_ptr<ObjectFileStore> m_objectFiles;
     ViewState m_view;
 };

@@ -1,0 +1,61 @@
+#include "engine/lightwave/Surface.h"
+
+#include "engine/lightwave/TextureLayer.h"
+#include "platform/d3d9/Direct3DResource9.h"
+
+#include <algorithm>
+
+Surface::Surface(const std::string& name) : m_name(name) {}
+
+Surface::~Surface()
+{
+    for (IDirect3DResource9*& resource : m_renderResources) {
+        if (resource)
+            resource->Release();
+        resource = nullptr;
+    }
+}
+
+void Surface::addTextureLayer(std::unique_ptr<TextureLayer> layer)
+{
+    if (!layer || !layer->m_enabled)
+        return;
+    if (layer->m_type == lwoCode("vcol"))
+        m_vertexColorLayers.push_back(std::move(layer));
+    else if (layer->m_image)
+        m_imageLayers.push_back(std::move(layer));
+}
+
+TextureLayer* Surface::findImageLayer(int32_t channel, int32_t n) const
+{
+    for (const auto& layer : m_imageLayers) {
+        if (layer->m_channel == channel && layer->m_enabled && layer->m_image && --n == 0)
+            return layer.get();
+    }
+    return nullptr;
+}
+
+bool Surface::hasTransparency(double time)
+{
+    if (m_additiveTransparency.evaluate(time) != 0.0f)
+        return true;
+    if (m_transparency.evaluate(time) != 0.0f)
+        return true;
+    return findImageLayer(lwoCode("TRAN"), 1) != nullptr;
+}
+
+Vector3 Surface::evaluateVector(AnimatedValue* first, double time)
+{
+    return {first[0].evaluate(time), first[1].evaluate(time), first[2].evaluate(time)};
+}
+
+void Surface::sortImageLayers()
+{
+    std::stable_sort(m_imageLayers.begin(), m_imageLayers.end(),
+                     [](const std::unique_ptr<TextureLayer>& a, const std::unique_ptr<TextureLayer>& b) {
+                         // Ordinals compare as unsigned bytes, as LightWave orders them.
+                         return std::lexicographical_compare(
+                             a->m_ordinal.begin(), a->m_ordinal.end(), b->m_ordinal.begin(), b->m_ordinal.end(),
+                             [](char x, char y) { return uint8_t(x) < uint8_t(y); });
+                     });
+}

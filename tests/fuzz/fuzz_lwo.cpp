@@ -1,0 +1,28 @@
+// Feeds arbitrary bytes to the LightWave object loader as "f.lwo", with one
+// small image beside it for clips to find, and touches what it loaded.
+#include "engine/core/Report.h"
+#include "engine/lightwave/LwMesh.h"
+#include "engine/lightwave/LwoFile.h"
+#include "engine/scene/Scene.h"
+#include "engine/scene/SceneManager.h"
+#include "tools/lib/MemoryFileSystem.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    reportLevel = 3;
+    reportToText = 1;
+    MemoryFileSystem files;
+    files.addFile("f.lwo", data, size);
+    files.addFile("img001.bmp", std::vector<uint8_t>{'B', 'M'});
+    SceneManager manager(nullptr, "fuzz");
+    Scene* scene = manager.loadScene("fuzz");
+    if (LwoFile* file = scene->findOrLoadLwo(&files, "f.lwo")) {
+        for (size_t i = 0; i < file->m_layers.size(); ++i)
+            if (LwMesh* mesh = file->layer(int64_t(i)))
+                mesh->prepare(nullptr);
+    }
+    return 0;
+}
