@@ -6,6 +6,7 @@
 #include "engine/scene/Bone.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/ChannelCopy.h"
+#include "engine/scene/HyperVoxel.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/ViewState.h"
 #include "platform/d3d9/Direct3DDevice9.h"
@@ -42,6 +43,18 @@ MeshObject::MeshObject(const MeshObject& source)
 }
 
 MeshObject::~MeshObject() = default;
+
+void MeshObject::onLostDevice()
+{
+    if (m_deviceObject)
+        m_deviceObject->onLostDevice();
+}
+
+void MeshObject::onResetDevice()
+{
+    if (m_deviceObject)
+        m_deviceObject->onResetDevice();
+}
 
 bool MeshObject::invalidateMatrices()
 {

@@ -9,6 +9,7 @@
 class Bone;
 class BoundingBox;
 class Camera;
+class HyperVoxel;
 class ShaderFloatParams;
 class Surface;
 
@@ -33,6 +34,9 @@ public:
     MeshObject(const MeshObject& source);
     ~MeshObject() override;
 
+    // Forwarded to the render object.
+    void onLostDevice() override;
+    void onResetDevice() override;
     bool invalidateMatrices() override;
     // Removal through the scene's object list.
     void remove() override;
@@ -59,6 +63,9 @@ public:
     uint8_t m_unseenByRays = 0;
     uint8_t m_bumpDisplacement = 0;
     uint8_t m_wireframe = 0;
+    // The render object of a particle item; owned. A copy starts without
+    // one, as device objects are never shared.
+    std::unique_ptr<HyperVoxel> m_deviceObject;
     Surface* m_objectMaterial = nullptr;
     float m_objectMaterialValues[3] = {0.0f, 0.0f, 0.0f};
     std::vector<uint32_t> m_auxList;

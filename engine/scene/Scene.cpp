@@ -8,6 +8,7 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/OdeRuntime.h"
+#include "engine/scene/ParticleEmitter.h"
 #include "engine/scene/SceneManager.h"
 
 #include <algorithm>
@@ -59,6 +60,9 @@ Scene::Scene(SceneManager* manager) : ObjectList(manager ? manager->m_renderer :
 
 Scene::~Scene()
 {
+    // They point at items, so they go before the items do.
+    m_emitters.clear();
+    m_particleEffects.clear();
     delete m_backgroundImage;
     // The game may have removed the root already; what hung below it is
     // still listed and goes with the loop below.
@@ -258,4 +262,24 @@ void Scene::prepare(LoadingScreen* screen, float progressStart, float progressSp
             SceneObject::invalidateTree(child);
         m_root->invalidateMatrices();
     }
+}
+
+void Scene::updateParticles(Camera* camera, double time)
+{
+    const double dt = m_lastParticleTime < 0.0 ? 0.0 : time - m_lastParticleTime;
+    if (dt != 0.0) {
+        for (auto& emitter : m_emitters)
+            emitter->update(time, dt);
+        for (auto& emitter : m_emitters)
+            emitter->apply(emitter->m_particles, 0, emitter->activeLimit(), time, dt, camera);
+        for (auto& effect : m_particleEffects) {
+            for (auto& emitter : m_emitters) {
+                if (!effect->m_group || effect->m_group == emitter->m_group)
+                    effect->apply(emitter->m_particles, 0, emitter->activeLimit(), time, dt, camera);
+            }
+        }
+    }
+    for (auto& emitter : m_emitters)
+        emitter->step(camera, time, dt);
+    m_lastParticleTime = time;
 }

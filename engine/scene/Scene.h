@@ -8,6 +8,7 @@
 #include <ode/ode.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,8 @@ class LoadingScreen;
 class LwMesh;
 class LwoFile;
 class MeshObject;
+class ParticleEmitter;
+class ParticleFx;
 class ReflectionView;
 class SceneManager;
 class SceneObject;
@@ -65,6 +68,11 @@ public:
     // Red, green, blue at the time, and 1.
     void ambientColor(double time, float out[4]);
     void prepare(LoadingScreen* screen, float progressStart, float progressSpan);
+    // Advances the particles to the time: births, aging and the modifiers
+    // run for the time since the last call (none on the first call or a
+    // repeated time); every emitter then moves its particles and hands them
+    // to its render object. Rendering calls it once per outermost frame.
+    void updateParticles(Camera* camera, double time);
     ViewState* view() const;
 
     SceneManager* m_manager;
@@ -72,6 +80,9 @@ public:
     double m_lastFrame = 0.0;
     double m_framesPerSecond = 30.0;
     float m_backdropColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    std::vector<std::unique_ptr<ParticleEmitter>> m_emitters;
+    // The modifiers (gravity, wind, collision).
+    std::vector<std::unique_ptr<ParticleFx>> m_particleEffects;
     // What collides (by space class) and with which contact parameters (by
     // surface class); the game stores its own filters and handlers here.
     ContactTable m_contactTable;
