@@ -3,6 +3,7 @@
 #include "engine/core/LoadingScreen.h"
 #include "engine/core/Report.h"
 #include "engine/core/Texture.h"
+#include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/Light.h"
@@ -182,6 +183,7 @@ void Scene::removeObject(MeshObject* object)
         reportAssertion("\"object not in the scene\"");
     if (object == m_root)
         m_root = nullptr;
+    std::erase_if(m_antiportals, [object](Antiportal* p) { return static_cast<MeshObject*>(p) == object; });
     delete object;
 }
 

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+class Antiportal;
 class Camera;
 class CollisionObject;
 class LoadingScreen;
@@ -93,6 +94,9 @@ public:
     Texture* m_backgroundImage = nullptr;
     // The planar mirrors' views; they belong to their mirrors.
     std::vector<ReflectionView*> m_reflectionViews;
+    // The occluders among the objects; they stay in the object list, which
+    // frees them.
+    std::vector<Antiportal*> m_antiportals;
     AnimatedValue m_ambientRed{1.0f};
     AnimatedValue m_ambientGreen{1.0f};
     AnimatedValue m_ambientBlue{1.0f};
