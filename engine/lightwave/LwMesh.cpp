@@ -1,6 +1,8 @@
 #include "engine/lightwave/LwMesh.h"
 
+#include "engine/core/RenderGeometry.h"
 #include "engine/lightwave/LwoVertexMaps.h"
+#include "engine/lightwave/SurfaceStagePlan.h"
 
 #include <algorithm>
 
@@ -67,8 +69,3 @@ uint32_t LwMesh::numMorphmaps()
     return uint32_t(m_morphCount);
 }
 
-bool LwMesh::prepare(MeshObject*)
-{
-    points();
-    return true;
-}

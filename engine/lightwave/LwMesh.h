@@ -1,5 +1,6 @@
 #pragma once
 #include "engine/core/BoundingBox.h"
+#include "engine/core/LwVertex.h"
 #include "engine/core/Vector3.h"
 
 #include <cstdint>
@@ -10,6 +11,11 @@
 class LwMesh;
 class LwoFile;
 class LwoPointMap;
+class MeshObject;
+class RenderGeometry;
+class Surface;
+class SurfaceStagePlan;
+struct LwVertex;
 
 // One polygon of an object layer as loaded: its point indices, its tag
 // (surface) index, and after the mesh build its index before degenerate
@@ -19,6 +25,28 @@ struct LwPolygon {
     int32_t surface = 0;
     int32_t sourceIndex = 0;
     LwMesh* owner = nullptr;
+};
+
+// The build record: the vertices and triangles as built, and one batch per
+// surface that has triangles (vertex and index ranges into the merged
+// arrays, and the batch's indices rebased to its first vertex).
+struct LwMeshData {
+    std::vector<LwVertex> vertices;
+    // A deformable mesh's morphed and skinned copy of `vertices`.
+    std::vector<LwVertex> deformedVertices;
+    std::vector<uint32_t> indices;
+    std::vector<int32_t> triangleSurfaces;
+    std::vector<int32_t> batchSurface;
+    std::vector<int32_t> batchFirstIndex;
+    std::vector<int32_t> batchFirstVertex;
+    std::vector<int32_t> batchEndVertex;
+    std::vector<int32_t> batchEndIndex;
+    std::vector<std::vector<uint32_t>> batchIndices;
+    int32_t bonesPerVertex = 0;
+
+    int32_t vertexCount() const { return int32_t(vertices.size()); }
+    int32_t indexCount() const { return int32_t(indices.size()); }
+    void clear();
 };
 
 // The renderable of one object layer: its points and polygons as loaded,
@@ -32,8 +60,27 @@ public:
     void computeBounds() override;
     const Vector3* points() override;
     void render() override {}
+    void onResetDevice() override;
+    void onLostDevice() override;
+    // The layer's triangles from its points and polygons, whether or not
+    // the mesh is built and whatever its build kept: positions x, y, z per
+    // point, three point indices per front-facing triangle.
+    bool copyTriangles(std::vector<float>& positions, std::vector<uint32_t>& indices) override;
+
     // Builds the render data for the object before its first draw.
-    bool prepare(class MeshObject* owner);
+    bool prepare(MeshObject* owner);
+    // Per-surface triangle batches with smoothed normals, texture
+    // coordinates, colours, bone weights and morph offsets, and their
+    // geometries. `owner` may be null. Once built, returns true at once.
+    bool build(MeshObject* owner, bool keepData);
+    bool isBuilt() const { return m_flags[1] != 0; }
+    // Positions of `deformedVertices` from the morph weights (one per morph
+    // map); all weights 0 leaves the base positions.
+    void blendMorphs(const float* weights, size_t count);
+    // The surfaces the mesh batches by: the file's tags, then one slot for
+    // polygons whose tag names no surface.
+    int32_t surfaceCount() const;
+    Surface* surfaceAt(int32_t index) const;
 
     // The first vertex map of that name; null for an empty name.
     LwoPointMap* findVertexMap(const std::string& name) const;
@@ -53,4 +100,21 @@ public:
     std::vector<std::shared_ptr<LwoPointMap>> m_vertexMaps;
     uint8_t m_usesBlendedSurface = 0;
     bool m_pointsCached = false;
+    std::vector<std::unique_ptr<SurfaceStagePlan>> m_surfaceSets;
+    std::vector<std::unique_ptr<RenderGeometry>> m_geometries;
+    LwMeshData m_data;
+    uint8_t m_keepData = 0;
+    uint8_t m_skinThisFrame = 0;
+    uint8_t m_forceDeform = 1;
+    uint8_t m_deformable = 0;
+    int32_t m_renderDepth = 0;
+
+private:
+    void buildRenderData(MeshObject* owner);
+    void computeBoneWeights(MeshObject* owner, LwVertex& vertex, uint32_t point);
+    void fillMorphDeltas(LwVertex& vertex, uint32_t point);
+    void smoothNormals(const std::vector<Vector3>& faceNormals, const std::vector<int32_t>& surfaceOfPolygon);
+    void splitBySurface();
+    void createGeometries();
+    int32_t polygonSurface(const LwPolygon& polygon) const;
 };
