@@ -5,10 +5,12 @@
 #include "engine/core/Format.h"
 #include "engine/core/RangeDecoder.h"
 #include "engine/core/Report.h"
+#include "platform/memory/ScratchMemory.h"
 
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -72,6 +74,48 @@ std::string archiveName(const char* name)
             c = '\\';
     }
     return copy;
+}
+
+// Buffers that outlive one entry on this thread: the packed bytes, the
+// decoded last column, and the content storage that `close` hands back. The
+// next entry, on this archive or a clone of it, finds its pages mapped
+// already instead of faulting in megabytes afresh.
+struct EntryBuffers {
+    DataBuffer packed;
+    DataBuffer lastColumn;
+    DataBuffer spareContent;
+};
+
+EntryBuffers& entryBuffers()
+{
+    thread_local EntryBuffers buffers;
+    return buffers;
+}
+
+// Sizes `b` to `size` bytes, keeping its storage when that is large enough;
+// the old bytes are not kept. Fresh storage is mapped in at once.
+void sizeFor(DataBuffer& b, uint32_t size)
+{
+    b.position = 0;
+    if (size == 0) {
+        b.resize(0);
+        return;
+    }
+    const bool fresh = int64_t(size) > b.capacity;
+    b.size = 0; // a resize that grows copies the old bytes: there are none
+    b.resize(int32_t(size));
+    if (fresh)
+        populatePages(b.data, size);
+}
+
+// The content storage for an entry of `size` bytes: the spare, when it is
+// large enough and the content's own is not.
+void sizeContent(DataBuffer& content, uint32_t size)
+{
+    DataBuffer& spare = entryBuffers().spareContent;
+    if (int64_t(size) > content.capacity && int64_t(size) <= spare.capacity)
+        std::swap(content, spare);
+    sizeFor(content, size);
 }
 
 bool reportDamagedArchive(const char* name, const char* reason)
@@ -255,18 +299,22 @@ bool ArchiveFile::loadEntry(const ArchiveEntry& entry)
     // A range-coded, block-sorted entry is range and move-to-front decoded
     // in one pass into `lastColumn`, which the inverse sort then turns into
     // the content.
-    DataBuffer lastColumn;
+    EntryBuffers& buffers = entryBuffers();
+    DataBuffer& lastColumn = buffers.lastColumn;
     if (!rangeCoded) {
-        m_content.resize(int32_t(entry.storedSize));
+        sizeContent(m_content, entry.storedSize);
         if (!readFully(s, m_content.data, entry.storedSize))
             return false;
     } else {
-        DataBuffer packed;
-        packed.resize(int32_t(entry.storedSize));
+        DataBuffer& packed = buffers.packed;
+        sizeFor(packed, entry.storedSize);
         if (!readFully(s, packed.data, entry.storedSize))
             return false;
         DataBuffer& decoded = blockSorted ? lastColumn : m_content;
-        decoded.resize(int32_t(entry.unpackedSize));
+        if (blockSorted)
+            sizeFor(decoded, entry.unpackedSize);
+        else
+            sizeContent(decoded, entry.unpackedSize);
         RangeDecoder decoder;
         const bool complete = blockSorted ? decoder.decodeBlockMoveToFront(packed, decoded, entry.unpackedSize)
                                           : decoder.decodeBlock(packed, decoded, entry.unpackedSize);
@@ -283,6 +331,7 @@ bool ArchiveFile::loadEntry(const ArchiveEntry& entry)
             return false;
         const int32_t primaryIndex = int32_t(readLe32(word));
         if (rangeCoded) {
+            sizeContent(m_content, uint32_t(lastColumn.size));
             if (!inverseBWT(lastColumn, primaryIndex, m_content))
                 return false;
         } else {
@@ -323,6 +372,10 @@ bool ArchiveFile::openWrite(const char*)
 
 bool ArchiveFile::close()
 {
+    // The largest storage is kept for the next entry opened on this thread.
+    DataBuffer& spare = entryBuffers().spareContent;
+    if (m_content.capacity > spare.capacity)
+        std::swap(m_content, spare);
     m_content.resize(0);
     m_content.position = 0;
     m_position = 0;

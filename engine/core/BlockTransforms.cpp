@@ -1,5 +1,7 @@
 #include "engine/core/BlockTransforms.h"
 
+#include "engine/core/LargeBlockInversion.h"
+
 #include <cstring>
 
 namespace {
@@ -111,6 +113,10 @@ namespace {
 // each step of a walk touches one cache line instead of two.
 constexpr int32_t kFusedLimit = 1 << 24;
 
+// From this size on the tables no longer sit in the caches, and the walk is
+// cut into many pieces walked side by side (LargeBlockInversion.h).
+constexpr int32_t kLargeBlock = 1 << 18;
+
 // The block is restored by following links, one dependent load per byte, so
 // on a large block the speed is the memory latency per step. Two chains that
 // do not depend on each other run side by side and share that latency: the
@@ -220,6 +226,8 @@ bool inverseBWTCounted(const DataBuffer& input, int32_t primaryIndex, DataBuffer
     const uint32_t primary = uint32_t(primaryIndex);
     if (n == 1)
         output.data[0] = last[0];
+    else if (n >= kLargeBlock && restoreLargeBlock(last, n, primary, start, counts.all, output.data))
+        return true;
     else if (n <= kFusedLimit)
         walkTwoChains(last, n, primary, start, startSecondHalf, output.data);
     else

@@ -115,6 +115,31 @@ public:
             halve();
     }
 
+    // `k` updates of symbol 0 at once, as a run of zeros gives them; the
+    // caller keeps the total below the halving point.
+    [[gnu::always_inline]] void addZeros(uint32_t k)
+    {
+        counts[0] += k;
+#if defined(__SSE2__)
+        const __m128i step = _mm_set1_epi16(int16_t(k));
+        __m128i* row = reinterpret_cast<__m128i*>(m_within[0]);
+        const __m128i* add = reinterpret_cast<const __m128i*>(kGroupedModelIncrements.after[0]);
+        _mm_store_si128(row, _mm_add_epi16(_mm_load_si128(row), _mm_mullo_epi16(_mm_load_si128(add), step)));
+        _mm_store_si128(row + 1, _mm_add_epi16(_mm_load_si128(row + 1), _mm_mullo_epi16(_mm_load_si128(add + 1), step)));
+        __m128i* starts = reinterpret_cast<__m128i*>(m_start + 1);
+        _mm_storeu_si128(starts, _mm_add_epi16(_mm_loadu_si128(starts), step));
+        _mm_storeu_si128(starts + 1, _mm_add_epi16(_mm_loadu_si128(starts + 1), step));
+#else
+        for (uint32_t j = 1; j < 16; ++j)
+            m_within[0][j] = int16_t(m_within[0][j] + int32_t(k));
+        for (uint32_t g = 1; g <= 16; ++g)
+            m_start[g] = int16_t(m_start[g] + int32_t(k));
+#endif
+        total += k;
+        if (total >= kHalvingTotal) [[unlikely]]
+            halve();
+    }
+
     [[gnu::always_inline]] void update(uint32_t symbol)
     {
         ++counts[symbol];

@@ -4,6 +4,7 @@
 #include "engine/core/GroupedFrequencyModel.h"
 
 #include <array>
+#include <cstring>
 
 namespace {
 
@@ -25,6 +26,17 @@ public:
     uint32_t divide(uint32_t value, uint32_t total) const
     {
         return uint32_t((static_cast<unsigned __int128>(value) * m_reciprocal[total]) >> 64);
+    }
+    // (help * count) / total for count < total and help * count < 2^32,
+    // exactly, with the product never formed: count * m overshoots count *
+    // 2^64 / total by less than count < 2^14, which adds under 2^-32 to the
+    // quotient, as above. A run of zeros needs just this, one multiply a
+    // symbol on its chain of dependent steps.
+    static uint64_t scaledReciprocal(uint64_t reciprocal, uint32_t count) { return reciprocal * count; }
+    uint64_t reciprocal(uint32_t total) const { return m_reciprocal[total]; }
+    static uint32_t multiplyHigh(uint32_t value, uint64_t scaled)
+    {
+        return uint32_t((static_cast<unsigned __int128>(value) * scaled) >> 64);
     }
 
 private:
@@ -126,8 +138,9 @@ bool RangeDecoder::decodeSymbols(DataBuffer& src, DataBuffer& output, uint32_t l
             lowV |= buf >> 1;
             rangeV <<= 8;
         }
+        helpV = divider.divide(rangeV, model.total);
+    decode:
         const uint32_t total = model.total;
-        helpV = divider.divide(rangeV, total);
         // Run-heavy input makes symbols 0 and 1 the common answers, so they
         // are tried first without dividing: cum(s) <= low / help holds
         // exactly when help * cum(s) <= low. Neither is the last symbol, so
@@ -142,6 +155,56 @@ bool RangeDecoder::decodeSymbols(DataBuffer& src, DataBuffer& output, uint32_t l
                     break;
                 room = uint32_t(output.size);
                 out = output.data;
+            }
+            if (s == 0) {
+                // A run of zeros, the bulk of a sorted block: each one only
+                // narrows the range and counts one more zero, so the loop
+                // keeps the model in registers and writes the bytes at the
+                // end. It stops before the halving point and at the end of
+                // the output's room, where the general steps take over.
+                const uint32_t most = room - outPos;
+                uint32_t zeros = 1;
+                uint32_t zeroCount = count0 + 1;
+                uint32_t runTotal = total + 1;
+                rangeV = cut0;
+                bool fresh = false; // helpV belongs to the range and total after the run
+                while (zeros < most && runTotal < GroupedFrequencyModel::kHalvingTotal) {
+                    if (rangeV > kBottomValue) [[likely]] {
+                        // rangeV = helpV * (zeroCount - 1): the next help
+                        // follows from the last without the range.
+                        helpV = TotalDivider::multiplyHigh(
+                            helpV, TotalDivider::scaledReciprocal(divider.reciprocal(runTotal), zeroCount - 1));
+                    } else {
+                        do {
+                            lowV = (lowV << 8) | ((buf & 1) << 7);
+                            buf = inPos < inSize ? in[inPos] : 0xFF;
+                            ++inPos;
+                            lowV |= buf >> 1;
+                            rangeV <<= 8;
+                        } while (rangeV <= kBottomValue);
+                        helpV = divider.divide(rangeV, runTotal);
+                    }
+                    const uint32_t cut = helpV * zeroCount;
+                    if (lowV >= cut) {
+                        fresh = true;
+                        break;
+                    }
+                    rangeV = cut;
+                    ++zeros;
+                    ++zeroCount;
+                    ++runTotal;
+                }
+                if constexpr (kMoveToFront) {
+                    std::memset(out + outPos, table.front(), zeros);
+                    afterLow = true;
+                } else {
+                    std::memset(out + outPos, 0, zeros);
+                }
+                outPos += zeros;
+                model.addZeros(zeros);
+                if (fresh)
+                    goto decode;
+                continue;
             }
             if constexpr (kMoveToFront) {
                 // 0 and 1 both go to the front: 0 stays there, 1 swaps.

@@ -2,13 +2,16 @@
 // limit of the range decoder, the next four the primary index; the rest is
 // the stream. Decoded output then runs through move-to-front and the
 // inverse block sort, as an archive entry with flags 3 would, both as two
-// calls and as the reader's single in-place call.
+// calls and as the reader's single in-place call, and the inverse sort once
+// more through the piece walk that large blocks take.
 #include "engine/core/BlockTransforms.h"
+#include "engine/core/LargeBlockInversion.h"
 #include "engine/core/RangeDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -52,5 +55,32 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (inPlaceOk != restoredOk || (inPlaceOk && (decoded.size != restored.size ||
                                                   (restored.size > 0 && std::memcmp(decoded.data, restored.data, size_t(restored.size)) != 0))))
         __builtin_trap();
+    // Large blocks are walked in pieces side by side, or a run at a time; on
+    // any block, damaged ones included, that must give the bytes of the one
+    // chain of links from row 0 that defines the transform.
+    if (restoredOk && moved.size >= 2) {
+        const uint32_t n = uint32_t(moved.size);
+        uint32_t count[256] = {};
+        for (uint32_t i = 0; i < n; ++i)
+            ++count[moved.data[i]];
+        uint32_t start[256];
+        for (uint32_t c = 0, sum = 0; c < 256; sum += count[c], ++c)
+            start[c] = sum;
+        std::vector<uint32_t> link(n);
+        uint32_t next[256];
+        std::memcpy(next, start, sizeof next);
+        for (uint32_t i = 0; i < n; ++i)
+            link[i] = next[moved.data[i]]++;
+        std::vector<uint8_t> chain(n);
+        for (uint32_t k = n, j = 0; k-- > 0;) {
+            chain[k] = moved.data[j];
+            j = link[j];
+            if (j < uint32_t(index))
+                ++j;
+        }
+        std::vector<uint8_t> walked(n);
+        if (!restoreLargeBlock(moved.data, moved.size, uint32_t(index), start, count, walked.data()) || walked != chain)
+            __builtin_trap();
+    }
     return 0;
 }

@@ -86,6 +86,10 @@ std::vector<Payload> payloads()
         {"random", randomBytes(65536, 1)},
         {"two symbols", randomBytes(40000, 2, 2)},
         {"text", textLike(50000)},
+        // Blocks past the size where the inverse sort walks many pieces
+        // side by side.
+        {"long text", textLike(600000)},
+        {"long random", randomBytes(300000, 3, 16)},
     };
 }
 
@@ -207,6 +211,38 @@ TEST_F(ArchiveRoundTrip, EveryPayloadInEveryFlagAndVersion)
             }
         }
     }
+}
+
+TEST_F(ArchiveRoundTrip, ClonesOpenedInTurnKeepTheirOwnBytes)
+{
+    // Decoding storage is kept between entries and handed from one archive
+    // object to the next on a thread: an entry still open on one clone must
+    // keep its bytes while others open, close and reopen larger and smaller
+    // entries.
+    const Bytes large = textLike(400000);
+    const Bytes small = randomBytes(3000, 9, 8);
+    const Bytes larger = randomBytes(700000, 10, 4);
+    ArchiveWriter writer;
+    writer.addEntry("large", large, 3);
+    writer.addEntry("small", small, 3);
+    writer.addEntry("larger", larger, 3);
+    MemoryFileSystem files;
+    files.addFile("data.sar", writer.build(0));
+    const auto archive = mountedFrom(files, {"data.sar"});
+    const auto first = archive->clone();
+    const auto second = archive->clone();
+    ASSERT_TRUE(first->openRead("large"));
+    ASSERT_TRUE(second->openRead("small"));
+    ASSERT_TRUE(second->openRead("larger"));
+    EXPECT_EQ(readAll(*second), larger);
+    second->close();
+    ASSERT_TRUE(archive->openRead("small"));
+    EXPECT_EQ(readAll(*archive), small);
+    EXPECT_EQ(readAll(*first), large);
+    ASSERT_TRUE(first->openRead("larger"));
+    ASSERT_TRUE(second->openRead("large"));
+    EXPECT_EQ(readAll(*first), larger);
+    EXPECT_EQ(readAll(*second), large);
 }
 
 TEST_F(ArchiveRoundTrip, PackerStoresWhatDoesNotShrink)
