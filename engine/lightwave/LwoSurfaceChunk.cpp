@@ -128,9 +128,13 @@ void keyGradient(TextureLayer& layer)
         auto envelope = std::make_unique<Envelope>();
         envelope->preBehavior = BehaviorConstant;
         envelope->postBehavior = BehaviorConstant;
-        for (const GradientKey& key : layer.m_gradientKeys) {
+        for (size_t k = 0; k < layer.m_gradientKeys.size(); ++k) {
+            const GradientKey& key = layer.m_gradientKeys[k];
             const float value = c == 0 ? key.r : c == 1 ? key.g : c == 2 ? key.b : key.a;
-            if (key.interpolation == 2)
+            // A key's interpolation shapes the span that starts at it; the
+            // envelope keeps the shape on the key that ends the span.
+            const int32_t shape = layer.m_gradientKeys[k == 0 ? 0 : k - 1].interpolation;
+            if (shape == 2)
                 envelope->addKeyStepped(key.input, value);
             else
                 envelope->addKeyLinear(key.input, value);
