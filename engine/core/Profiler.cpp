@@ -83,4 +83,16 @@ void Profiler::report()
 void Profiler::reset()
 {
     table().clear();
+    ++resets();
+}
+
+uint32_t Profiler::generation()
+{
+    return resets();
+}
+
+uint32_t& Profiler::resets()
+{
+    static uint32_t count = 0;
+    return count;
 }

@@ -30,9 +30,35 @@ public:
 
     // One line per section to the engine log.
     static void report();
-    // Drops every section; for tests and shutdown.
+    // Drops every section; for tests and shutdown. Indices handed out
+    // before are void afterwards; ProfileSection registers anew.
     static void reset();
+    // Counts the resets, so a kept index can tell that it is void.
+    static uint32_t generation();
 
 private:
     static std::vector<ProfileEntry>& table();
+    static uint32_t& resets();
+};
+
+// A section registered where it is measured, typically a function-level
+// static: it registers its name on first use, and again on the first use
+// after a Profiler::reset, so it never measures into another section's
+// entry under an index from before the reset.
+class ProfileSection {
+public:
+    explicit ProfileSection(const char* name) : m_name(name) {}
+    int32_t index()
+    {
+        if (m_index < 0 || m_generation != Profiler::generation()) {
+            m_index = Profiler::registerSection(m_name);
+            m_generation = Profiler::generation();
+        }
+        return m_index;
+    }
+
+private:
+    const char* m_name;
+    int32_t m_index = -1;
+    uint32_t m_generation = 0;
 };

@@ -292,8 +292,8 @@ Matrix4 SceneObject::composeMotion(double time, bool withParent)
 
 void SceneObject::evaluateMotion(double time)
 {
-    static const int32_t section = Profiler::registerSection("getMatrix");
-    ProfileScope scope(section);
+    static ProfileSection section("getMatrix");
+    ProfileScope scope(section.index());
     if (m_body) {
         setBodyTransform(dBodyGetRotation(m_body), dBodyGetPosition(m_body));
         // The body lives in world space: no parent factor.
@@ -319,8 +319,8 @@ Matrix4 SceneObject::getMatrix(double time, bool)
 
 void SceneObject::computeInvMatrix(double time)
 {
-    static const int32_t section = Profiler::registerSection("getInvMatrix");
-    ProfileScope scope(section);
+    static ProfileSection section("getInvMatrix");
+    ProfileScope scope(section.index());
     Matrix4::inverseAffine(m_invWorldMatrix, getMatrix(time, false));
     m_invMatrixValid = 1;
 }

@@ -47,3 +47,25 @@ TEST(Profiler, UnknownIndexDoesNotTouchTheTable)
     EXPECT_EQ(Profiler::entry(0).execs, 0u);
     Profiler::reset();
 }
+
+TEST(Profiler, KeptSectionsRegisterAgainAfterAReset)
+{
+    // Measured code keeps its section in a function-level static. After a
+    // reset its old index belongs to whatever registers first: the kept
+    // section must measure into an entry of its own name, never that one.
+    Profiler::reset();
+    static ProfileSection kept("kept");
+    EXPECT_EQ(kept.index(), 0);
+    EXPECT_EQ(kept.index(), 0); // registered once, not on every use
+    Profiler::record(kept.index(), 4);
+
+    Profiler::reset();
+    EXPECT_EQ(Profiler::registerSection("newcomer"), 0);
+    Profiler::record(kept.index(), 7);
+    ASSERT_EQ(Profiler::count(), 2);
+    EXPECT_STREQ(Profiler::entry(1).name, "kept");
+    EXPECT_EQ(Profiler::entry(1).execs, 1u);
+    EXPECT_EQ(Profiler::entry(1).clocks, 7u);
+    EXPECT_EQ(Profiler::entry(0).execs, 0u);
+    Profiler::reset();
+}
