@@ -3,14 +3,11 @@
 #include "engine/core/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"
+#include "engine/scene/SceneItem.h"
 
-ObjectList::~ObjectList()
-{
-    for (Camera* camera : m_cameras)
-        delete camera;
-    for (SceneItem* light : m_lights)
-        delete light;
-}
+ObjectList::ObjectList(Renderer* renderer) : m_renderer(renderer) {}
+
+ObjectList::~ObjectList() = default;
 
 MeshObject* ObjectList::findObjectInstance(const std::string& name, int32_t meshId, int32_t instance)
 {

@@ -1,4 +1,6 @@
 #pragma once
+#include "engine/scene/OwningList.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,11 +11,17 @@ class Renderer;
 class Scene;
 class SceneItem;
 
-// The item lists of a scene. Cameras and lights belong to the list; the
-// objects belong to the scene graph and are only listed here.
+// The item lists of a scene, and who frees the scene's items: these lists
+// do. Every object (mesh, null, collision and joint objects), camera and
+// light made for a scene is owned by its list here, and freed when it leaves
+// the list (Scene::removeObject, removeCamera, removeLight, which the item's
+// own remove() calls) or with the scene. The item tree only links items:
+// parents never free their children, and a removal takes an item out of the
+// tree before its list frees it.
 class ObjectList {
 public:
-    explicit ObjectList(Renderer* renderer) : m_renderer(renderer) {}
+    // Both out of line: the lists free items of types only declared here.
+    explicit ObjectList(Renderer* renderer);
     ObjectList(const ObjectList&) = delete;
     ObjectList& operator=(const ObjectList&) = delete;
     virtual ~ObjectList();
@@ -27,8 +35,8 @@ public:
 
     Renderer* m_renderer;
     Camera* m_currentCamera = nullptr;
-    std::vector<Camera*> m_cameras;
-    std::vector<MeshObject*> m_objects;
+    OwningList<Camera> m_cameras;
+    OwningList<MeshObject> m_objects;
     // The light items (lights are scene items of type 2).
-    std::vector<SceneItem*> m_lights;
+    OwningList<SceneItem> m_lights;
 };

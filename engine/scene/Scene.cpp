@@ -18,16 +18,6 @@
 
 namespace {
 
-template <typename T>
-bool eraseFirst(std::vector<T*>& list, T* item)
-{
-    auto it = std::find(list.begin(), list.end(), item);
-    if (it == list.end())
-        return false;
-    list.erase(it);
-    return true;
-}
-
 void detach(SceneObject* item)
 {
     if (item->m_parent)
@@ -179,30 +169,36 @@ SpaceRecord Scene::getSpace(uint32_t index) const
 void Scene::removeObject(MeshObject* object)
 {
     detach(object);
-    if (!eraseFirst(m_objects, object))
+    std::unique_ptr<MeshObject> owned = m_objects.release(object);
+    if (!owned) {
         reportAssertion("\"object not in the scene\"");
+        owned.reset(object); // the caller meant it gone all the same
+    }
     if (object == m_root)
         m_root = nullptr;
     std::erase_if(m_antiportals, [object](Antiportal* p) { return static_cast<MeshObject*>(p) == object; });
-    delete object;
 }
 
 void Scene::removeCamera(Camera* camera)
 {
     detach(camera);
-    if (!eraseFirst(m_cameras, camera))
+    std::unique_ptr<Camera> owned = m_cameras.release(camera);
+    if (!owned) {
         reportAssertion("\"camera not in the scene\"");
+        owned.reset(camera);
+    }
     if (m_currentCamera == camera)
         m_currentCamera = nullptr;
-    delete camera;
 }
 
 void Scene::removeLight(SceneItem* light)
 {
     detach(light);
-    if (!eraseFirst(m_lights, light))
+    std::unique_ptr<SceneItem> owned = m_lights.release(light);
+    if (!owned) {
         reportAssertion("\"light not in the scene\"");
-    delete light;
+        owned.reset(light);
+    }
 }
 
 int32_t Scene::countInstances(const std::string& name, int32_t meshId) const
