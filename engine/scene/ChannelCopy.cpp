@@ -18,7 +18,6 @@ std::unique_ptr<Channel> copyChannel(Channel* channel)
             to.speed = entry.speed;
             to.startTime = entry.startTime;
         }
-        copy->count = mixer->count;
         copy->loop = mixer->loop;
         copy->loopLength = mixer->loopLength;
         copy->name = mixer->name;

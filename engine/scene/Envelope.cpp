@@ -59,7 +59,6 @@ float wrapTime(float v, float lo, float hi, float& period)
 void Envelope::append(const EnvelopeKey& key)
 {
     keys.push_back(key);
-    ++keyCount;
 }
 
 void Envelope::addKeyTCB(float time, float tension, float continuity, float bias, float value)

@@ -70,7 +70,6 @@ public:
 
     std::string name;
     std::vector<EnvelopeKey> keys;
-    int32_t keyCount = 0;
     int32_t preBehavior = BehaviorConstant;
     int32_t postBehavior = BehaviorConstant;
     // Span cache: the wrapped time of the last evaluation and the index of

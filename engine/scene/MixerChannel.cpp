@@ -7,7 +7,6 @@ void MixerChannel::addEntry(std::unique_ptr<Channel> channel)
     MixerEntry entry;
     entry.channel = std::move(channel);
     entries.push_back(std::move(entry));
-    count = int32_t(entries.size());
 }
 
 double MixerChannel::evaluate(double time)

@@ -33,7 +33,6 @@ public:
     void addEntry(std::unique_ptr<Channel> channel);
 
     std::vector<MixerEntry> entries;
-    int32_t count = 0;
     uint8_t loop = 0;
     float loopLength = 0.0f;
     std::string name;

@@ -30,7 +30,7 @@ TEST(AnimatedValue, EnsureEnvelope)
     Envelope* made = ensureEnvelope(constant);
     ASSERT_NE(made, nullptr);
     EXPECT_EQ(constant.m_envelope.get(), made);
-    ASSERT_EQ(made->keyCount, 1);
+    ASSERT_EQ(made->keys.size(), 1u);
     EXPECT_EQ(made->keys[0].shape, ShapeTCB);
     EXPECT_EQ(made->keys[0].time, 0.0f);
     EXPECT_EQ(made->keys[0].value, 7.0f);
@@ -38,14 +38,14 @@ TEST(AnimatedValue, EnsureEnvelope)
     // An envelope is kept as it is.
     made->addKeyLinear(1, 9);
     EXPECT_EQ(ensureEnvelope(constant), made);
-    EXPECT_EQ(made->keyCount, 2);
+    EXPECT_EQ(made->keys.size(), 2u);
 
     // Any other channel is replaced by an envelope of the current value.
     AnimatedValue mixed(4.0f);
     mixed.m_envelope = std::make_unique<MixerChannel>();
     Envelope* replaced = ensureEnvelope(mixed);
     EXPECT_EQ(mixed.m_envelope.get(), replaced);
-    ASSERT_EQ(replaced->keyCount, 1);
+    ASSERT_EQ(replaced->keys.size(), 1u);
     EXPECT_EQ(replaced->keys[0].value, 4.0f);
 }
 
@@ -56,14 +56,13 @@ TEST(AnimatedValue, CreateMixerChannel)
     ASSERT_NE(mixer, nullptr);
     EXPECT_EQ(constant.m_envelope.get(), mixer);
     ASSERT_EQ(mixer->entryCount(), 1);
-    EXPECT_EQ(mixer->count, 1);
     const MixerEntry& base = mixer->entries[0];
     EXPECT_EQ(base.weight, 0.0f);
     EXPECT_EQ(base.speed, 1.0f);
     EXPECT_EQ(base.startTime, 0.0f);
     Envelope* envelope = base.channel->asEnvelope();
     ASSERT_NE(envelope, nullptr);
-    ASSERT_EQ(envelope->keyCount, 1);
+    ASSERT_EQ(envelope->keys.size(), 1u);
     EXPECT_EQ(envelope->keys[0].value, 7.0f);
     EXPECT_EQ(envelope->keys[0].time, 0.0f);
     // Nothing is weighted in yet, so the value still plays its own envelope.

@@ -50,7 +50,6 @@ TEST(Envelope, AppendersStoreTheirArgumentsInOrder)
         {5, 5, ShapeStepped, 0, 0, 0, 0, 0, 0, 0},
         {4, 6, ShapeBezier2D, 0, 0, 0, 1.1f, 1.2f, 1.3f, 1.4f},
     };
-    ASSERT_EQ(e.keyCount, 6);
     ASSERT_EQ(e.keys.size(), 6u);
     for (size_t i = 0; i < 6; ++i) {
         const EnvelopeKey& k = e.keys[i];
@@ -280,7 +279,6 @@ TEST(Envelope, KeysOutOfOrderStayFinite)
                 k.param[3] = 2;
                 e.keys.push_back(k);
             }
-            e.keyCount = int32_t(e.keys.size());
             e.preBehavior = behavior;
             e.postBehavior = behavior;
             for (double t = -3; t <= 4; t += 0.125)
