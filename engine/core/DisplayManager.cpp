@@ -26,7 +26,7 @@ void restoreFloatingPointPrecision()
 
 } // namespace
 
-DisplayManager::DisplayManager() : m_settings(new EngineSettings)
+DisplayManager::DisplayManager() : m_settings(std::make_unique<EngineSettings>())
 {
     g_instance = this;
 }
@@ -34,7 +34,6 @@ DisplayManager::DisplayManager() : m_settings(new EngineSettings)
 DisplayManager::~DisplayManager()
 {
     shutdown();
-    delete m_settings;
     if (g_instance == this)
         g_instance = nullptr;
 }

@@ -4,6 +4,7 @@
 #include "engine/core/EngineSettings.h"
 #include "platform/win/WinTypes.h"
 
+#include <memory>
 #include <vector>
 
 class IDirect3D9;
@@ -14,6 +15,10 @@ class DisplayManager {
 public:
     DisplayManager();
     virtual ~DisplayManager();
+    // It owns Direct3D, the devices and the settings: a copy would release
+    // and free them twice.
+    DisplayManager(const DisplayManager&) = delete;
+    DisplayManager& operator=(const DisplayManager&) = delete;
 
     // The one display manager of the process, null before it exists.
     static DisplayManager* instance();
@@ -35,7 +40,7 @@ public:
     int32_t m_numHeads = 0;
     std::vector<AdapterInfo> m_adapters;
     std::vector<DisplayHead> m_heads;
-    EngineSettings* m_settings;
+    std::unique_ptr<EngineSettings> m_settings;
     // 0 none, 3 dual-head stereo on one adapter group, 4 full-screen stereo
     // over two adapters.
     int32_t m_stereoMode = 0;

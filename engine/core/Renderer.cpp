@@ -34,8 +34,8 @@ ByteBuffer profileName(const char* prefix, DWORD version)
 Renderer::Renderer(DisplayManager* displayManager) : m_displayManager(displayManager), m_textureProfile("tx_1_0")
 {
     const DisplayHead& head = m_displayManager->m_heads.at(0);
-    m_shaderIntParams = new ShaderIntParams(this);
-    m_shaderFloatParams = new ShaderFloatParams(this);
+    m_shaderIntParams = std::make_unique<ShaderIntParams>(this);
+    m_shaderFloatParams = std::make_unique<ShaderFloatParams>(this);
     m_device = head.device;
     const EngineSettings& s = *m_displayManager->m_settings;
     m_fixedFunction = s.fixedFunction;
@@ -57,8 +57,8 @@ Renderer::Renderer(DisplayManager* displayManager) : m_displayManager(displayMan
     m_height = m_baseHeight;
     setViewportRect(0, 0, m_width, m_height, m_height > 0 ? float(m_width) / float(m_height) : 1.0f);
 
-    m_screenTargets[0] = new ScreenTarget(this);
-    m_screenTargets[1] = new ScreenTarget(this);
+    m_screenTargets[0] = std::make_unique<ScreenTarget>(this);
+    m_screenTargets[1] = std::make_unique<ScreenTarget>(this);
     createPasses();
     onResetDevice();
 }
@@ -67,14 +67,7 @@ Renderer::~Renderer()
 {
     releaseSurface(m_offscreenDepthSurface);
     releaseSurface(m_deviceDepthSurface);
-    delete m_opaquePass;
-    delete m_noDepthPass;
-    delete m_secondPass;
-    delete m_mainPass;
-    delete m_screenTargets[1];
-    delete m_screenTargets[0];
-    delete m_shaderFloatParams;
-    delete m_shaderIntParams;
+    // The members go in reverse order: passes, targets, then the tables.
 }
 
 void Renderer::chooseRenderTargetFormats()
@@ -128,20 +121,20 @@ void Renderer::readCaps()
 void Renderer::createPasses()
 {
     if (m_fixedFunction) {
-        m_mainPass = new FixedFunctionPass(this);
-        m_secondPass = new StatePass(this);
+        m_mainPass = std::make_unique<FixedFunctionPass>(this);
+        m_secondPass = std::make_unique<StatePass>(this);
     } else {
-        m_mainPass = new MaterialShaderPass(this);
-        m_secondPass = new ShaderPass(this);
-        m_noDepthPass = new NoDepthShaderPass(this);
+        m_mainPass = std::make_unique<MaterialShaderPass>(this);
+        m_secondPass = std::make_unique<ShaderPass>(this);
+        m_noDepthPass = std::make_unique<NoDepthShaderPass>(this);
     }
     // The opaque slot redraws depth under mirrors in both settings.
-    m_opaquePass = new OpaqueShaderPass(this);
+    m_opaquePass = std::make_unique<OpaqueShaderPass>(this);
 }
 
 void Renderer::setEffectCompiler(ID3DXEffectCompiler* compiler)
 {
-    for (ShaderPass* pass : {m_mainPass, m_secondPass, m_noDepthPass, m_opaquePass})
+    for (ShaderPass* pass : {m_mainPass.get(), m_secondPass.get(), m_noDepthPass.get(), m_opaquePass.get()})
         if (pass)
             pass->setCompiler(compiler);
 }

@@ -3,6 +3,7 @@
 #include "platform/d3d9/D3D9Types.h"
 
 #include <cstdint>
+#include <memory>
 
 class DisplayManager;
 class IDirect3DDevice9;
@@ -21,6 +22,9 @@ class Renderer {
 public:
     explicit Renderer(DisplayManager* displayManager);
     virtual ~Renderer();
+    // It owns its tables, targets and passes: a copy would free them twice.
+    Renderer(const Renderer&) = delete;
+    Renderer& operator=(const Renderer&) = delete;
 
     void setResolution(int32_t width, int32_t height, uint8_t windowed);
     // True once per request.
@@ -38,8 +42,8 @@ public:
 
     // The shader parameter tables, made here at start-up and kept for the
     // device's life: every producer and every shader program shares them.
-    ShaderIntParams* m_shaderIntParams = nullptr;
-    ShaderFloatParams* m_shaderFloatParams = nullptr;
+    std::unique_ptr<ShaderIntParams> m_shaderIntParams;
+    std::unique_ptr<ShaderFloatParams> m_shaderFloatParams;
     IDirect3DDevice9* m_device = nullptr;
     DisplayManager* m_displayManager;
     // Colour, then depth (0 when none qualifies).
@@ -65,7 +69,7 @@ public:
     float m_fovY = 0.0f;
     uint8_t m_fixedFunction = 1;
 
-    ScreenTarget* m_screenTargets[2] = {nullptr, nullptr};
+    std::unique_ptr<ScreenTarget> m_screenTargets[2];
     IDirect3DSurface9* m_deviceDepthSurface = nullptr;
     IDirect3DSurface9* m_offscreenDepthSurface = nullptr;
     uint8_t m_resetRequested = 0;
@@ -87,11 +91,12 @@ public:
     uint8_t m_doubleLightIntensity = 0;
 
     // The pass slots, filled once by the fixed-function setting; the
-    // no-depth slot is empty with fixed function.
-    ShaderPass* m_mainPass = nullptr;
-    ShaderPass* m_secondPass = nullptr;
-    ShaderPass* m_noDepthPass = nullptr;
-    ShaderPass* m_opaquePass = nullptr;
+    // no-depth slot is empty with fixed function. Declared after the tables
+    // and targets, so they go first.
+    std::unique_ptr<ShaderPass> m_mainPass;
+    std::unique_ptr<ShaderPass> m_secondPass;
+    std::unique_ptr<ShaderPass> m_noDepthPass;
+    std::unique_ptr<ShaderPass> m_opaquePass;
     // What the passes read for every material.
     // D3DCULL_CCW, the engine's default.
     uint32_t m_cullMode = 3;

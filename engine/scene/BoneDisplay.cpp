@@ -31,7 +31,7 @@ void BoneDisplay::computeBounds()
 void BoneDisplay::render(double time)
 {
     IDirect3DDevice9* device = m_context ? m_context->m_device : nullptr;
-    ShaderFloatParams* params = m_context ? m_context->m_shaderFloatParams : nullptr;
+    ShaderFloatParams* params = m_context ? m_context->m_shaderFloatParams.get() : nullptr;
     if (!device || !params)
         return;
     BoneLineVertex vertices[VertexCount];

@@ -72,7 +72,7 @@ void CollisionDisplay::buildLines(uint32_t shapeType, const float e[3], std::vec
 void CollisionDisplay::render(double time)
 {
     IDirect3DDevice9* device = m_context ? m_context->m_device : nullptr;
-    ShaderFloatParams* params = m_context ? m_context->m_shaderFloatParams : nullptr;
+    ShaderFloatParams* params = m_context ? m_context->m_shaderFloatParams.get() : nullptr;
     if (!device || !params)
         return;
     buildLines(m_object->m_shapeType, m_object->m_extents, m_lines);

@@ -14,6 +14,12 @@
 
 #include <cmath>
 #include <memory>
+#include <type_traits>
+
+// The renderer and the display manager own device objects, tables and
+// passes: a copy of either would free them twice, so neither can be copied.
+static_assert(!std::is_copy_constructible_v<Renderer> && !std::is_copy_assignable_v<Renderer>);
+static_assert(!std::is_copy_constructible_v<DisplayManager> && !std::is_copy_assignable_v<DisplayManager>);
 
 namespace {
 
@@ -240,7 +246,7 @@ TEST_F(RendererRecording, ScreenTargetsTakeTheDisplaySize)
         SCOPED_TRACE(int(c.windowed));
         Started s;
         ASSERT_TRUE(s.start(640, 480, 0, c.windowed));
-        for (ScreenTarget* target : s.renderer->m_screenTargets) {
+        for (const auto& target : s.renderer->m_screenTargets) {
             EXPECT_EQ(target->m_width, c.width);
             EXPECT_EQ(target->m_height, c.height);
             EXPECT_EQ(target->m_renderer, s.renderer.get());

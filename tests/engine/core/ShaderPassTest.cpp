@@ -61,17 +61,17 @@ TEST_F(ShaderPassTest, SlotsFollowTheFixedFunctionSetting)
         RendererRig rig;
         ASSERT_TRUE(rig.start(64, 64, true));
         const Renderer& r = *rig.renderer;
-        EXPECT_NE(dynamic_cast<FixedFunctionPass*>(r.m_mainPass), nullptr);
-        EXPECT_NE(dynamic_cast<StatePass*>(r.m_secondPass), nullptr);
-        EXPECT_EQ(r.m_noDepthPass, nullptr);
-        EXPECT_NE(dynamic_cast<OpaqueShaderPass*>(r.m_opaquePass), nullptr);
+        EXPECT_NE(dynamic_cast<FixedFunctionPass*>(r.m_mainPass.get()), nullptr);
+        EXPECT_NE(dynamic_cast<StatePass*>(r.m_secondPass.get()), nullptr);
+        EXPECT_EQ(r.m_noDepthPass.get(), nullptr);
+        EXPECT_NE(dynamic_cast<OpaqueShaderPass*>(r.m_opaquePass.get()), nullptr);
     }
     start(false);
     const Renderer& r = renderer();
-    EXPECT_NE(dynamic_cast<MaterialShaderPass*>(r.m_mainPass), nullptr);
+    EXPECT_NE(dynamic_cast<MaterialShaderPass*>(r.m_mainPass.get()), nullptr);
     EXPECT_EQ(typeid(*r.m_secondPass), typeid(ShaderPass));
-    EXPECT_NE(dynamic_cast<NoDepthShaderPass*>(r.m_noDepthPass), nullptr);
-    EXPECT_NE(dynamic_cast<OpaqueShaderPass*>(r.m_opaquePass), nullptr);
+    EXPECT_NE(dynamic_cast<NoDepthShaderPass*>(r.m_noDepthPass.get()), nullptr);
+    EXPECT_NE(dynamic_cast<OpaqueShaderPass*>(r.m_opaquePass.get()), nullptr);
 }
 
 TEST_F(ShaderPassTest, VertexShaderNamesFromTheIntegerParameters)
@@ -186,9 +186,9 @@ TEST_F(ShaderPassTest, MaterialStatesOfTheShaderPasses)
     };
     Renderer& r = renderer();
     const Case cases[] = {
-        {r.m_mainPass, TRUE, D3DZB_TRUE, FALSE, D3DBLEND_ZERO, D3DCULL_CCW},
-        {r.m_noDepthPass, FALSE, D3DZB_FALSE, TRUE, D3DBLEND_ONE, D3DCULL_NONE},
-        {r.m_opaquePass, TRUE, D3DZB_TRUE, FALSE, D3DBLEND_ZERO, D3DCULL_CCW},
+        {r.m_mainPass.get(), TRUE, D3DZB_TRUE, FALSE, D3DBLEND_ZERO, D3DCULL_CCW},
+        {r.m_noDepthPass.get(), FALSE, D3DZB_FALSE, TRUE, D3DBLEND_ONE, D3DCULL_NONE},
+        {r.m_opaquePass.get(), TRUE, D3DZB_TRUE, FALSE, D3DBLEND_ZERO, D3DCULL_CCW},
     };
     for (const Case& c : cases) {
         m_rig.device()->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
@@ -217,9 +217,9 @@ TEST_F(ShaderPassTest, FixedFunctionMaterialAndStatePass)
         DWORD normalize;
     };
     const Case cases[] = {
-        {r.m_mainPass, 0, 1.0f, 1.0f, TRUE},
-        {r.m_mainPass, 1, 0.9f, 1.0f, TRUE},
-        {r.m_secondPass, 0, 0.0f, 0.0f, FALSE},
+        {r.m_mainPass.get(), 0, 1.0f, 1.0f, TRUE},
+        {r.m_mainPass.get(), 1, 0.9f, 1.0f, TRUE},
+        {r.m_secondPass.get(), 0, 0.0f, 0.0f, FALSE},
     };
     for (const Case& c : cases) {
         r.m_flatMaterial = c.flat;
@@ -246,7 +246,7 @@ TEST_F(ShaderPassTest, ShadowStagesStopAtTheStageLimit)
 {
     start(true);
     Renderer& r = renderer();
-    auto* pass = static_cast<FixedFunctionPass*>(r.m_mainPass);
+    auto* pass = static_cast<FixedFunctionPass*>(r.m_mainPass.get());
     auto map = shadowMap();
     float* matrices = r.m_shaderFloatParams->m_matWorldLightviewLightprojShadowbias;
     matrices[16 + 12] = 0.25f;

@@ -168,9 +168,9 @@ TEST(BoneTest, DisplayDrawsTwelveGreenLinesInTheBoneFrameAndPutsTheWorldBack)
     ASSERT_TRUE(rig.start());
     IDirect3DDevice9* device = rig.device();
     // The renderer owns one table of each kind for the device's life.
-    ASSERT_NE(rig.renderer->m_shaderIntParams, nullptr);
+    ASSERT_NE(rig.renderer->m_shaderIntParams.get(), nullptr);
     EXPECT_EQ(rig.renderer->m_shaderIntParams->m_renderer, rig.renderer.get());
-    ShaderFloatParams* params = rig.renderer->m_shaderFloatParams;
+    ShaderFloatParams* params = rig.renderer->m_shaderFloatParams.get();
     ASSERT_NE(params, nullptr);
     EXPECT_EQ(params->m_renderer, rig.renderer.get());
     SceneManager manager(rig.renderer.get(), "bones");

@@ -452,7 +452,7 @@ TEST(CollisionObjectTest, DisplayIsMadeWithGadgetsOnAndDrawsInTheObjectFrame)
     RendererRig rig;
     ASSERT_TRUE(rig.start());
     IDirect3DDevice9* device = rig.device();
-    ShaderFloatParams* params = rig.renderer->m_shaderFloatParams;
+    ShaderFloatParams* params = rig.renderer->m_shaderFloatParams.get();
     SceneManager manager(rig.renderer.get(), "collision");
     Scene* scene = manager.loadScene("display");
     scene->addSpace(0, "top", SpaceRecord::NoParent);

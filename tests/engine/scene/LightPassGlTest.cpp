@@ -242,7 +242,7 @@ std::vector<D3DCOLOR> drawLitScene(bool fixedFunction, std::string* skip)
     }
     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
     d->BeginScene();
-    gl.draw(gl.renderer().m_mainPass, wall(-8, -8, 8, 8, 8));
+    gl.draw(gl.renderer().m_mainPass.get(), wall(-8, -8, 8, 8, 8));
     d->EndScene();
     EXPECT_STREQ(lastErrorText.c_str(), "");
 
@@ -288,7 +288,7 @@ TEST_F(LightPassGl, ABoxCastsItsShadowOnAWall)
     r.m_cullMode = D3DCULL_NONE;
     gl.setTransforms(Matrix4::identity(), lightView, lightProjection);
     d->BeginScene();
-    gl.draw(r.m_secondPass, caster);
+    gl.draw(r.m_secondPass.get(), caster);
     d->EndScene();
 
     // The camera stands 2 to the right of the light: the shadow falls on
@@ -321,7 +321,7 @@ TEST_F(LightPassGl, ABoxCastsItsShadowOnAWall)
     d->SetRenderState(D3DRS_LIGHTING, FALSE);
     d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000080u, 1.0f, 0);
     d->BeginScene();
-    gl.draw(r.m_mainPass, wall(-20, -20, 20, 20, 10), {ActiveLight{0, spot, 1.0f, spot->m_shadowMap}});
+    gl.draw(r.m_mainPass.get(), wall(-20, -20, 20, 20, 10), {ActiveLight{0, spot, 1.0f, spot->m_shadowMap}});
     d->EndScene();
 
     // x / z = -0.08 on the wall lies in the shadow, 0.3 in the light; the
