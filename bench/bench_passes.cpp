@@ -130,7 +130,7 @@ void compilePermutations(benchmark::State& bench)
 }
 
 // 200 draws a frame through the slot's pass.
-void drawMaterials(benchmark::State& bench, bool fixedFunction, ShaderPass* Renderer::*slot)
+void drawMaterials(benchmark::State& bench, bool fixedFunction, std::unique_ptr<ShaderPass> Renderer::*slot)
 {
     Rig rig(fixedFunction);
     if (!rig.renderer() || !(rig.renderer()->*slot)) {
@@ -138,7 +138,7 @@ void drawMaterials(benchmark::State& bench, bool fixedFunction, ShaderPass* Rend
         return;
     }
     Renderer& r = *rig.renderer();
-    ShaderPass* pass = r.*slot;
+    ShaderPass* pass = (r.*slot).get();
     IDirect3DDevice9* d = r.m_device;
     std::vector<Vertex> quads;
     for (int i = 0; i < kMaterials; ++i) {
