@@ -204,8 +204,17 @@ void CollisionObject::syncTransform(double time)
         dGeomRaySet(m_geom, w.at(3, 0), w.at(3, 1), w.at(3, 2), dx, dy, dz);
         return;
     }
-    dGeomSetPosition(m_geom, w.at(3, 0), w.at(3, 1), w.at(3, 2));
     dMatrix3 r;
     getOdeRotation(r, time);
+    // Placing a geom makes its space recompute its bounds: a geom that did
+    // not move (most static geoms, a whole track among them) is left alone.
+    const dReal* atNow = dGeomGetPosition(m_geom);
+    const dReal* rotationNow = dGeomGetRotation(m_geom);
+    bool moved = atNow[0] != dReal(w.at(3, 0)) || atNow[1] != dReal(w.at(3, 1)) || atNow[2] != dReal(w.at(3, 2));
+    for (int i = 0; i < 12 && !moved; ++i)
+        moved = (i & 3) != 3 && rotationNow[i] != r[i];
+    if (!moved)
+        return;
+    dGeomSetPosition(m_geom, w.at(3, 0), w.at(3, 1), w.at(3, 2));
     dGeomSetRotation(m_geom, r);
 }

@@ -8,7 +8,7 @@
 #include "platform/d3d9/RecordingBackend.h"
 #include "support/RecordingWorld.h"
 #include "support/RendererRig.h"
-#include "support/TriangleFixtures.h"
+#include "tools/lib/TriangleWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/NearCallback.h"
 #include "engine/scene/Scene.h"
-#include "support/TriangleFixtures.h"
+#include "tools/lib/TriangleWriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "TriangleFixtures.h"
+#include "tools/lib/TriangleWriter.h"
 
 TriangleSource::TriangleSource(std::vector<float> positions, std::vector<uint32_t> indices)
     : BoundingBox(nullptr, nullptr), m_positions(std::move(positions)), m_indices(std::move(indices))
