@@ -150,7 +150,11 @@ void OdeJointItem::evaluateMotion(double time)
     SceneObject::evaluateMotion(time);
     if (m_jointType != JointSlider || !m_joint)
         return;
-    const dBodyID body1 = bodyOf(m_object1), body2 = bodyOf(m_object2);
+    // The bodies as the joint holds them: when a joined object has gone,
+    // ODE has detached its body and the object pointer is stale.
+    const dBodyID body1 = dJointGetBody(m_joint, 0), body2 = dJointGetBody(m_joint, 1);
+    if (!body1 && !body2)
+        return;
     // The spring pulls the two anchor points together; it needs both ends.
     if (body1 && body2) {
         dVector3 w1, w2;

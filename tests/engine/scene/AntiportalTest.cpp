@@ -2,7 +2,7 @@
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
-#include "support/TriangleFixtures.h"
+#include "tools/lib/TriangleWriter.h"
 
 #include <gtest/gtest.h>
 
