@@ -28,9 +28,9 @@ public:
     virtual void onResetDevice() {}
     virtual void onLostDevice() {}
     // The renderable's triangles for collision, copied into the caller's
-    // vectors: x, y, z per point and three point indices per triangle. A
-    // mesh builds its points first when it has none. False for renderables
-    // without triangles.
+    // vectors: x, y, z per point and three point indices per triangle,
+    // wound as the engine draws them (clockwise seen from the side a face
+    // faces). False for renderables without triangles.
     virtual bool copyTriangles(std::vector<float>& positions, std::vector<uint32_t>& indices)
     {
         (void)positions;

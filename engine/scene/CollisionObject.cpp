@@ -7,6 +7,7 @@
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 static_assert(sizeof(dTriIndex) == sizeof(uint32_t), "the triangle list is handed to ODE as 32-bit indices");
 
@@ -96,6 +97,10 @@ dGeomID CollisionObject::makeTriMesh()
         reportError("collision mesh triangles are malformed");
         return nullptr;
     }
+    // The engine's faces are clockwise seen from the front, ODE's are
+    // counter-clockwise: turned round, a ground mesh is solid from above.
+    for (size_t i = 0; i < indices.size(); i += 3)
+        std::swap(indices[i + 1], indices[i + 2]);
     m_triPositions = std::move(positions);
     m_triIndices = std::move(indices);
     m_triMeshData = dGeomTriMeshDataCreate();

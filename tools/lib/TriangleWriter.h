@@ -5,7 +5,9 @@
 #include <vector>
 
 // A renderable that hands out fixed triangles, as a built mesh does for a
-// collision object's triangle mesh. Counts how often it was asked.
+// collision object's triangle mesh. Counts how often it was asked. The
+// writers below wind faces as the engine draws them: clockwise seen from
+// the side they face.
 class TriangleSource : public BoundingBox {
 public:
     TriangleSource(std::vector<float> positions, std::vector<uint32_t> indices);
