@@ -1,10 +1,12 @@
 // Feeds arbitrary bytes to the LightWave object loader as "f.lwo", with one
-// small image beside it for clips to find, and touches what it loaded.
+// small image beside it for clips to find, builds every layer it loaded, and
+// dumps the bytes as the lwo2 tool does.
 #include "engine/core/Report.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/LwoFile.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
+#include "tools/lib/Lwo2Tools.h"
 #include "tools/lib/MemoryFileSystem.h"
 
 #include <cstddef>
@@ -24,5 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             if (LwMesh* mesh = file->layer(int64_t(i)))
                 mesh->prepare(nullptr);
     }
+    // The dump tool reads the same bytes.
+    (void)lwo2Dump(std::vector<uint8_t>(data, data + size));
     return 0;
 }
