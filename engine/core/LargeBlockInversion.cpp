@@ -25,9 +25,16 @@ constexpr uint32_t kChunk = 16384;
 
 // The scratch blocks are kept for the next block: a fresh block would fault
 // in every page of a table of tens of megabytes once more.
+struct Run {
+    uint32_t first; // first row
+    uint32_t t;     // t of the first row: its rank among the block's bytes
+};
+
 struct Scratch {
     ScratchMemory table;
     ScratchMemory text;
+    std::vector<Run> runs;
+    std::vector<uint32_t> bucketRun;
 };
 
 Scratch& scratch()
@@ -60,13 +67,11 @@ struct Lane {
     uint32_t stretch;
 };
 
-// entry[i] = (row that precedes row i in the text << 8) | last byte of
-// row i. Two counters per byte value run from both ends of the block
-// towards its middle, so a run of one value gives two independent chains of
-// increments instead of one.
-template <typename Entry>
-void buildTable(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, const uint32_t* count,
-                Entry* table)
+// link[i] = the row that precedes row i in the text. Two counters per byte
+// value run from both ends of the block towards its middle, so a run of one
+// value gives two independent chains of increments instead of one.
+void buildLinks(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, const uint32_t* count,
+                uint32_t* link)
 {
     uint32_t up[256];
     uint32_t down[256];
@@ -74,35 +79,60 @@ void buildTable(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t
         up[c] = start[c];
         down[c] = start[c] + count[c];
     }
-    auto link = [&](int32_t i, uint32_t t) {
-        table[i] = (Entry(t + (t < primary ? 1 : 0)) << 8) | last[i];
-    };
+    auto set = [&](int32_t i, uint32_t t) { link[i] = t + (t < primary ? 1 : 0); };
     int32_t i = 0;
     int32_t k = n - 1;
     for (; i < k; ++i, --k) {
-        link(i, up[last[i]]++);
-        link(k, --down[last[k]]);
+        set(i, up[last[i]]++);
+        set(k, --down[last[k]]);
     }
     if (i == k)
-        link(i, up[last[i]]++);
+        set(i, up[last[i]]++);
 }
 
-template <typename Entry>
-bool restoreWith(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, const uint32_t* count,
-                 uint8_t* out)
+// A table entry holds two steps of the chain, so each dependent load gives
+// two bytes: bits 0-7 the last byte of row j, bits 8-15 that of row
+// link[j], and from bit 17 the row two steps on. When link[j] is a cut the
+// chain must stop there instead: bit 16 is set and the high bits hold
+// link[j] itself.
+constexpr uint64_t kCutNext = uint64_t(1) << 16;
+constexpr int kRowShift = 17;
+// No real entry holds a row number this large.
+constexpr uint64_t kMark = ~uint64_t(0);
+
+// Builds the two-step entries from the links. For rising i the rows link[i]
+// rise within each byte value's share of the table, so the loads below
+// follow a few hundred sequential streams, not random rows.
+void buildPairs(const uint8_t* last, int32_t n, const uint32_t* link, uint32_t rowsPerCut, uint32_t primary,
+                uint64_t* table)
+{
+    const uint32_t cutMask = rowsPerCut - 1;
+    for (int32_t i = 0; i < n; ++i) {
+        const uint32_t next = link[i];
+        const bool cut = (next & cutMask) == 0 || next == primary;
+        const uint64_t onward = cut ? (uint64_t(next) << kRowShift) | kCutNext : uint64_t(link[next]) << kRowShift;
+        table[i] = onward | uint64_t(last[next]) << 8 | last[i];
+    }
+}
+
+bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, const uint32_t* count,
+                    uint8_t* out)
 {
     Scratch& kept = scratch();
+    // The links are only needed to build the table; their block then holds
+    // the text the lanes write.
     const size_t arenaSize = size_t(n) + size_t(kLanes + 1) * kChunk;
-    Entry* table = static_cast<Entry*>(kept.table.reserve(size_t(n) * sizeof(Entry)));
-    uint8_t* arena = static_cast<uint8_t*>(kept.text.reserve(arenaSize));
+    uint64_t* table = static_cast<uint64_t*>(kept.table.reserve(size_t(n) * sizeof(uint64_t)));
+    uint8_t* arena = static_cast<uint8_t*>(kept.text.reserve(std::max(arenaSize, size_t(n) * sizeof(uint32_t))));
     if (!table || !arena)
         return false;
-    buildTable(last, n, primary, start, count, table);
 
     // The cuts: evenly spread rows, with row 0 (the end of the text) first.
     // The primary row is one too: the chain through the last text byte
     // leads there, and a cut stops it.
-    const uint32_t rowsPerCut = std::clamp(uint32_t(n) / kFewestCuts, 1u, kMostRowsPerCut);
+    uint32_t rowsPerCut = 1;
+    while (rowsPerCut < kMostRowsPerCut && rowsPerCut * 2 * kFewestCuts <= uint32_t(n))
+        rowsPerCut *= 2;
     std::vector<uint32_t> cuts;
     cuts.reserve(size_t(n) / rowsPerCut + 2);
     for (uint32_t row = 0; row < uint32_t(n); row += rowsPerCut)
@@ -110,20 +140,16 @@ bool restoreWith(const uint8_t* last, int32_t n, uint32_t primary, const uint32_
     if (primary % rowsPerCut != 0)
         cuts.insert(std::upper_bound(cuts.begin(), cuts.end(), primary), primary);
 
-    // A cut row's entry is replaced by a mark no real entry has: only the
-    // row whose t is 0 can link to row 0, and only when the primary index
-    // is 0; its byte is the smallest in the block.
-    Entry mark = 0;
-    if (primary == 0) {
-        int smallest = 0;
-        while (count[smallest] == 0)
-            ++smallest;
-        mark = Entry(smallest ^ 1);
-    }
-    std::vector<Entry> cutEntry(cuts.size());
+    uint32_t* link = reinterpret_cast<uint32_t*>(arena);
+    buildLinks(last, n, primary, start, count, link);
+    buildPairs(last, n, link, rowsPerCut, primary, table);
+
+    // A cut row's entry is replaced by the mark; lanes start from the saved
+    // entries.
+    std::vector<uint64_t> cutEntry(cuts.size());
     for (size_t m = 0; m < cuts.size(); ++m) {
         cutEntry[m] = table[cuts[m]];
-        table[cuts[m]] = mark;
+        table[cuts[m]] = kMark;
     }
 
     std::vector<Stretch> stretches(cuts.size());
@@ -158,9 +184,16 @@ bool restoreWith(const uint8_t* last, int32_t n, uint32_t primary, const uint32_
         if (nextStretch == cuts.size())
             return false;
         lane.stretch = nextStretch++;
-        lane.entry = uint64_t(cutEntry[lane.stretch]);
+        lane.entry = cutEntry[lane.stretch];
         lane.pieceTop = lane.cursor;
         return true;
+    };
+    // Ends the lane's stretch at the cut `row`; false when the lane has no
+    // further stretch to walk.
+    auto endStretch = [&](Lane& lane, uint32_t row) {
+        closePiece(lane);
+        stretches[lane.stretch].endRow = row;
+        return beginStretch(lane);
     };
 
     Lane lanes[kLanes];
@@ -177,39 +210,67 @@ bool restoreWith(const uint8_t* last, int32_t n, uint32_t primary, const uint32_
         for (int k = 0; k < active; ++k) {
             Lane& lane = lanes[k];
             const uint64_t entry = lane.entry;
-            *--lane.cursor = uint8_t(entry);
-            const uint32_t row = uint32_t(entry >> 8);
-            const Entry following = table[row];
-            lane.entry = uint64_t(following);
-            if ((following == mark) | (lane.cursor == lane.floor)) [[unlikely]] {
-                closePiece(lane);
-                // Scratch holds the block and a chunk per lane: running out
-                // means a lane is circling links that reach no cut, in a
-                // block that is damaged.
-                if (lane.cursor == lane.floor && !takeChunk(lane)) {
-                    complete = false;
-                    break;
+            if ((entry & kCutNext) | (lane.cursor - lane.floor < 2)) [[unlikely]] {
+                // Scratch holds the block and a chunk per lane: running
+                // out means a lane is circling links that reach no cut, in
+                // a block that is damaged.
+                if (lane.cursor - lane.floor < 2) {
+                    closePiece(lane);
+                    if (lane.cursor > lane.floor) {
+                        // One byte of room is left: a one-step entry fits.
+                        if (entry & kCutNext) {
+                            *--lane.cursor = uint8_t(entry);
+                            if (!endStretch(lane, uint32_t(entry >> kRowShift))) {
+                                lanes[k] = lanes[--active];
+                                --k;
+                            }
+                            continue;
+                        }
+                        // Leave the byte unused rather than split the pair.
+                        lane.cursor = lane.pieceTop = lane.floor;
+                    }
+                    if (!takeChunk(lane)) {
+                        complete = false;
+                        break;
+                    }
                 }
-                if (following == mark) {
-                    stretches[lane.stretch].endRow = row;
-                    if (!beginStretch(lane)) {
+                if (entry & kCutNext) {
+                    *--lane.cursor = uint8_t(entry);
+                    if (!endStretch(lane, uint32_t(entry >> kRowShift))) {
                         lanes[k] = lanes[--active];
                         --k;
                     }
+                    continue;
+                }
+            }
+            lane.cursor -= 2;
+            lane.cursor[1] = uint8_t(entry);
+            lane.cursor[0] = uint8_t(entry >> 8);
+            const uint32_t row = uint32_t(entry >> kRowShift);
+            const uint64_t following = table[row];
+            lane.entry = following;
+            if (following == kMark) [[unlikely]] {
+                if (!endStretch(lane, row)) {
+                    lanes[k] = lanes[--active];
+                    --k;
                 }
             }
         }
     }
 
     if (!complete) {
-        // The one chain from row 0, as the format defines it.
+        // The one chain from row 0, as the format defines it, taken a step
+        // or two at a time from the entries.
         for (size_t m = 0; m < cuts.size(); ++m)
             table[cuts[m]] = cutEntry[m];
         uint32_t j = 0;
-        for (int32_t k = n - 1; k >= 0; --k) {
-            const Entry entry = table[j];
-            out[k] = uint8_t(entry);
-            j = uint32_t(entry >> 8);
+        int64_t k = n;
+        while (k > 0) {
+            const uint64_t entry = table[j];
+            out[--k] = uint8_t(entry);
+            if (k > 0 && !(entry & kCutNext))
+                out[--k] = uint8_t(entry >> 8);
+            j = uint32_t(entry >> kRowShift);
         }
         return true;
     }
@@ -242,12 +303,10 @@ bool restoreWith(const uint8_t* last, int32_t n, uint32_t primary, const uint32_
 // division, and the bytes are one fill. The chain leaves a run after
 // hundreds or thousands of bytes in such blocks, where the walk by links
 // would wait on memory for every one of them.
-constexpr uint32_t kLongRuns = 16; // average run length from which this pays
+constexpr uint32_t kLongRuns = 16; // average run length from which this may pay
+constexpr uint32_t kProbeRounds = 4096;
+constexpr int64_t kLongStays = 32; // bytes per round from which it does
 
-struct Run {
-    uint32_t first; // first row
-    uint32_t t;     // t of the first row: its rank among the block's bytes
-};
 
 // The end of the run of `c` that starts at `from`.
 int32_t endOfRun(const uint8_t* bytes, int32_t from, int32_t n, uint8_t c)
@@ -288,18 +347,37 @@ bool findRuns(const uint8_t* last, int32_t n, const uint32_t* start, size_t most
     return true;
 }
 
-void restoreByRuns(const uint8_t* last, int32_t n, uint32_t primary, const std::vector<Run>& runs, uint8_t* out)
+// Restores the block a run at a time; false, with `out` partly written,
+// when the chain turns out to leave runs too soon for that to pay, as in
+// blocks whose runs are long but whose text repeats with a short period.
+bool restoreByRuns(const uint8_t* last, int32_t n, uint32_t primary, const std::vector<Run>& runs, uint8_t* out)
 {
+    // The run holding each 64th row, so finding a row's run is a look-up
+    // and a short step forward rather than a search.
+    constexpr int kBucketShift = 6;
+    std::vector<uint32_t>& bucketRun = scratch().bucketRun;
+    bucketRun.resize((size_t(n - 1) >> kBucketShift) + 1);
+    for (size_t r = 0, b = 0; b < bucketRun.size(); ++b) {
+        const uint32_t row = uint32_t(b << kBucketShift);
+        while (runs[r + 1].first <= row)
+            ++r;
+        bucketRun[b] = uint32_t(r);
+    }
 
-    const auto rowsBegin = runs.begin();
-    const auto rowsEnd = runs.end() - 1;
     uint32_t j = 0;
     int64_t left = n; // bytes still to write, at out[0 .. left)
-    while (left > 0) {
-        const auto run = std::upper_bound(rowsBegin, rowsEnd, j, [](uint32_t row, const Run& r) { return row < r.first; }) - 1;
-        const int64_t first = run->first;
-        const int64_t end = (run + 1)->first;
-        const int64_t t0 = run->t;
+    for (uint32_t round = 0; left > 0; ++round) {
+        // After a few thousand rounds the bytes per round tell whether
+        // this beats walking the links.
+        if (round == kProbeRounds && (int64_t(n) - left) < int64_t(kProbeRounds) * kLongStays)
+            return false;
+        size_t r = bucketRun[j >> kBucketShift];
+        while (runs[r + 1].first <= j)
+            ++r;
+        const Run& run = runs[r];
+        const int64_t first = run.first;
+        const int64_t end = runs[r + 1].first;
+        const int64_t t0 = run.t;
         // Rows whose t lies below the primary index link one row further:
         // they are the run's rows before `split`.
         const int64_t split = std::clamp(first + (int64_t(primary) - t0), first, end);
@@ -315,10 +393,11 @@ void restoreByRuns(const uint8_t* last, int32_t n, uint32_t primary, const std::
         else
             steps = left; // a row that links to itself repeats its byte for good
         steps = std::min(steps, left);
-        std::memset(out + (left - steps), last[run->first], size_t(steps));
+        std::memset(out + (left - steps), last[run.first], size_t(steps));
         left -= steps;
         j = uint32_t(int64_t(j) + steps * delta);
     }
+    return true;
 }
 
 } // namespace
@@ -328,13 +407,8 @@ bool restoreLargeBlock(const uint8_t* last, int32_t n, uint32_t primary, const u
 {
     if (n < 2 || primary >= uint32_t(n))
         return false;
-    std::vector<Run> runs;
-    if (findRuns(last, n, start, size_t(n) / kLongRuns + 1, runs)) {
-        restoreByRuns(last, n, primary, runs, out);
+    std::vector<Run>& runs = scratch().runs;
+    if (findRuns(last, n, start, size_t(n) / kLongRuns + 1, runs) && restoreByRuns(last, n, primary, runs, out))
         return true;
-    }
-    // Links below 2^24 fit beside their byte in one 32-bit word.
-    if (n <= (1 << 24))
-        return restoreWith<uint32_t>(last, n, primary, start, count, out);
-    return restoreWith<uint64_t>(last, n, primary, start, count, out);
+    return restoreByLanes(last, n, primary, start, count, out);
 }

@@ -542,7 +542,7 @@ TEST(InverseBWT, LargeBlocksMatchTheOneChainWalk)
         {"random bytes", 300000, 256, 12345},
         {"two values", 262144, 2, 0},
         {"small alphabet, primary last", 700001, 4, 700000},
-        {"runs of two values", 500000, 0, 4096},
+        {"runs of two values", 524288, 0, 4096},
         {"random bytes, primary 0", 270000, 256, 0},
         {"one value", 400000, 1, 399999},
     };
