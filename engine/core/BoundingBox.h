@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class MeshObject;
 class Renderer;
 
 // The object-space bounds of a renderable: the eight corners of an
@@ -25,6 +26,10 @@ public:
     // Writes (c.x, c.y, c.z, 1) * matrix for each corner: 32 floats.
     virtual void transformCorners(const Matrix4& matrix, float* out) const;
     virtual void render() = 0;
+    // The mesh steps of an object's preparation and draw; renderables that
+    // are no meshes have nothing to build and draw as they always do.
+    virtual bool prepareFor(MeshObject* owner) { return true; }
+    virtual void renderFor(double time, MeshObject* owner) { render(); }
     virtual void onResetDevice() {}
     virtual void onLostDevice() {}
     // The renderable's triangles for collision, copied into the caller's

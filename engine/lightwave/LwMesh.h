@@ -59,7 +59,12 @@ public:
 
     void computeBounds() override;
     const Vector3* points() override;
-    void render() override {}
+    void render() override { renderFor(0.0, nullptr); }
+    bool prepareFor(MeshObject* owner) override { return prepare(owner); }
+    // Uploads a deformable mesh's vertices when due and draws every batch
+    // with the renderer's main pass; a fully transparent surface without a
+    // transparency image is not drawn.
+    void renderFor(double time, MeshObject* owner) override;
     void onResetDevice() override;
     void onLostDevice() override;
     // The layer's triangles from its points and polygons, whether or not

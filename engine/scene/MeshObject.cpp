@@ -174,3 +174,24 @@ int32_t MeshObject::meshId() const
     const BoundingBox* mesh = firstLodMesh();
     return mesh ? mesh->m_layer : -1;
 }
+
+void MeshObject::render(double time, Camera* camera)
+{
+    IDirect3DDevice9* device = m_renderer ? m_renderer->m_device : nullptr;
+    if (!device)
+        return;
+    const Matrix4 world = getMatrix(time, true);
+    if (m_renderer->m_shaderFloatParams) {
+        m_renderer->m_shaderFloatParams->m_world = world;
+        m_renderer->m_shaderFloatParams->m_transformsValid = false;
+    }
+    D3DMATRIX d3dWorld;
+    std::memcpy(&d3dWorld, world.m, sizeof d3dWorld);
+    device->SetTransform(D3DTS_WORLD, &d3dWorld);
+    const bool wire = !m_unseenByCamera && (m_renderer->m_wireframe || m_wireframe);
+    device->SetRenderState(D3DRS_FILLMODE, wire ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
+    if (BoundingBox* mesh = selectLod(cameraDistance(time, camera)))
+        mesh->renderFor(time, this);
+    if (m_renderer->m_drawBoundingBoxes)
+        drawBounds();
+}

@@ -56,6 +56,9 @@ public:
     // The first mesh's bounding box as twelve lines, in the current world
     // transform.
     void drawBounds();
+    // The object's draw: its world transform and fill mode, then the level
+    // of detail for the camera's distance draws itself.
+    void render(double time, Camera* camera);
     // The first level's mesh id (its layer number), -1 without one.
     int32_t meshId() const;
 

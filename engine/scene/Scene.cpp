@@ -1,5 +1,6 @@
 #include "engine/scene/Scene.h"
 
+#include "engine/core/BoundingBox.h"
 #include "engine/core/LoadingScreen.h"
 #include "engine/core/Report.h"
 #include "engine/core/Texture.h"
@@ -246,6 +247,11 @@ void Scene::prepare(LoadingScreen* screen, float progressStart, float progressSp
     for (size_t i = 0; i < m_objects.size(); ++i) {
         if (screen)
             screen->renderFrame(float(progressStart + double(progressSpan) * double(i) / double(count)));
+        // Meshes build their render data for the object before its bounds
+        // and bodies are set up; a build that failed is tried again here.
+        for (const auto& record : m_objects[i]->m_lods)
+            if (record->mesh)
+                record->mesh->prepareFor(m_objects[i]);
         if (m_objects[i]->m_itemType != ItemOdeJoint)
             m_objects[i]->initialize();
     }
