@@ -3,7 +3,10 @@
 #include "platform/memory/ScratchMemory.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 #if defined(__SSE2__)
@@ -22,6 +25,9 @@ constexpr uint32_t kMostRowsPerCut = 4096;
 constexpr uint32_t kFewestCuts = 1024;
 // Scratch is handed to the lanes in chunks of this size.
 constexpr uint32_t kChunk = 16384;
+// From this size on the walk is shared among up to this many threads.
+constexpr int32_t kThreadedBlock = 4 << 20;
+constexpr uint32_t kMostWalkers = 3;
 
 // The scratch blocks are kept for the next block: a fresh block would fault
 // in every page of a table of tens of megabytes once more.
@@ -57,6 +63,7 @@ struct Stretch {
     int32_t first = -1;
     int32_t last = -1;
     uint32_t endRow = 0;
+    uint32_t walker = 0; // whose pieces list holds the pieces
 };
 
 struct Lane {
@@ -90,6 +97,24 @@ void buildLinks(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t
         set(i, up[last[i]]++);
 }
 
+// The cuts: one row in every rowsPerCut (a power of two), at an offset
+// that varies from group to group, and the primary row. Rows are the text
+// positions in another order, so rows picked at random are positions picked
+// at random, and the stretches between cuts come out of similar length. Rows
+// at a fixed spacing can fall on a pattern of the sort order instead: in a
+// block that repeats with a short period they left half the text to one
+// stretch. Row 0, the end of the text, is always a cut.
+uint32_t cutOffset(uint32_t row, uint32_t rowsPerCut)
+{
+    const uint32_t group = row / rowsPerCut;
+    return group == 0 ? 0 : ((group * 2654435761u) >> 16) & (rowsPerCut - 1);
+}
+
+bool isCut(uint32_t row, uint32_t rowsPerCut, uint32_t primary)
+{
+    return (row & (rowsPerCut - 1)) == cutOffset(row, rowsPerCut) || row == primary;
+}
+
 // A table entry holds two steps of the chain, so each dependent load gives
 // two bytes: bits 0-7 the last byte of row j, bits 8-15 that of row
 // link[j], and from bit 17 the row two steps on. When link[j] is a cut the
@@ -106,71 +131,53 @@ constexpr uint64_t kMark = ~uint64_t(0);
 void buildPairs(const uint8_t* last, int32_t n, const uint32_t* link, uint32_t rowsPerCut, uint32_t primary,
                 uint64_t* table)
 {
-    const uint32_t cutMask = rowsPerCut - 1;
     for (int32_t i = 0; i < n; ++i) {
         const uint32_t next = link[i];
-        const bool cut = (next & cutMask) == 0 || next == primary;
+        const bool cut = isCut(next, rowsPerCut, primary);
         const uint64_t onward = cut ? (uint64_t(next) << kRowShift) | kCutNext : uint64_t(link[next]) << kRowShift;
         table[i] = onward | uint64_t(last[next]) << 8 | last[i];
     }
 }
 
-bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, const uint32_t* count,
-                    uint8_t* out)
+// What the walkers share: the table with its cuts marked, the entries of
+// the cut rows, the stretches (each written by the one walker that takes
+// it), and the scratch that chunks are handed out from.
+struct Walk {
+    const uint64_t* table;
+    const uint64_t* cutEntry;
+    uint32_t stretchCount;
+    Stretch* stretches;
+    uint8_t* arena;
+    size_t arenaSize;
+    std::atomic<uint32_t> nextStretch{0};
+    std::atomic<size_t> arenaUsed{0};
+    std::atomic<bool> failed{false};
+};
+
+// One walker: up to kLanes lanes side by side, each taking stretches until
+// none is left. Its pieces go to `pieces`.
+void walkLanes(Walk& walk, uint32_t walker, std::vector<Piece>& pieces)
 {
-    Scratch& kept = scratch();
-    // The links are only needed to build the table; their block then holds
-    // the text the lanes write.
-    const size_t arenaSize = size_t(n) + size_t(kLanes + 1) * kChunk;
-    uint64_t* table = static_cast<uint64_t*>(kept.table.reserve(size_t(n) * sizeof(uint64_t)));
-    uint8_t* arena = static_cast<uint8_t*>(kept.text.reserve(std::max(arenaSize, size_t(n) * sizeof(uint32_t))));
-    if (!table || !arena)
-        return false;
-
-    // The cuts: evenly spread rows, with row 0 (the end of the text) first.
-    // The primary row is one too: the chain through the last text byte
-    // leads there, and a cut stops it.
-    uint32_t rowsPerCut = 1;
-    while (rowsPerCut < kMostRowsPerCut && rowsPerCut * 2 * kFewestCuts <= uint32_t(n))
-        rowsPerCut *= 2;
-    std::vector<uint32_t> cuts;
-    cuts.reserve(size_t(n) / rowsPerCut + 2);
-    for (uint32_t row = 0; row < uint32_t(n); row += rowsPerCut)
-        cuts.push_back(row);
-    if (primary % rowsPerCut != 0)
-        cuts.insert(std::upper_bound(cuts.begin(), cuts.end(), primary), primary);
-
-    uint32_t* link = reinterpret_cast<uint32_t*>(arena);
-    buildLinks(last, n, primary, start, count, link);
-    buildPairs(last, n, link, rowsPerCut, primary, table);
-
-    // A cut row's entry is replaced by the mark; lanes start from the saved
-    // entries.
-    std::vector<uint64_t> cutEntry(cuts.size());
-    for (size_t m = 0; m < cuts.size(); ++m) {
-        cutEntry[m] = table[cuts[m]];
-        table[cuts[m]] = kMark;
-    }
-
-    std::vector<Stretch> stretches(cuts.size());
-    std::vector<Piece> pieces;
-    pieces.reserve(cuts.size() + size_t(n) / kChunk + kLanes + 1);
-    uint8_t* arenaNext = arena;
-    uint8_t* const arenaEnd = arena + arenaSize;
-    uint32_t nextStretch = 0;
+    const uint64_t* const table = walk.table;
+    pieces.reserve(walk.stretchCount + walk.arenaSize / kChunk + 1);
 
     auto takeChunk = [&](Lane& lane) {
-        if (size_t(arenaEnd - arenaNext) < kChunk)
+        const size_t at = walk.arenaUsed.fetch_add(kChunk, std::memory_order_relaxed);
+        if (at > walk.arenaSize - kChunk || walk.failed.load(std::memory_order_relaxed)) {
+            // Scratch holds the block and a chunk per lane of every walker:
+            // running out means a lane is circling links that reach no
+            // cut, in a block that is damaged.
+            walk.failed.store(true, std::memory_order_relaxed);
             return false;
-        lane.floor = arenaNext;
-        arenaNext += kChunk;
+        }
+        lane.floor = walk.arena + at;
         lane.cursor = lane.pieceTop = lane.floor + kChunk;
         return true;
     };
     auto closePiece = [&](Lane& lane) {
         if (lane.cursor == lane.pieceTop)
             return;
-        Stretch& s = stretches[lane.stretch];
+        Stretch& s = walk.stretches[lane.stretch];
         const int32_t id = int32_t(pieces.size());
         pieces.push_back(Piece{lane.cursor, uint32_t(lane.pieceTop - lane.cursor), -1});
         if (s.last >= 0)
@@ -181,10 +188,12 @@ bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint
         lane.pieceTop = lane.cursor;
     };
     auto beginStretch = [&](Lane& lane) {
-        if (nextStretch == cuts.size())
+        const uint32_t next = walk.nextStretch.fetch_add(1, std::memory_order_relaxed);
+        if (next >= walk.stretchCount)
             return false;
-        lane.stretch = nextStretch++;
-        lane.entry = cutEntry[lane.stretch];
+        lane.stretch = next;
+        walk.stretches[next].walker = walker;
+        lane.entry = walk.cutEntry[next];
         lane.pieceTop = lane.cursor;
         return true;
     };
@@ -192,20 +201,21 @@ bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint
     // further stretch to walk.
     auto endStretch = [&](Lane& lane, uint32_t row) {
         closePiece(lane);
-        stretches[lane.stretch].endRow = row;
+        walk.stretches[lane.stretch].endRow = row;
         return beginStretch(lane);
     };
 
     Lane lanes[kLanes];
     int active = 0;
-    bool complete = true;
-    while (active < kLanes && nextStretch < cuts.size()) {
+    while (active < kLanes) {
         Lane& lane = lanes[active];
         if (!takeChunk(lane))
+            return;
+        if (!beginStretch(lane))
             break;
-        beginStretch(lane);
         ++active;
     }
+    const bool complete = true;
     while (active > 0 && complete) {
         for (int k = 0; k < active; ++k) {
             Lane& lane = lanes[k];
@@ -229,10 +239,8 @@ bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint
                         // Leave the byte unused rather than split the pair.
                         lane.cursor = lane.pieceTop = lane.floor;
                     }
-                    if (!takeChunk(lane)) {
-                        complete = false;
-                        break;
-                    }
+                    if (!takeChunk(lane))
+                        return;
                 }
                 if (entry & kCutNext) {
                     *--lane.cursor = uint8_t(entry);
@@ -257,6 +265,67 @@ bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint
             }
         }
     }
+}
+
+bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, const uint32_t* count,
+                    uint8_t* out)
+{
+    Scratch& kept = scratch();
+    // The links are only needed to build the table; their block then holds
+    // the text the lanes write.
+    const size_t arenaSize = size_t(n) + size_t(kLanes * kMostWalkers + 1) * kChunk;
+    uint64_t* table = static_cast<uint64_t*>(kept.table.reserve(size_t(n) * sizeof(uint64_t)));
+    uint8_t* arena = static_cast<uint8_t*>(kept.text.reserve(std::max(arenaSize, size_t(n) * sizeof(uint32_t))));
+    if (!table || !arena)
+        return false;
+
+    // The cuts (cutOffset), with row 0 first. The primary row is one too:
+    // the chain through the first text byte leads there, and a cut stops it.
+    uint32_t rowsPerCut = 1;
+    while (rowsPerCut < kMostRowsPerCut && rowsPerCut * 2 * kFewestCuts <= uint32_t(n))
+        rowsPerCut *= 2;
+    std::vector<uint32_t> cuts;
+    cuts.reserve(size_t(n) / rowsPerCut + 2);
+    for (uint32_t row = 0; row < uint32_t(n); row += rowsPerCut) {
+        const uint32_t cut = row + cutOffset(row, rowsPerCut);
+        if (cut < uint32_t(n))
+            cuts.push_back(cut);
+    }
+    if ((primary & (rowsPerCut - 1)) != cutOffset(primary, rowsPerCut))
+        cuts.insert(std::upper_bound(cuts.begin(), cuts.end(), primary), primary);
+
+    uint32_t* link = reinterpret_cast<uint32_t*>(arena);
+    buildLinks(last, n, primary, start, count, link);
+    buildPairs(last, n, link, rowsPerCut, primary, table);
+
+    // A cut row's entry is replaced by the mark; lanes start from the saved
+    // entries.
+    std::vector<uint64_t> cutEntry(cuts.size());
+    for (size_t m = 0; m < cuts.size(); ++m) {
+        cutEntry[m] = table[cuts[m]];
+        table[cuts[m]] = kMark;
+    }
+
+    std::vector<Stretch> stretches(cuts.size());
+    // Past a few megabytes the walk waits on memory at every step; a few
+    // walkers on threads of their own keep that many more loads in flight.
+    const uint32_t walkers = n >= kThreadedBlock ? std::clamp(std::thread::hardware_concurrency(), 1u, kMostWalkers) : 1u;
+    std::vector<std::vector<Piece>> pieces(walkers);
+    Walk walk{table, cutEntry.data(), uint32_t(cuts.size()), stretches.data(), arena, arenaSize};
+    {
+        std::vector<std::thread> helpers;
+        for (uint32_t w = 1; w < walkers; ++w) {
+            try {
+                helpers.emplace_back(walkLanes, std::ref(walk), w, std::ref(pieces[w]));
+            } catch (const std::system_error&) {
+                break; // no thread to be had: the walkers there are take its share
+            }
+        }
+        walkLanes(walk, 0, pieces[0]);
+        for (std::thread& helper : helpers)
+            helper.join();
+    }
+    const bool complete = !walk.failed.load();
 
     if (!complete) {
         // The one chain from row 0, as the format defines it, taken a step
@@ -283,8 +352,9 @@ bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint
     size_t at = 0;
     while (remaining > 0) {
         const Stretch& s = stretches[at];
-        for (int32_t id = s.first; id >= 0 && remaining > 0; id = pieces[size_t(id)].next) {
-            const Piece& p = pieces[size_t(id)];
+        const std::vector<Piece>& list = pieces[s.walker];
+        for (int32_t id = s.first; id >= 0 && remaining > 0; id = list[size_t(id)].next) {
+            const Piece& p = list[size_t(id)];
             const uint32_t take = std::min(p.length, remaining);
             std::memcpy(out + (remaining - take), p.begin + (p.length - take), take);
             remaining -= take;

@@ -545,6 +545,8 @@ TEST(InverseBWT, LargeBlocksMatchTheOneChainWalk)
         {"runs of two values", 524288, 0, 4096},
         {"random bytes, primary 0", 270000, 256, 0},
         {"one value", 400000, 1, 399999},
+        // Past the size from which several threads share the walk.
+        {"random bytes, shared walk", 4200000, 256, 777},
     };
     std::mt19937 rng(5);
     for (const Case& c : cases) {
