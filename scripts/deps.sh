@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libgl-dev libgl1-mesa-dri libglew-dev libpng-dev
   libfaudio-dev libode-dev libtinyxml-dev libjpeg62-turbo-dev
-  libcegui-mk2-dev
+  libcegui-mk2-dev fonts-dejavu-core
   xvfb xauth bzip2
 )
 

@@ -4,6 +4,7 @@
 #include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
 #include "game/app/TextTable.h"
+#include "platform/gui/GuiRenderer.h"
 #include "game/menu/Highscores.h"
 #include "game/menu/ProfileStore.h"
 
@@ -30,6 +31,7 @@ Application::~Application()
     delete m_menu;
     m_race = nullptr;
     m_menu = nullptr;
+    stopGui();
     delete m_textTable;
     delete m_highscores;
     delete m_profileStore;
@@ -239,11 +241,11 @@ void Application::missingStage(const char* what)
 
 void Application::onLostDevice()
 {
-    // TODO(gui): the preview scenes and the GUI renderer take part here too.
     if (m_state == StateMenu && m_menu)
         m_menu->onLostDevice();
     else if (m_state == StateRace && m_race)
         m_race->onLostDevice();
+    // CEGUI's GL renderer keeps its textures across a reset: GL loses nothing.
 }
 
 void Application::onResetDevice()
@@ -252,4 +254,8 @@ void Application::onResetDevice()
         m_menu->onResetDevice();
     else if (m_state == StateRace && m_race)
         m_race->onResetDevice();
+    if (m_guiSystem && m_guiRenderer && m_renderer && m_renderer->m_width > 0 && m_renderer->m_height > 0) {
+        m_guiRenderer->setDisplaySize(m_renderer->m_width, m_renderer->m_height);
+        m_guiSystem->notifyDisplaySizeChanged(CEGUI::Sizef(float(m_renderer->m_width), float(m_renderer->m_height)));
+    }
 }

@@ -22,6 +22,8 @@ class TextTable;
 class ProfileStore;
 class Highscores;
 class GuiResourceProvider;
+class GuiRenderer;
+class GuiXmlParser;
 class SceneManager;
 class Scene;
 namespace CEGUI {
@@ -106,7 +108,8 @@ public:
     ProfileStore* m_profileStore = nullptr;
     Highscores* m_highscores = nullptr;
     CEGUI::System* m_guiSystem = nullptr;
-    CEGUI::Renderer* m_guiRenderer = nullptr;
+    // CEGUI's renderer on the device (platform/gui).
+    GuiRenderer* m_guiRenderer = nullptr;
     CEGUI::Window* m_rootWindow = nullptr;
     CEGUI::Window* m_loadingWindow = nullptr;
     CEGUI::ProgressBar* m_progressBar = nullptr;
@@ -144,6 +147,13 @@ protected:
     virtual int32_t bookCareer(int32_t result);
 
 private:
+    // The GUI up to the open loading screen (ApplicationGui.cpp). False,
+    // after a message naming the file, when a GUI file is missing or damaged.
+    bool startGui();
+    void stopGui();
+    // The picture behind the loading screen's bar: the level's, or the
+    // game's own when the level has none or its file is missing.
+    std::string loadingPicture(const std::string& levelName) const;
     void createMenu(WinInput* input);
     void startRace(WinInput* input);
     void endRace();
@@ -152,4 +162,5 @@ private:
 
     StageMakers m_makers;
     int32_t m_raceResult = 0;
+    GuiXmlParser* m_xmlParser = nullptr;
 };

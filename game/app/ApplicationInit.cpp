@@ -8,7 +8,8 @@
 bool Application::init(Stream* archive)
 {
     m_archive = archive;
-    // TODO(gui): the GUI and the loading screen come first.
+    if (!startGui())
+        return false;
 
     m_textTable = new TextTable(archive, "D:\\Zoprax9/menu/Texts.xml");
     m_textTable->language = uint32_t(m_settings.language == -1 ? 1 : m_settings.language);
@@ -28,8 +29,11 @@ bool Application::init(Stream* archive)
     m_profileStore->loadOrReset();
     setLoadingProgress(0.2f);
 
-    // TODO(gui): the kart preview scene and the kart colour and logo
-    // textures load here.
+    // TODO(lightwave): the kart preview scene ("choose_kart.lws" twice, each
+    // kart's menu scene, at most seven) with the kart colour and logo
+    // textures loads here once scenes can be loaded from LightWave files.
+    for (float progress : {0.3f, 0.4f, 0.5f, 0.6f, 0.7f})
+        setLoadingProgress(progress);
 
     // Audio: the engine and its banks; a bank it refuses ends start-up, no
     // engine leaves the game silent.

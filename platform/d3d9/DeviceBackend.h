@@ -128,4 +128,12 @@ public:
 
     // Test seam: the ARGB pixels of a colour surface, top row first.
     virtual bool readPixels(uint32_t storage, const RECT& area, std::vector<D3DCOLOR>& pixels) = 0;
+
+    // Another GL user (the GUI) draws on the context this backend draws on.
+    // begin makes the context current with the device's render target bound
+    // as the draw framebuffer, and answers false when the backend has no GL
+    // context; end forgets what the backend believed about the GL state, so
+    // its next draw sets everything again.
+    virtual bool beginForeignDraw() { return false; }
+    virtual void endForeignDraw() {}
 };

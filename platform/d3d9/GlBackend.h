@@ -51,6 +51,8 @@ public:
     uint32_t createShader(bool pixel, const std::string& source) override;
     void destroyShader(uint32_t shader) override;
     HRESULT draw(const DrawCall& call) override;
+    bool beginForeignDraw() override;
+    void endForeignDraw() override;
 
     // Fixed-function programs built so far (the benchmark's figure).
     size_t programsGenerated() const { return m_programs ? m_programs->programsGenerated() : 0; }

@@ -306,3 +306,21 @@ HRESULT GlBackend::draw(const DrawCall& call)
     }
     return D3D_OK;
 }
+
+bool GlBackend::beginForeignDraw()
+{
+    if (!current())
+        return false;
+    glBindFramebuffer(GL_FRAMEBUFFER, m_drawFbo);
+    return true;
+}
+
+void GlBackend::endForeignDraw()
+{
+    if (s_lastDrawer == this)
+        s_lastDrawer = nullptr;
+    m_lastProgram = nullptr;
+    m_boundTextures.fill(0);
+    if (current())
+        glBindFramebuffer(GL_FRAMEBUFFER, m_drawFbo);
+}

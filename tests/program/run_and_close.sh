@@ -12,10 +12,6 @@ bin=$(dirname "$program")
 [[ -f "$bin/data.sar" ]] && ln -s "$bin/data.sar" data.sar
 export VORLUND_HOME=$work/home
 export VORLUND_RELAY_ADDRESS=127.0.0.1 VORLUND_RELAY_PORT=0
-# FAudio frees its engine's bank-list mutexes nowhere; tests/lsan.supp names
-# that leak by FAudio's function, which only the full unwinder sees (SDL,
-# which allocates them, has no frame pointers).
-export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0"
 "$program" &
 pid=$!
 for _ in $(seq 1 30); do

@@ -1,0 +1,32 @@
+#pragma once
+// The few GUI calls the game makes, in the GUI library's current form:
+// windows are found by their path of names from the GUI root ("HUD/ImgTopLeft"
+// is the child ImgTopLeft of the root's child HUD), images are named
+// "Set/Image", layouts are loaded by file name. Every lookup that finds
+// nothing throws the library's UnknownObjectException naming what is missing.
+#include <string>
+
+namespace CEGUI {
+class Window;
+class GUIContext;
+} // namespace CEGUI
+
+namespace gui {
+
+CEGUI::GUIContext& context();
+// A window by its path from the root window.
+CEGUI::Window* find(const std::string& path);
+// A window of a layout by its path, the first name being the layout's root
+// ("LoadingScreen/ProgressBar" in the layout whose root is LoadingScreen);
+// the layout need not be attached yet.
+CEGUI::Window* find(CEGUI::Window* layoutRoot, const std::string& path);
+// The image reference "Set/Image".
+std::string image(const std::string& set, const std::string& name);
+// A layout from the GUI folder, not attached to anything.
+CEGUI::Window* loadLayout(const std::string& fileName);
+// An image made from one picture file, named like its texture; and its removal.
+void addImageFromFile(const std::string& name, const std::string& fileName);
+void destroyImageFromFile(const std::string& name);
+bool isImageDefined(const std::string& name);
+
+} // namespace gui

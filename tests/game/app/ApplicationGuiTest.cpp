@@ -1,0 +1,193 @@
+// Start-up and shut-down of the application over our packed data set, with
+// CEGUI's null renderer: every step in order, the loading screen, and GUI
+// files that are missing or damaged.
+#include "game/app/Application.h"
+
+#include "engine/core/ArchiveFile.h"
+#include "engine/core/DiskFile.h"
+#include "engine/core/EngineLog.h"
+#include "game/app/Gui.h"
+#include "game/app/TextTable.h"
+#include "support/PlayerFolderRig.h"
+#include "support/RendererRig.h"
+
+#include <CEGUI/System.h>
+#include <CEGUI/Window.h>
+#include <CEGUI/widgets/ProgressBar.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <cstring>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The archive, with one GUI file taken away or replaced by other bytes.
+class AlteredArchive : public Stream {
+public:
+    AlteredArchive(Stream& inner, std::string name, const char* replacement)
+        : m_inner(inner.clone()), m_name(std::move(name)), m_replacement(replacement)
+    {
+    }
+    std::unique_ptr<Stream> clone() const override
+    {
+        return std::make_unique<AlteredArchive>(*m_inner, m_name, m_replacement);
+    }
+    bool exists(const char* name) override { return !altered(name) && m_inner->exists(name); }
+    bool openRead(const char* name) override
+    {
+        m_reading = nullptr;
+        if (!altered(name)) {
+            const bool opened = m_inner->openRead(name);
+            length = m_inner->length;
+            return opened;
+        }
+        if (!m_replacement)
+            return false;
+        m_reading = m_replacement;
+        m_position = 0;
+        length = uint32_t(std::strlen(m_replacement));
+        return true;
+    }
+    bool openWrite(const char*) override { return false; }
+    bool close() override { return m_reading ? (m_reading = nullptr, true) : m_inner->close(); }
+    uint32_t read(void* dest, uint32_t count) override
+    {
+        if (!m_reading)
+            return m_inner->read(dest, count);
+        const uint32_t left = length - m_position;
+        const uint32_t n = count < left ? count : left;
+        std::memcpy(dest, m_reading + m_position, n);
+        m_position += n;
+        return n;
+    }
+    uint32_t write(const void*, uint32_t) override { return 0; }
+    bool seekSet(uint32_t position) override { return m_inner->seekSet(position); }
+    bool seekCur(int32_t delta) override { return m_inner->seekCur(delta); }
+    uint32_t tell() override { return m_reading ? m_position : m_inner->tell(); }
+
+private:
+    bool altered(const char* name) const
+    {
+        const std::string full(name);
+        return full.size() >= m_name.size() && full.compare(full.size() - m_name.size(), m_name.size(), m_name) == 0;
+    }
+    std::unique_ptr<Stream> m_inner;
+    std::string m_name;
+    const char* m_replacement;
+    const char* m_reading = nullptr;
+    uint32_t m_position = 0;
+};
+
+class ApplicationStartUp : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string archive = std::string(std::getenv("VORLUND_BINARY_DIR")) + "/bin/data.sar";
+        DiskFile disk("");
+        ASSERT_TRUE(m_archive.mount(disk, archive.c_str())) << archive;
+        setEngineLogSink(&m_log);
+    }
+    void TearDown() override { setEngineLogSink(nullptr); }
+
+    // The progress values the loading screen was given, in order.
+    std::vector<std::string> progressLog() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(m_log.str());
+        for (std::string line; std::getline(in, line);)
+            if (line.rfind("progress", 0) == 0)
+                lines.push_back(line);
+        return lines;
+    }
+
+    ScopedWorkingDirectory m_folder{"app-startup"};
+    PlayerFolderRig m_playerFolder;
+    ArchiveFile m_archive;
+    std::ostringstream m_log;
+};
+
+TEST_F(ApplicationStartUp, InitRunsEveryStepInOrderAndTheDestructorTakesItAllDown)
+{
+    {
+        Application app(nullptr);
+        app.m_settings.language = -1;
+        ASSERT_TRUE(app.init(&m_archive));
+        EXPECT_EQ(progressLog(),
+                  (std::vector<std::string>{"progressOpen", "progress: 0", "progress: 0.05", "progress: 0.1",
+                                            "progress: 0.15", "progress: 0.2", "progress: 0.3", "progress: 0.4",
+                                            "progress: 0.5", "progress: 0.6", "progress: 0.7", "progress: 0.8",
+                                            "progress: 0.85", "progress: 0.9", "progress: 0.95", "progress: 1"}));
+        // Every step left what it makes.
+        ASSERT_NE(app.m_guiSystem, nullptr);
+        ASSERT_NE(app.m_textTable, nullptr);
+        EXPECT_EQ(app.m_textTable->language, 1u); // no language chosen yet: English
+        EXPECT_GT(app.m_textTable->size(1), 0u);
+        EXPECT_NE(app.m_highscores, nullptr);
+        EXPECT_NE(app.m_profileStore, nullptr);
+        EXPECT_EQ(app.m_config.upgrades().color.size(), 7u);
+        EXPECT_TRUE(std::filesystem::exists(m_playerFolder.file("profiles.dat")));
+        EXPECT_TRUE(std::filesystem::exists(m_playerFolder.file("highscores.dat")));
+        // Start-up fills the first half of the bar.
+        EXPECT_EQ(gui::find("LoadingScreen/ProgressBar"), app.m_progressBar);
+        EXPECT_FLOAT_EQ(app.m_progressBar->getProgress(), 0.5f);
+        EXPECT_TRUE(app.m_loadingWindow->isVisible());
+        EXPECT_TRUE(app.m_loadingWindow->getModalState());
+        EXPECT_TRUE(gui::isImageDefined("LoadingBg"));
+        EXPECT_TRUE(gui::isImageDefined("PortraitsSmall/Blanko"));
+        EXPECT_TRUE(gui::isImageDefined("Speed/MouseArrow"));
+
+        app.openLoadingScreen("", 0.3f, 0.9f, 0.2f);
+        EXPECT_FLOAT_EQ(app.m_progressBar->getProgress(), 0.41f);
+        app.closeLoadingScreen();
+        EXPECT_FALSE(app.m_loadingWindow->isVisible());
+        EXPECT_FALSE(gui::isImageDefined("LoadingBg"));
+        // Opened again, for a level whose picture the archive lacks: the
+        // game's own picture stands in.
+        app.openLoadingScreen("no such level", 0.0f, 0.5f, 1.0f);
+        EXPECT_TRUE(gui::isImageDefined("LoadingBg"));
+        EXPECT_FLOAT_EQ(app.m_progressBar->getProgress(), 0.5f);
+    }
+    EXPECT_EQ(CEGUI::System::getSingletonPtr(), nullptr);
+}
+
+TEST_F(ApplicationStartUp, AMissingOrDamagedGuiFileEndsStartUpNamingTheFile)
+{
+    struct Case {
+        const char* file;        // as the archive holds it
+        const char* replacement; // null: missing
+        const char* named;       // what the message names
+    };
+    const Case cases[] = {
+        {"SteamLook.scheme", nullptr, "SteamLook.scheme"},
+        {"Speed.scheme", "<GUIScheme version=\"5\" name=\"Speed\"><Imageset", "Speed.scheme"},
+        {"Speed.looknfeel", nullptr, "Speed.scheme"},
+        {"Speed.imageset", "not xml at all", "Speed.scheme"},
+        {"Comic-26.font", nullptr, "Comic-26.font"},
+        {"DejaVuSans.ttf", "not a font", "Arial-10.font"},
+        {"PortraitsSmall.imageset", nullptr, "PortraitsSmall.imageset"},
+        {"LoadingScreen.layout", "<GUILayout version=\"4\"><Window type=\"NoSuchType\" name=\"X\"/></GUILayout>",
+         "LoadingScreen.layout"},
+        {"LoadingScreen.layout",
+         "<GUILayout version=\"4\"><Window type=\"Speed/StaticImage\" name=\"LoadingScreen\"/></GUILayout>",
+         "LoadingScreen.layout"},
+        {"LoadingScreen_00.png", nullptr, "LoadingScreen_00.png"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + (c.replacement ? " damaged" : " missing"));
+        AlteredArchive archive(m_archive, std::string("menu\\") + c.file, c.replacement);
+        testing::internal::CaptureStderr();
+        {
+            Application app(nullptr);
+            EXPECT_FALSE(app.init(&archive));
+        }
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(std::string("\"") + c.named + "\""), std::string::npos) << said;
+        EXPECT_EQ(CEGUI::System::getSingletonPtr(), nullptr);
+    }
+}
+
+} // namespace
