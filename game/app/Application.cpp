@@ -3,6 +3,9 @@
 #include "engine/core/Random.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
+#include "engine/scene/MeshObject.h"
+#include "engine/scene/Scene.h"
+#include "engine/scene/SceneManager.h"
 #include "game/app/TextTable.h"
 #include "platform/gui/GuiRenderer.h"
 #include "game/menu/Highscores.h"
@@ -38,6 +41,19 @@ Application::~Application()
     m_textTable = nullptr;
     m_highscores = nullptr;
     m_profileStore = nullptr;
+    // The kart models hang wherever the preview last put them; back under
+    // the preview scene's root, the scene takes them down with the rest.
+    for (SceneObject*& model : m_kartMenuModels) {
+        if (model && m_previewScene && m_previewScene->m_root) {
+            if (model->m_parent)
+                model->m_parent->removeChild(model);
+            m_previewScene->m_root->addChild(model);
+        }
+        model = nullptr;
+    }
+    delete m_previewScenes;
+    m_previewScenes = nullptr;
+    m_previewScene = nullptr;
     m_audio.shutDown();
     if (g_application == this)
         g_application = nullptr;
@@ -241,6 +257,8 @@ void Application::missingStage(const char* what)
 
 void Application::onLostDevice()
 {
+    if (m_previewScenes)
+        m_previewScenes->onLostDevice();
     if (m_state == StateMenu && m_menu)
         m_menu->onLostDevice();
     else if (m_state == StateRace && m_race)
@@ -250,6 +268,8 @@ void Application::onLostDevice()
 
 void Application::onResetDevice()
 {
+    if (m_previewScenes)
+        m_previewScenes->onResetDevice();
     if (m_state == StateMenu && m_menu)
         m_menu->onResetDevice();
     else if (m_state == StateRace && m_race)

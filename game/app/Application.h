@@ -26,6 +26,7 @@ class GuiRenderer;
 class GuiXmlParser;
 class SceneManager;
 class Scene;
+class SceneObject;
 namespace CEGUI {
 class System;
 class Renderer;
@@ -140,6 +141,9 @@ public:
     Stream* m_archive = nullptr;
     SceneManager* m_previewScenes = nullptr;
     Scene* m_previewScene = nullptr;
+    // The kart preview's menu models, one a configured kart.
+    static constexpr int kPreviewKarts = 7;
+    SceneObject* m_kartMenuModels[kPreviewKarts] = {};
 
 protected:
     // The career's books after a race of set-up mode 3; answers the result
@@ -151,6 +155,9 @@ private:
     // after a message naming the file, when a GUI file is missing or damaged.
     bool startGui();
     void stopGui();
+    // The menu's kart preview scene with the kart colour and logo textures
+    // (ApplicationInit.cpp).
+    void loadKartPreview();
     // The picture behind the loading screen's bar: the level's, or the
     // game's own when the level has none or its file is missing.
     std::string loadingPicture(const std::string& levelName) const;

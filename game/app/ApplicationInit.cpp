@@ -4,6 +4,12 @@
 #include "game/app/TextTable.h"
 #include "game/menu/Highscores.h"
 #include "game/menu/ProfileStore.h"
+#include "engine/core/Renderer.h"
+#include "engine/scene/Scene.h"
+#include "engine/scene/SceneManager.h"
+
+#include <algorithm>
+#include <cstdio>
 
 bool Application::init(Stream* archive)
 {
@@ -29,11 +35,7 @@ bool Application::init(Stream* archive)
     m_profileStore->loadOrReset();
     setLoadingProgress(0.2f);
 
-    // TODO(lightwave): the kart preview scene ("choose_kart.lws" twice, each
-    // kart's menu scene, at most seven) with the kart colour and logo
-    // textures loads here once scenes can be loaded from LightWave files.
-    for (float progress : {0.3f, 0.4f, 0.5f, 0.6f, 0.7f})
-        setLoadingProgress(progress);
+    loadKartPreview();
 
     // Audio: the engine and its banks; a bank it refuses ends start-up, no
     // engine leaves the game silent.
@@ -42,4 +44,51 @@ bool Application::init(Stream* archive)
     setLoadingProgress(1.0f);
     m_timer.start();
     return true;
+}
+
+void Application::loadKartPreview()
+{
+    // The preview is drawn by the device: without one there is nothing to load.
+    const bool device = m_renderer && m_renderer->m_device;
+    if (device) {
+        m_previewScenes = new SceneManager(m_renderer, "metascene");
+        m_previewScene = m_previewScenes->loadScene("sceneKart");
+        // TODO(lightwave): "D:\Zoprax9\menu\choose_kart.lws" loads twice
+        // into the preview scene here, each copy keeping its kart item
+        // "D:\Zoprax9/3dobjects_cars/kart_01.lwo" and its "chassis".
+    }
+    setLoadingProgress(0.3f);
+
+    // One menu model a kart; the preview keeps seven, so a longer kart list
+    // in config.xml shows its first seven.
+    const size_t karts = std::min(m_config.karts().size(), size_t(kPreviewKarts));
+    for (size_t i = 0; device && i < karts; ++i) {
+        // TODO(lightwave): the kart's menu scene loads into the preview scene
+        // and its model becomes m_kartMenuModels[i], detached from its parent.
+        m_kartMenuModels[i] = nullptr;
+    }
+    setLoadingProgress(0.4f);
+
+    static const char* const colours[kPreviewKarts] = {
+        "D:\\Zoprax9\\textures_cars\\kart_blau_0001.bmp",   "D:\\Zoprax9\\textures_cars\\kart_gelb_0001.bmp",
+        "D:\\Zoprax9\\textures_cars\\kart_gruen_0001.bmp",  "D:\\Zoprax9\\textures_cars\\kart_orange_0001.bmp",
+        "D:\\Zoprax9\\textures_cars\\kart_pink_0001.bmp",   "D:\\Zoprax9\\textures_cars\\kart_rot_0001.bmp",
+        "D:\\Zoprax9\\textures_cars\\kart_schwarz_0001.bmp",
+    };
+    if (device)
+        for (const char* name : colours)
+            m_previewScenes->getTexture(m_archive, name);
+    setLoadingProgress(0.5f);
+
+    if (device)
+        for (int logo = 1; logo <= kPreviewKarts; ++logo) {
+            char name[64];
+            std::snprintf(name, sizeof(name), "D:\\Zoprax9\\textures_cars\\kartlogo_%02d.png", logo);
+            m_previewScenes->getTexture(m_archive, name);
+        }
+    setLoadingProgress(0.6f);
+
+    if (device)
+        m_previewScenes->prepare(nullptr);
+    setLoadingProgress(0.7f);
 }
