@@ -7,6 +7,7 @@
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/core/ShaderIntParams.h"
 #include "engine/scene/ChannelCopy.h"
+#include "engine/scene/LensFlare.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 
@@ -112,16 +113,21 @@ Light::Light(const Light& source)
 Light::~Light()
 {
     delete m_shadowMap;
+    delete m_lensFlare;
 }
 
 void Light::onLostDevice()
 {
+    if (m_lensFlare)
+        m_lensFlare->onLostDevice();
     if (m_shadowMap)
         m_shadowMap->onLostDevice();
 }
 
 void Light::onResetDevice()
 {
+    if (m_lensFlare)
+        m_lensFlare->onResetDevice();
     if (m_shadowMap)
         m_shadowMap->onResetDevice();
 }
@@ -187,6 +193,9 @@ void Light::setup()
     m_d3dLight.Attenuation1 = 0.0f;
     m_d3dLight.Attenuation2 = 0.0f;
     m_prepared = 1;
+
+    if (m_lensFlareEnabled && !m_lensFlare)
+        m_lensFlare = new LensFlare(m_scene ? m_scene->m_manager : nullptr, this);
 
     if (m_shadowType == 2) {
         const int32_t detail = m_renderer ? m_renderer->m_shadowDetail : 2;
