@@ -33,6 +33,7 @@ MeshObject::MeshObject(const MeshObject& source)
       m_unseenByCamera(source.m_unseenByCamera)
 {
     std::memcpy(m_objectMaterialValues, source.m_objectMaterialValues, sizeof m_objectMaterialValues);
+    std::memcpy(m_matteColor, source.m_matteColor, sizeof m_matteColor);
     for (const auto& value : source.m_namedValues) {
         auto copy = std::make_unique<AnimatedValue>();
         copyAnimatedValue(*copy, *value);

@@ -66,6 +66,8 @@ public:
     uint8_t m_unseenByRays = 0;
     uint8_t m_bumpDisplacement = 0;
     uint8_t m_wireframe = 0;
+    // "MatteColor": red, green, blue and alpha.
+    float m_matteColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
     // The render object of a particle item; owned. A copy starts without
     // one, as device objects are never shared.
     std::unique_ptr<HyperVoxel> m_deviceObject;

@@ -55,7 +55,6 @@ Scene::~Scene()
     // They point at items, so they go before the items do.
     m_emitters.clear();
     m_particleEffects.clear();
-    delete m_backgroundImage;
     // The game may have removed the root already; what hung below it is
     // still listed and goes with the loop below.
     if (m_root) {

@@ -54,6 +54,15 @@ public:
                                 SceneObject* parent);
     LwMesh* getLwoLayer(int32_t layerNumber, Stream* fileSystem, const std::string& fileName);
     LwoFile* findOrLoadLwo(Stream* fileSystem, const std::string& fileName);
+    // Reads a LightWave scene file into the scene (defined by the scene
+    // loader). A scene that already holds items takes the file's items
+    // behind its own; the file's ids count from there.
+    bool loadLWS(Stream* fileSystem, const std::string& fileName, LoadingScreen* screen, float progressStart,
+                 float progressSpan);
+    int32_t cameraCount() const { return int32_t(m_cameras.size()); }
+    int32_t lightCount() const { return int32_t(m_lights.size()); }
+    // The first object in list order with that name, or null.
+    MeshObject* findObjectByName(const std::string& name) const;
     // type 0 simple, 1 hash; parentIndex SpaceRecord::NoParent for a top
     // space. Returns the new space's index, or -1 when none was made.
     int32_t addSpace(uint32_t type, const std::string& name, uint32_t parentIndex);
@@ -80,6 +89,11 @@ public:
     double m_firstFrame = 0.0;
     double m_lastFrame = 0.0;
     double m_framesPerSecond = 30.0;
+    double m_previewFirstFrame = 0.0;
+    double m_previewLastFrame = 0.0;
+    // The object the game's cameras look at ("VX_CameraTarget"); null when
+    // the scene names none.
+    SceneObject* m_cameraTarget = nullptr;
     float m_backdropColor[4] = {0.0f, 0.0f, 0.0f, 0.0f};
     std::vector<std::unique_ptr<ParticleEmitter>> m_emitters;
     // The modifiers (gravity, wind, collision).
@@ -90,7 +104,8 @@ public:
     CollideFilterTable m_collideFilterTable;
     MeshObject* m_root = nullptr;
     std::string m_name;
-    // From "BGImage"; owned, null without one.
+    // From "BGImage"; null without one. Like every texture read from a
+    // scene file it belongs to the scene manager's texture list.
     Texture* m_backgroundImage = nullptr;
     // The planar mirrors' views; they belong to their mirrors.
     std::vector<ReflectionView*> m_reflectionViews;
@@ -108,6 +123,7 @@ public:
     float m_fogMinDistance = 0.0f;
     float m_fogMaxDistance = 0.0f;
     float m_fogColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+    // The backdrop is drawn without fog ("vxs_BackdropWithoutFog").
     bool m_backdropFog = false;
     dWorldID m_world = nullptr;
     dJointGroupID m_contactGroup = nullptr;

@@ -1,0 +1,3 @@
+#include "engine/lightwave/LwsLoader.h"
+
+void LwsLoader::readMotionMixer() {}

@@ -1,0 +1,165 @@
+#pragma once
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+// Writes LightWave scene files (text, "LWSC" version 3): the scenes of our
+// data set and the fixtures of the loader's tests. Keys are written one a
+// line; the engine's own plug-in blocks use the words the loader reads
+// (engine/lightwave/LwsWords.h). line() writes anything else, broken text
+// included.
+
+// One envelope key: value, time, span shape (0 TCB, 1 Hermite, 2 Bezier,
+// 3 linear, 4 stepped, 5 2D Bezier) and its six parameters.
+struct LwsKey {
+    float value = 0.0f;
+    float time = 0.0f;
+    int32_t span = 0;
+    std::array<float, 6> params{0, 0, 0, 0, 0, 0};
+};
+
+struct LwsEnvelope {
+    std::vector<LwsKey> keys;
+    int32_t pre = 1;
+    int32_t post = 1;
+};
+
+// A motion channel: 0-2 position, 3-5 heading, pitch, bank (radians),
+// 6-8 scale.
+struct LwsChannel {
+    int32_t number = 0;
+    LwsEnvelope envelope;
+};
+
+struct LwsSpace {
+    std::string name;
+    int32_t type = 0; // 0 simple, 1 hash
+    int32_t parent = -1;
+};
+
+// The values of a particle emitter block, by the emitter's field names.
+struct LwsEmitter {
+    std::array<float, 3> nozzleSize{1, 1, 1};
+    int32_t limit = 100;
+    std::array<float, 3> velocity{0, 0, 0};
+    float inherit = 0.0f;
+    std::array<float, 3> drift{0, 0, 0};
+    float birthRate = 100.0f;
+    int32_t nozzle = 1;
+    int32_t generateBy = 1;
+    float lifeFrames = 30.0f;
+    float lifeVariationFrames = 0.0f;
+    float explosion = 0.0f;
+    int32_t trigger = 0;
+    float speedScale = 1.0f;
+    float drag = 4.0f;
+    float speedScaleVariation = 0.0f;
+    float dragVariation = 0.0f;
+    float sizeStart = 50.0f;
+    float sizeVariation = 0.0f;
+    float maxStep = 0.0f;
+    // When it has keys: a variant parameter that animates the birth rate.
+    LwsEnvelope birthRateEnvelope;
+};
+
+struct LwsGravity {
+    int32_t mode = 0;
+    int32_t falloff = 0;
+    float radius = 1.0f;
+    float strength = 1.0f;
+    std::array<float, 3> direction{0, -1, 0};
+};
+
+struct LwsWind {
+    int32_t mode = 0;
+    std::array<int32_t, 2> sceneInts{0, 0};
+    int32_t falloff = 0;
+    float radius = 1.0f;
+    float power = 1.0f;
+    std::array<float, 2> sceneFloats{0, 0.5f};
+    std::array<float, 3> wind{0, 0.1f, 0};
+    std::array<float, 3> vectorA{1, 1, 1};
+    std::array<float, 3> vectorB{1, 0, 0};
+};
+
+struct LwsParticleCollision {
+    int32_t shape = 0;
+    int32_t mode = 0;
+    float size = 1.0f;
+    float bounce = 1.0f;
+    bool flag = false;
+    float scatter = 0.0f;
+    std::array<float, 3> sceneFloats{0, 0, 0};
+};
+
+// The motion mixer: actors with their items, and motions that record
+// envelopes per item and channel.
+struct LwsMixerChannel {
+    std::string name; // "Position.X" ... "Scale.Z", or a morph name
+    LwsEnvelope envelope;
+};
+struct LwsMixerItem {
+    std::string name;
+    std::vector<LwsMixerChannel> channels;
+};
+struct LwsMixerMotion {
+    std::string name;
+    float firstFrame = 0.0f;
+    float lastFrame = 60.0f;
+    std::vector<LwsMixerItem> items;
+};
+struct LwsMixerActor {
+    std::string name;
+    std::vector<std::pair<std::string, uint32_t>> items; // name, item id
+    std::vector<LwsMixerMotion> motions;
+};
+
+class LwsWriter {
+public:
+    // The header: "LWSC" and version 3.
+    LwsWriter();
+
+    // Any text as one line.
+    LwsWriter& line(const std::string& text);
+    // A key and its values, space-separated.
+    LwsWriter& key(const std::string& name, const std::vector<std::string>& values = {});
+    LwsWriter& key(const std::string& name, std::initializer_list<double> values);
+
+    LwsWriter& loadObjectLayer(int32_t layer, const std::string& fileName);
+    LwsWriter& addNullObject(const std::string& name);
+    // "ObjectMotion", "LightMotion", "CameraMotion" or "BoneMotion" with
+    // its channel blocks.
+    LwsWriter& motion(const std::string& key, const std::vector<LwsChannel>& channels);
+    // A key whose value is an inline envelope.
+    LwsWriter& envelopeKey(const std::string& name, const LwsEnvelope& envelope);
+    LwsWriter& addLight(const std::string& name);
+    // "AddCamera", its name and its "CameraMotion".
+    LwsWriter& addCamera(const std::string& name, const std::vector<LwsChannel>& channels = {});
+
+    // The engine's plug-in blocks.
+    LwsWriter& odeMaster(const std::vector<LwsSpace>& spaces);
+    LwsWriter& odeBody(int32_t massType, float mass, std::array<float, 3> scale, int32_t autoDisable = 0);
+    LwsWriter& odeGeom(int32_t type, int32_t surface, int32_t space, std::array<float, 3> scale,
+                       uint32_t transform = 0);
+    LwsWriter& odeJoint(int32_t type, uint32_t body1, uint32_t body2, float spring = 0.0f, float damper = 0.0f);
+    LwsWriter& levelsOfDetail(const std::vector<std::pair<float, std::string>>& levels);
+    LwsWriter& morphMixer(const std::vector<std::pair<std::string, LwsEnvelope>>& morphs);
+    // `enabledLine` false writes the "PluginEnabled 0" line that switches
+    // the plug-in off.
+    LwsWriter& emitter(const LwsEmitter& e, bool enabled = true);
+    LwsWriter& gravity(const LwsGravity& g, bool enabled = true);
+    LwsWriter& wind(const LwsWind& w, bool enabled = true);
+    LwsWriter& particleCollision(const LwsParticleCollision& c);
+    LwsWriter& motionMixer(const std::vector<LwsMixerActor>& actors);
+
+    const std::string& text() const { return m_text; }
+
+    static std::string number(double value);
+    static std::string itemId(uint32_t id);
+    static std::string envelopeBlock(const LwsEnvelope& envelope, const std::string& indent = "");
+
+private:
+    std::string m_text;
+};
