@@ -187,8 +187,8 @@ void LwsLoader::keyLoadObjectLayer()
             node.key() = portal;
             m_pending.insert(std::move(node));
         }
-        m_scene.m_objects[size_t(m_objectIndex)] = portal;
-        delete current;
+        // The object made by the creation pass goes; it is in no tree yet.
+        m_scene.m_objects.replace(size_t(m_objectIndex), portal);
         current = portal;
         m_scene.m_antiportals.push_back(portal);
         portal->m_unseenByCamera = 1;

@@ -75,6 +75,14 @@ public:
         }
         return nullptr;
     }
+    // Puts `item` in the place of entry `index` and hands the old entry
+    // back to the caller.
+    std::unique_ptr<T> replace(size_t index, T* item)
+    {
+        std::unique_ptr<T> old = std::move(m_items[index]);
+        m_items[index].reset(item);
+        return old;
+    }
     // Deletes `item`; false when it is not in the list.
     bool erase(T* item) { return release(item) != nullptr; }
     // Deletes every item, the last first.
