@@ -128,13 +128,23 @@ constexpr int32_t kLargeBlock = 1 << 18;
 // back[i] = (row that precedes row i in the text << 8) | last byte of row i,
 // with the primary row adjustment folded in; fore[f] = (next row after the
 // f-th row in first-column order << 8) | its first byte.
+// The link tables are kept for the next block on this thread: blocks of a
+// few hundred kilobytes come by the hundred, and fresh tables for each would
+// fault in their pages every time.
+IntBuffer& keptLinks(int which, int32_t n)
+{
+    thread_local IntBuffer kept[2];
+    IntBuffer& links = kept[which];
+    links.size = 0; // nothing to carry over when the storage grows
+    links.resize(n);
+    return links;
+}
+
 void walkTwoChains(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start,
                    const uint32_t* startSecondHalf, uint8_t* out)
 {
-    IntBuffer backLinks;
-    IntBuffer foreLinks;
-    backLinks.resize(n);
-    foreLinks.resize(n);
+    IntBuffer& backLinks = keptLinks(0, n);
+    IntBuffer& foreLinks = keptLinks(1, n);
     uint32_t* back = reinterpret_cast<uint32_t*>(backLinks.data);
     uint32_t* fore = reinterpret_cast<uint32_t*>(foreLinks.data);
     // Within a run of one byte value each slot taken waits for the one
@@ -181,6 +191,7 @@ void walkTwoChains(const uint8_t* last, int32_t n, uint32_t primary, const uint3
 
 void walkSplit(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, uint8_t* out)
 {
+    // Only for blocks past 16 MB when no scratch could be had: not kept.
     IntBuffer links;
     links.resize(n);
     uint32_t* link = reinterpret_cast<uint32_t*>(links.data);
@@ -226,7 +237,9 @@ bool inverseBWTCounted(const DataBuffer& input, int32_t primaryIndex, DataBuffer
     const uint32_t primary = uint32_t(primaryIndex);
     if (n == 1)
         output.data[0] = last[0];
-    else if (n >= kLargeBlock && restoreLargeBlock(last, n, primary, start, counts.all, output.data))
+    else if (restoreByRuns(last, n, primary, start, output.data))
+        return true;
+    else if (n >= kLargeBlock && restoreByLanes(last, n, primary, start, counts.all, output.data))
         return true;
     else if (n <= kFusedLimit)
         walkTwoChains(last, n, primary, start, startSecondHalf, output.data);

@@ -26,7 +26,7 @@ constexpr uint32_t kFewestCuts = 1024;
 // Scratch is handed to the lanes in chunks of this size.
 constexpr uint32_t kChunk = 16384;
 // From this size on the walk is shared among up to this many threads.
-constexpr int32_t kThreadedBlock = 4 << 20;
+constexpr int32_t kThreadedBlock = 1 << 20;
 constexpr uint32_t kMostWalkers = 3;
 
 // The scratch blocks are kept for the next block: a fresh block would fault
@@ -267,8 +267,8 @@ void walkLanes(Walk& walk, uint32_t walker, std::vector<Piece>& pieces)
     }
 }
 
-bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, const uint32_t* count,
-                    uint8_t* out)
+bool walkLanesOver(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, const uint32_t* count,
+                   uint8_t* out)
 {
     Scratch& kept = scratch();
     // The links are only needed to build the table; their block then holds
@@ -373,7 +373,7 @@ bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint
 // division, and the bytes are one fill. The chain leaves a run after
 // hundreds or thousands of bytes in such blocks, where the walk by links
 // would wait on memory for every one of them.
-constexpr uint32_t kLongRuns = 16; // average run length from which this may pay
+constexpr uint32_t kLongRuns = 64; // average run length from which this may pay
 constexpr uint32_t kProbeRounds = 4096;
 constexpr int64_t kLongStays = 32; // bytes per round from which it does
 
@@ -420,7 +420,7 @@ bool findRuns(const uint8_t* last, int32_t n, const uint32_t* start, size_t most
 // Restores the block a run at a time; false, with `out` partly written,
 // when the chain turns out to leave runs too soon for that to pay, as in
 // blocks whose runs are long but whose text repeats with a short period.
-bool restoreByRuns(const uint8_t* last, int32_t n, uint32_t primary, const std::vector<Run>& runs, uint8_t* out)
+bool walkRuns(const uint8_t* last, int32_t n, uint32_t primary, const std::vector<Run>& runs, uint8_t* out)
 {
     // The run holding each 64th row, so finding a row's run is a look-up
     // and a short step forward rather than a search.
@@ -436,10 +436,11 @@ bool restoreByRuns(const uint8_t* last, int32_t n, uint32_t primary, const std::
 
     uint32_t j = 0;
     int64_t left = n; // bytes still to write, at out[0 .. left)
+    // After a few thousand rounds (fewer in a small block) the bytes per
+    // round tell whether this beats walking the links.
+    const uint32_t probeRounds = std::clamp(uint32_t(n) / 256, 16u, kProbeRounds);
     for (uint32_t round = 0; left > 0; ++round) {
-        // After a few thousand rounds the bytes per round tell whether
-        // this beats walking the links.
-        if (round == kProbeRounds && (int64_t(n) - left) < int64_t(kProbeRounds) * kLongStays)
+        if (round == probeRounds && (int64_t(n) - left) < int64_t(probeRounds) * kLongStays)
             return false;
         size_t r = bucketRun[j >> kBucketShift];
         while (runs[r + 1].first <= j)
@@ -472,13 +473,26 @@ bool restoreByRuns(const uint8_t* last, int32_t n, uint32_t primary, const std::
 
 } // namespace
 
+bool restoreByRuns(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, uint8_t* out)
+{
+    if (n < 2 || primary >= uint32_t(n))
+        return false;
+    std::vector<Run>& runs = scratch().runs;
+    return findRuns(last, n, start, size_t(n) / kLongRuns + 1, runs) && walkRuns(last, n, primary, runs, out);
+}
+
 bool restoreLargeBlock(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start,
                        const uint32_t* count, uint8_t* out)
 {
     if (n < 2 || primary >= uint32_t(n))
         return false;
-    std::vector<Run>& runs = scratch().runs;
-    if (findRuns(last, n, start, size_t(n) / kLongRuns + 1, runs) && restoreByRuns(last, n, primary, runs, out))
-        return true;
-    return restoreByLanes(last, n, primary, start, count, out);
+    return restoreByRuns(last, n, primary, start, out) || restoreByLanes(last, n, primary, start, count, out);
+}
+
+bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, const uint32_t* count,
+                    uint8_t* out)
+{
+    if (n < 2 || primary >= uint32_t(n))
+        return false;
+    return walkLanesOver(last, n, primary, start, count, out);
 }

@@ -23,3 +23,12 @@
 // only when scratch memory cannot be had; `out` is then untouched.
 bool restoreLargeBlock(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start,
                        const uint32_t* count, uint8_t* out);
+
+// The run-at-a-time walk alone, for a block of any size: false, with `out`
+// partly written, when the last column is not mostly long runs or the chain
+// leaves its runs too soon for that walk to pay.
+bool restoreByRuns(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start, uint8_t* out);
+
+// The walk by pieces alone; false only when scratch memory cannot be had.
+bool restoreByLanes(const uint8_t* last, int32_t n, uint32_t primary, const uint32_t* start,
+                    const uint32_t* count, uint8_t* out);

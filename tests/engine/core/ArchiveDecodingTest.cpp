@@ -581,7 +581,7 @@ TEST(InverseBWT, LargeBlockWalksMatchTheOneChainWalkOnSmallBlocks)
         if (round % 3 == 2) {
             // Long runs: the block is restored a run at a time.
             for (size_t i = 0; i < last.size();) {
-                const size_t run = 1 + rng() % 80;
+                const size_t run = 1 + rng() % 300;
                 const uint8_t value = uint8_t(rng() % alphabet);
                 for (size_t k = 0; k < run && i < last.size(); ++k)
                     last[i++] = value;
