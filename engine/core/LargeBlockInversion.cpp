@@ -28,6 +28,7 @@ constexpr uint32_t kChunk = 16384;
 // From this size on the walk is shared among up to this many threads.
 constexpr int32_t kThreadedBlock = 1 << 20;
 constexpr uint32_t kMostWalkers = 3;
+constexpr size_t kMostKeptTable = size_t(64) << 20;
 
 // The scratch blocks are kept for the next block: a fresh block would fault
 // in every page of a table of tens of megabytes once more.
@@ -276,6 +277,19 @@ bool walkLanesOver(const uint8_t* last, int32_t n, uint32_t primary, const uint3
     const size_t arenaSize = size_t(n) + size_t(kLanes * kMostWalkers + 1) * kChunk;
     uint64_t* table = static_cast<uint64_t*>(kept.table.reserve(size_t(n) * sizeof(uint64_t)));
     uint8_t* arena = static_cast<uint8_t*>(kept.text.reserve(std::max(arenaSize, size_t(n) * sizeof(uint32_t))));
+    // Scratch for blocks up to 8 MB is kept for the next block; past that
+    // its hundreds of megabytes go back to the system once the block is
+    // done, rather than staying with the thread for good.
+    struct Keep {
+        Scratch& scratch;
+        ~Keep()
+        {
+            if (scratch.table.capacity() > kMostKeptTable) {
+                scratch.table.release();
+                scratch.text.release();
+            }
+        }
+    } keep{kept};
     if (!table || !arena)
         return false;
 
