@@ -147,6 +147,7 @@ int extract(const std::string& path, const fs::path& dir)
         return 1;
     const auto& entries = archive.entries();
     std::set<std::string> done;
+    std::vector<uint8_t> chunk(1u << 20);
     int failures = 0;
     for (int32_t i = entries.size - 1; i >= 0; --i) {
         const ArchiveEntry& e = entries.data[i];
@@ -166,14 +167,15 @@ int extract(const std::string& path, const fs::path& dir)
             ++failures;
             continue;
         }
-        std::vector<uint8_t> bytes(archive.length);
-        const uint32_t got = bytes.empty() ? 0 : archive.read(bytes.data(), archive.length);
-        archive.close();
         const fs::path target = dir / relative;
         std::error_code ec;
         fs::create_directories(target.parent_path(), ec);
         std::ofstream out(target, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(got));
+        // Through one buffer kept for every entry: a fresh buffer the size
+        // of a large entry costs more in page faults than the copy itself.
+        for (uint32_t got; out && (got = archive.read(chunk.data(), uint32_t(chunk.size()))) > 0;)
+            out.write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(got));
+        archive.close();
         if (!out) {
             std::fprintf(stderr, "sarc: cannot write %s\n", target.string().c_str());
             ++failures;
