@@ -32,6 +32,12 @@ public:
     virtual void renderFor(double time, MeshObject* owner) { render(); }
     virtual void onResetDevice() {}
     virtual void onLostDevice() {}
+    // Non-zero for a mesh the scene draws after all others, far to near
+    // (its surfaces blend).
+    virtual uint8_t depthSortFlag() const { return 0; }
+    // The mirror view this mesh is drawing its reflection through, if any:
+    // the scene leaves the mesh out of that view.
+    virtual const void* activeReflection() const { return nullptr; }
     // The renderable's triangles for collision, copied into the caller's
     // vectors: x, y, z per point and three point indices per triangle,
     // wound as the engine draws them (clockwise seen from the side a face

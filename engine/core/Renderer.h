@@ -84,6 +84,16 @@ public:
     uint8_t m_drawBoundingBoxes = 0;
     uint8_t m_drawGadgets = 0;
     uint8_t m_renderEnabled = 1;
+    // Scene drawing switches: fog, the colour channels written (bits 0-3:
+    // red, green, blue, alpha), objects marked unseen by the camera, the
+    // collision shapes instead of meshes, lens flares, and the horizontal
+    // lens distortion in degrees (0: none; shaders only).
+    uint8_t m_fogEnabled = 1;
+    uint32_t m_colorWriteMask = 0xF;
+    uint8_t m_showHiddenObjects = 0;
+    uint8_t m_collisionDisplay = 0;
+    uint8_t m_lensFlares = 1;
+    float m_lensDistortion = 0.0f;
 
     // Lighting switches the lights read each frame.
     uint8_t m_lightingEnabled = 1;

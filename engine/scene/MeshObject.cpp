@@ -126,7 +126,7 @@ BoundingBox* MeshObject::selectLod(float distance) const
     return m_lods[size_t(index)]->mesh;
 }
 
-float MeshObject::cameraDistance(double time, Camera* camera)
+float MeshObject::cameraDistance(double time, SceneObject* camera)
 {
     BoundingBox* mesh = firstLodMesh();
     if (!mesh || !camera)
@@ -176,7 +176,7 @@ int32_t MeshObject::meshId() const
     return mesh ? mesh->m_layer : -1;
 }
 
-void MeshObject::render(double time, Camera* camera)
+void MeshObject::render(double time, SceneObject* camera)
 {
     IDirect3DDevice9* device = m_renderer ? m_renderer->m_device : nullptr;
     if (!device)

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/ActiveLight.h"
 #include "engine/scene/SceneItem.h"
 
 #include <cstdint>
@@ -49,7 +50,7 @@ public:
     BoundingBox* selectLod(float distance) const;
     // The distance the level of detail is chosen by: from the camera to
     // the centre of the first mesh's bounds in world space.
-    float cameraDistance(double time, Camera* camera);
+    float cameraDistance(double time, SceneObject* camera);
     // Writes the skinning matrix of each of the first 1024 bones.
     void writeSkinning(ShaderFloatParams& params, double time);
     AnimatedValue* findByName(const std::string& name) const;
@@ -58,7 +59,7 @@ public:
     void drawBounds();
     // The object's draw: its world transform and fill mode, then the level
     // of detail for the camera's distance draws itself.
-    void render(double time, Camera* camera);
+    void render(double time, SceneObject* camera);
     // The first level's mesh id (its layer number), -1 without one.
     int32_t meshId() const;
 
@@ -82,4 +83,7 @@ public:
     uint8_t m_affectedByFog = 0;
     uint8_t m_unseenByCamera = 0;
     std::vector<std::unique_ptr<LodRecord>> m_lods;
+    // The lights picked for the current draw, most influential first; the
+    // scene fills it before the object draws.
+    std::vector<ActiveLight> m_lightList;
 };

@@ -7,6 +7,7 @@
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CollisionObject.h"
+#include "engine/scene/FixedLightList.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/OdeRuntime.h"
@@ -55,6 +56,7 @@ Scene::~Scene()
     // They point at items, so they go before the items do.
     m_emitters.clear();
     m_particleEffects.clear();
+    FixedLightList::forgetScene(this);
     // The game may have removed the root already; what hung below it is
     // still listed and goes with the loop below.
     if (m_root) {
@@ -193,6 +195,7 @@ void Scene::removeCamera(Camera* camera)
 
 void Scene::removeLight(SceneItem* light)
 {
+    FixedLightList::forgetLight(light);
     detach(light);
     std::unique_ptr<SceneItem> owned = m_lights.release(light);
     if (!owned) {

@@ -1,4 +1,5 @@
 #pragma once
+#include "engine/core/Matrix4.h"
 #include "engine/scene/AnimatedValue.h"
 #include "engine/scene/CollideFilter.h"
 #include "engine/scene/ContactHandler.h"
@@ -23,6 +24,7 @@ class ParticleEmitter;
 class ParticleFx;
 class ReflectionView;
 class SceneManager;
+class SceneItem;
 class SceneObject;
 class Stream;
 class Texture;
@@ -84,6 +86,39 @@ public:
     // to its render object. Rendering calls it once per outermost frame.
     void updateParticles(Camera* camera, double time);
     ViewState* view() const;
+
+    // Draws the scene from the camera (or a mirror's view) at the time:
+    // matrices, fog, view and lighting, the visible objects in depth order
+    // with their lights, the lens flares and, in the outermost call only,
+    // the particles. A mirror's draw calls it again from inside.
+    void render(double time, SceneItem* camera, MeshObject* root = nullptr);
+
+    // One object found visible: the farthest corner's view depth (negated
+    // for blended meshes) and the mesh's depth-sort flag.
+    struct VisibleRecord {
+        MeshObject* object;
+        float depth;
+        uint8_t flag;
+    };
+    // Unflagged records first, near to far; then flagged ones, far to near.
+    static void sortVisible(std::vector<VisibleRecord>& records);
+    // Widens the clip-space corners for a lens distortion of half-angle a
+    // (radians): x / w becomes proportional to the horizontal angle.
+    static void warpCorners(float corners[32], float halfAngle);
+    // At most this many lights are weighed for one object.
+    static constexpr size_t MaxCandidateLights = 200;
+
+    void applyFog(SceneItem* camera);
+    void setupFixedFunctionLights(double time);
+    void renderObjects(SceneItem* camera, MeshObject* root, std::vector<ReflectionView*>& visibleViews,
+                       double time);
+    void renderLensFlares(SceneItem* camera, const std::vector<ReflectionView*>& visibleViews, double time);
+    void selectLights(MeshObject* object, SceneItem* camera, double time);
+    // Gathers the drawable objects under `object` that survive the frustum
+    // and the active antiportals; widens [nearDepth, farDepth] by them.
+    void collectVisible(SceneItem* camera, SceneObject* node, const Matrix4& viewProjection,
+                        const std::vector<Antiportal*>& antiportals, std::vector<VisibleRecord>& out,
+                        float& nearDepth, float& farDepth, double time);
 
     SceneManager* m_manager;
     double m_firstFrame = 0.0;

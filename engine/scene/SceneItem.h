@@ -19,4 +19,9 @@ public:
 
     // The smallest near clip distance, and the near bound of the tests.
     float m_nearLimit = 0.01f;
+    // The depth range the item's view was last drawn with: a camera's is
+    // set by the scene each frame from what it sees, a light's by its
+    // shadow map's draw.
+    float m_nearPlane = 0.01f;
+    float m_farPlane = 1.0f;
 };

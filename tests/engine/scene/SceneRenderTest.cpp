@@ -1,0 +1,345 @@
+#include "engine/core/BoundingBox.h"
+#include "engine/core/Renderer.h"
+#include "engine/core/ShaderIntParams.h"
+#include "engine/scene/Antiportal.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/Light.h"
+#include "engine/scene/MeshObject.h"
+#include "engine/scene/Scene.h"
+#include "engine/scene/SceneManager.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+#include "support/RecordingWorld.h"
+#include "support/RendererRig.h"
+#include "tools/lib/TriangleWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A unit cube that writes its name into the draw log when drawn, with the
+// fog switch as the device holds it at that moment.
+class LoggedMesh : public BoundingBox {
+public:
+    LoggedMesh(std::string name, std::vector<std::string>* log, uint8_t sortFlag = 0)
+        : BoundingBox(nullptr, nullptr), m_log(log), m_sortFlag(sortFlag)
+    {
+        m_name = std::move(name);
+        setMinMax(Vector3(-0.5f, -0.5f, -0.5f), Vector3(0.5f, 0.5f, 0.5f));
+        m_valid = true;
+    }
+    void computeBounds() override {}
+    const Vector3* points() override { return m_corners; }
+    void render() override
+    {
+        m_log->push_back(m_name);
+        if (m_onDraw)
+            m_onDraw();
+    }
+    uint8_t depthSortFlag() const override { return m_sortFlag; }
+
+    std::vector<std::string>* m_log;
+    uint8_t m_sortFlag;
+    std::function<void()> m_onDraw;
+};
+
+class SceneRenderTest : public testing::Test {
+protected:
+    void start(bool fixedFunction)
+    {
+        ASSERT_TRUE(m_rig.start(64, 64, fixedFunction));
+        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "render");
+        m_scene = m_manager->loadScene("scene");
+        m_camera = m_scene->addCamera(true); // at the origin, looking along +Z
+    }
+    void TearDown() override
+    {
+        if (m_scene)
+            m_scene->m_antiportals.clear();
+        m_portals.clear();
+        m_manager.reset();
+    }
+
+    MeshObject* add(const std::string& name, float x, float y, float z, uint8_t sortFlag = 0)
+    {
+        m_meshes.push_back(std::make_unique<LoggedMesh>(name, &m_drawn, sortFlag));
+        MeshObject* object = m_scene->addNullObject(name, m_scene->m_root);
+        object->addLod(m_meshes.back().get(), 0.0f);
+        object->m_lods[0]->owned = 0;
+        object->m_motion[PositionX].m_value = x;
+        object->m_motion[PositionY].m_value = y;
+        object->m_motion[PositionZ].m_value = z;
+        return object;
+    }
+
+    // A 4 x 4 occluder square across Z at `z`, its triangles facing the eye.
+    Antiportal* addPortal(float z)
+    {
+        std::vector<float> positions = {-2, -2, z, 2, -2, z, -2, 2, z, 2, 2, z};
+        // Clockwise seen from -Z, where the eye is.
+        auto mesh = std::make_unique<TriangleSource>(positions, std::vector<uint32_t>{0, 2, 1, 1, 2, 3});
+        mesh->setMinMax(Vector3(-2, -2, z), Vector3(2, 2, z));
+        mesh->m_name = "Square";
+        auto* portal = new Antiportal(m_scene);
+        portal->setName("Wall");
+        portal->addLod(mesh.get(), 0.0f);
+        portal->m_lods[0]->owned = 0;
+        portal->initialize();
+        m_portalMeshes.push_back(std::move(mesh));
+        m_portals.emplace_back(portal);
+        m_scene->m_antiportals.push_back(portal);
+        return portal;
+    }
+
+    Light* addLight(int32_t type, float x, float y, float z)
+    {
+        auto* light = new Light(m_scene);
+        m_scene->m_lights.push_back(light);
+        m_scene->m_root->addChild(light);
+        light->m_lightType = type;
+        light->m_intensity.m_value = 1.0f;
+        light->m_motion[PositionX].m_value = x;
+        light->m_motion[PositionY].m_value = y;
+        light->m_motion[PositionZ].m_value = z;
+        for (AnimatedValue& c : light->m_color)
+            c.m_value = 0.5f;
+        light->setup();
+        return light;
+    }
+
+    std::vector<std::string> frame(double time = 0.0)
+    {
+        m_drawn.clear();
+        m_scene->render(time, m_camera);
+        return m_drawn;
+    }
+
+    DWORD state(D3DRENDERSTATETYPE which)
+    {
+        DWORD value = 0;
+        m_rig.device()->GetRenderState(which, &value);
+        return value;
+    }
+
+    RecordingWorld m_world;
+    RendererRig m_rig;
+    std::unique_ptr<SceneManager> m_manager;
+    Scene* m_scene = nullptr;
+    Camera* m_camera = nullptr;
+    std::vector<std::string> m_drawn;
+    std::vector<std::unique_ptr<LoggedMesh>> m_meshes;
+    std::vector<std::unique_ptr<TriangleSource>> m_portalMeshes;
+    std::vector<std::unique_ptr<Antiportal>> m_portals;
+};
+
+using Names = std::vector<std::string>;
+
+} // namespace
+
+TEST_F(SceneRenderTest, OpaqueNearToFarThenBlendedFarToNear)
+{
+    start(true);
+    add("far", 0, 0, 10);
+    add("glassNear", 0, 0, 4, 1);
+    add("near", 0, 0, 3);
+    add("glassFar", 0, 0, 8, 1);
+    add("middle", 0.5f, 0, 5);
+    EXPECT_EQ(frame(), (Names{"near", "middle", "far", "glassFar", "glassNear"}));
+    // The view's depth range follows what was drawn.
+    EXPECT_NEAR(m_camera->m_nearPlane, 2.5f, 1e-4f);
+    EXPECT_NEAR(m_camera->m_farPlane, 10.5f, 1e-4f);
+
+    std::vector<Scene::VisibleRecord> records = {
+        {nullptr, 3.0f, 1}, {nullptr, 2.0f, 0}, {nullptr, -9.0f, 1}, {nullptr, 1.0f, 0}, {nullptr, -2.0f, 1}};
+    Scene::sortVisible(records);
+    const float depths[] = {1.0f, 2.0f, -9.0f, -2.0f, 3.0f};
+    for (size_t i = 0; i < records.size(); ++i)
+        EXPECT_EQ(records[i].depth, depths[i]) << i;
+}
+
+TEST_F(SceneRenderTest, CulledObjectsAreNotDrawn)
+{
+    start(true);
+    add("ahead", 0, 0, 5);
+    add("behind", 0, 0, -5);
+    add("wide", 100, 0, 5);
+    add("high", 0, 100, 5);
+    add("straddling", 0, 0, 0.2f); // the near plane cuts it: still drawn
+    MeshObject* flat = add("flat", 0, 0, 6);
+    for (int c = ScaleX; c <= ScaleZ; ++c)
+        flat->m_motion[c].m_value = 0.0f;
+    MeshObject* hidden = add("hidden", 0, 0, 7);
+    hidden->m_unseenByCamera = 1;
+    MeshObject* child = add("child", 0, 0, 1);
+    m_scene->m_root->removeChild(child);
+    hidden->addChild(child); // hidden parents still pass the walk on: at z 8
+    EXPECT_EQ(frame(), (Names{"straddling", "ahead", "child"}));
+
+    m_rig.renderer->m_showHiddenObjects = 1;
+    flat->m_motion[ScaleY].m_value = 1.0f; // one scale left is enough
+    EXPECT_EQ(frame(), (Names{"straddling", "ahead", "flat", "hidden", "child"}));
+}
+
+TEST_F(SceneRenderTest, AntiportalHidesWhatLiesWhollyBehindIt)
+{
+    start(true);
+    addPortal(6.0f);
+    struct Case {
+        const char* name;
+        float x, y, z;
+        bool drawn;
+    };
+    const Case cases[] = {
+        {"behind", 0, 0, 12, false},    {"behindOffCentre", 1.5f, -1.5f, 9, false},
+        {"inFront", 0, 0, 4, true},     {"across", 0, 0, 6, true},
+        {"peeking", 4.0f, 0, 12, true},
+    };
+    for (const Case& c : cases)
+        add(c.name, c.x, c.y, c.z);
+    auto drawn = [](const Names& names, const char* name) {
+        return std::find(names.begin(), names.end(), name) != names.end();
+    };
+    const Names seen = frame();
+    for (const Case& c : cases)
+        EXPECT_EQ(drawn(seen, c.name), c.drawn) << c.name;
+
+    // Seen from its back, the occluder hides nothing: the object in front of
+    // it now lies wholly behind it and is drawn all the same.
+    m_camera->m_motion[PositionZ].m_value = 20.0f;
+    m_camera->m_motion[RotationH].m_value = 3.14159265f;
+    const Names fromBehind = frame();
+    EXPECT_TRUE(drawn(fromBehind, "inFront"));
+    EXPECT_TRUE(drawn(fromBehind, "behind"));
+}
+
+TEST_F(SceneRenderTest, FogFollowsTheSwitchTypeAndCamera)
+{
+    start(true);
+    struct Case {
+        uint32_t type;
+        uint8_t fogSwitch;
+        bool cameraStart;
+        DWORD enabled;
+        float start;
+    };
+    const Case cases[] = {
+        {3, 1, false, TRUE, 5.0f}, {3, 0, false, FALSE, 0.0f}, {3, 1, true, TRUE, 2.0f}, {1, 1, false, FALSE, 0.0f},
+    };
+    m_scene->m_fogMinDistance = 5.0f;
+    m_scene->m_fogMaxDistance = 50.0f;
+    m_camera->m_envMinDistance = 2.0f;
+    for (const Case& c : cases) {
+        m_rig.device()->SetRenderState(D3DRS_FOGSTART, 0);
+        m_scene->m_fogType = c.type;
+        m_rig.renderer->m_fogEnabled = c.fogSwitch;
+        m_camera->m_hasEnvMinDistance = c.cameraStart ? 1 : 0;
+        frame();
+        EXPECT_EQ(state(D3DRS_FOGENABLE), c.enabled) << c.type << int(c.fogSwitch);
+        float start;
+        const DWORD bits = state(D3DRS_FOGSTART);
+        std::memcpy(&start, &bits, sizeof start);
+        EXPECT_EQ(start, c.start) << c.type << int(c.fogSwitch);
+        EXPECT_EQ(*m_rig.renderer->m_shaderIntParams->m_isFogEnabled, c.enabled ? 1 : 0);
+    }
+    EXPECT_EQ(state(D3DRS_LIGHTING), DWORD(TRUE));
+}
+
+TEST_F(SceneRenderTest, FixedFunctionLightsOnOffAcrossFrames)
+{
+    start(true);
+    add("box", 0, 0, 5);
+    std::vector<Light*> lights;
+    for (int i = 0; i < 5; ++i)
+        lights.push_back(addLight(1, float(i), 0, 5));
+    IDirect3DDevice9* device = m_rig.device();
+    frame();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(device->state().isLightEnabled(i)) << i;
+    lights[1]->m_switchedOff = 1;
+    lights[4]->m_switchedOff = 1;
+    frame();
+    const bool expected[] = {true, true, true, false, false};
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(device->state().isLightEnabled(i), expected[i]) << i;
+
+    // A second scene that sets fewer lights switches off what the first left
+    // on, and the first scene's going away leaves nothing dangling.
+    Scene* other = m_manager->loadScene("other");
+    Camera* otherCamera = other->addCamera(true);
+    other->render(0.0, otherCamera);
+    for (int i = 0; i < 5; ++i)
+        EXPECT_FALSE(device->state().isLightEnabled(i)) << i;
+    frame();
+    m_scene->removeLight(lights[0]);
+    other->render(0.0, otherCamera);
+    EXPECT_EQ(device->state().isLightEnabled(0), false);
+}
+
+TEST_F(SceneRenderTest, CandidateLightsAreBoundedAndRanked)
+{
+    start(false);
+    MeshObject* box = add("box", 0, 0, 5);
+    for (int i = 0; i < 230; ++i)
+        addLight(1 + i % 2, 0, 0, 5.0f - 0.01f * float(i)); // point and spot lights, ever farther off
+    frame();
+    const std::vector<ActiveLight>& list = box->m_lightList;
+    ASSERT_EQ(list.size(), Scene::MaxCandidateLights);
+    for (size_t i = 1; i < list.size(); ++i)
+        EXPECT_GE(list[i - 1].influence, list[i].influence) << i;
+    ShaderIntParams& ints = *m_rig.renderer->m_shaderIntParams;
+    EXPECT_EQ(*ints.m_numActivePointLights, 8);
+    EXPECT_EQ(*ints.m_numActiveSpotLights, 8);
+    EXPECT_EQ(*ints.m_numActiveDistantLights, 0);
+    EXPECT_EQ(state(D3DRS_LIGHTING), DWORD(FALSE));
+}
+
+TEST_F(SceneRenderTest, NestedRenderAdvancesParticlesOnlyOnce)
+{
+    start(true);
+    MeshObject* mirror = add("mirror", 0, 0, 5);
+    add("box", 0, 0, 8);
+    int nested = 0;
+    double particleTimeInside = 0.0;
+    auto* mesh = static_cast<LoggedMesh*>(mirror->firstLodMesh());
+    mesh->m_onDraw = [&] {
+        if (m_scene->m_renderDepth > 1)
+            return;
+        ++nested;
+        m_scene->render(2.0, m_camera);
+        particleTimeInside = m_scene->m_lastParticleTime;
+    };
+    m_scene->m_lastParticleTime = 1.0;
+    EXPECT_EQ(frame(2.0), (Names{"mirror", "mirror", "box", "box"}));
+    EXPECT_EQ(nested, 1);
+    EXPECT_EQ(particleTimeInside, 1.0);
+    EXPECT_EQ(m_scene->m_lastParticleTime, 2.0);
+    EXPECT_EQ(m_scene->m_renderDepth, 0);
+}
+
+TEST(SceneCornerWarp, HorizontalAngleMapsLinearly)
+{
+    const float a = 0.6f; // half-angle
+    struct Case {
+        float x, w, expectedRatio;
+    };
+    // After the widening, the view's edge (x / w = tan a) lands on 1.
+    const Case cases[] = {{0.0f, 2.0f, 0.0f}, {std::tan(a) * 2.0f, 2.0f, 1.0f}, {-std::tan(a), 1.0f, -1.0f},
+                          {std::tan(a / 2), 1.0f, 0.5f}, {0.0f, 0.0f, 0.0f}};
+    for (const Case& c : cases) {
+        float corners[32] = {};
+        for (int i = 0; i < 8; ++i) {
+            corners[4 * i] = c.x;
+            corners[4 * i + 3] = c.w;
+        }
+        Scene::warpCorners(corners, a);
+        const float ratio = corners[3] == 0.0f ? corners[0] : corners[0] / corners[3];
+        EXPECT_NEAR(ratio, c.expectedRatio, 1e-5f) << c.x << " " << c.w;
+        EXPECT_NEAR(corners[3], std::sqrt(c.x * c.x + c.w * c.w), 1e-5f);
+    }
+}
