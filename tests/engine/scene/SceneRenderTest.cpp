@@ -4,6 +4,7 @@
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
+#include "engine/scene/ReflectionView.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
@@ -43,10 +44,12 @@ public:
             m_onDraw();
     }
     uint8_t depthSortFlag() const override { return m_sortFlag; }
+    const void* activeReflection() const override { return m_reflection; }
 
     std::vector<std::string>* m_log;
     uint8_t m_sortFlag;
     std::function<void()> m_onDraw;
+    const void* m_reflection = nullptr;
 };
 
 class SceneRenderTest : public testing::Test {
@@ -342,4 +345,101 @@ TEST(SceneCornerWarp, HorizontalAngleMapsLinearly)
         EXPECT_NEAR(ratio, c.expectedRatio, 1e-5f) << c.x << " " << c.w;
         EXPECT_NEAR(corners[3], std::sqrt(c.x * c.x + c.w * c.w), 1e-5f);
     }
+}
+
+namespace {
+
+// The eight corners of an axis-aligned box as (x, y, unused, w) with an
+// identity lens: view-space x, y and depth.
+std::vector<float> boxCorners(Vector3 lo, Vector3 hi)
+{
+    std::vector<float> out;
+    for (int i = 0; i < 8; ++i) {
+        out.push_back(i & 4 ? hi.x : lo.x);
+        out.push_back(i & 2 ? hi.y : lo.y);
+        out.push_back(0.0f);
+        out.push_back(i & 1 ? hi.z : lo.z);
+    }
+    return out;
+}
+
+std::unique_ptr<float[]> normals(std::initializer_list<Vector3> list)
+{
+    auto out = std::make_unique<float[]>(list.size() * 3);
+    size_t i = 0;
+    for (const Vector3& n : list) {
+        out[i++] = n.x;
+        out[i++] = n.y;
+        out[i++] = n.z;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(ReflectionViewTest, KeepsOnlyWhatTheOutlineShowsInFrontOfTheMirror)
+{
+    // A mirror at depth 5 facing away from the eye; the outline is the
+    // wedge |x| <= z through the eye.
+    const float h = 0.70710678f;
+    ReflectionView outlined(nullptr, Matrix4::identity(), Vector3(0, 0, 0), Vector3(0, 0, 5), Vector3(0, 0, 1), 2,
+                            normals({{h, 0, h}, {-h, 0, h}}), nullptr);
+    ReflectionView open(nullptr, Matrix4::identity(), Vector3(0, 0, 0), Vector3(0, 0, 5), Vector3(0, 0, 1), 0,
+                        nullptr, nullptr);
+    struct Case {
+        const char* name;
+        Vector3 lo, hi;
+        bool outlinedCulls, openCulls;
+    };
+    const Case cases[] = {
+        {"ahead", {-1, -1, 8}, {1, 1, 9}, false, false},
+        {"behind the mirror, inside the outline", {-1, -1, 2}, {1, 1, 3}, true, true},
+        {"touching the mirror plane", {-1, -1, 4}, {1, 1, 5}, false, false},
+        {"outside one outline plane", {10, -1, 6}, {12, 1, 7}, true, false},
+        {"across an outline plane", {5, -1, 6}, {8, 1, 7}, false, false},
+        {"outside, behind", {-12, -1, 1}, {-10, 1, 2}, true, true},
+    };
+    for (const Case& c : cases) {
+        const std::vector<float> corners = boxCorners(c.lo, c.hi);
+        EXPECT_EQ(outlined.isBoxOutside(corners.data()), c.outlinedCulls) << c.name;
+        EXPECT_EQ(open.isBoxOutside(corners.data()), c.openCulls) << c.name;
+    }
+
+    // The world matrix places the mirrored eye: the inverse of the view.
+    Matrix4 view = Matrix4::identity();
+    view.at(3, 0) = -2.0f; // the eye at x = 2
+    ReflectionView moved(nullptr, view, Vector3(0, 0, 0), Vector3(0, 0, 5), Vector3(0, 0, 1), 0, nullptr, nullptr);
+    EXPECT_FLOAT_EQ(moved.getMatrix(0.0).at(3, 0), 2.0f);
+    std::unique_ptr<SceneObject> copy(outlined.clone());
+    const std::vector<float> wide = boxCorners({10, -1, 6}, {12, 1, 7});
+    EXPECT_TRUE(copy->isBoxOutside(wide.data()));
+}
+
+TEST_F(SceneRenderTest, MirrorViewDrawsWhatLiesBeyondItButNotTheMirror)
+{
+    start(true);
+    MeshObject* mirror = add("mirror", 0, 0, 5);
+    add("near", 0, 0, 3);
+    add("far", 0, 0, 9);
+    m_scene->m_lastParticleTime = 1.0;
+    // An unmirrored view through a mirror at depth 5, for the sake of the
+    // cull: only what lies beyond the mirror plane is drawn, the mirror
+    // itself never.
+    ReflectionView view(m_scene, Matrix4::identity(), Vector3(0, 0, 0), Vector3(0, 0, 5.0f), Vector3(0, 0, 1), 0,
+                        nullptr, m_camera);
+    std::vector<std::string> drawn;
+    auto* mesh = static_cast<LoggedMesh*>(mirror->firstLodMesh());
+    mesh->m_onDraw = [&] {
+        if (m_scene->m_renderDepth > 1)
+            return;
+        mesh->m_reflection = &view;
+        const size_t before = m_drawn.size();
+        m_scene->render(3.0, &view);
+        drawn.assign(m_drawn.begin() + long(before), m_drawn.end());
+        mesh->m_reflection = nullptr;
+    };
+    EXPECT_EQ(frame(3.0), (Names{"near", "mirror", "far", "far"}));
+    EXPECT_EQ(drawn, (Names{"far"}));
+    EXPECT_EQ(m_scene->m_lastParticleTime, 3.0);
+    EXPECT_EQ(view.viewport(), m_camera->viewport());
 }
