@@ -1,0 +1,178 @@
+// A scene drawn on the GL backend and read back: what the camera sees is
+// there, near and far alike within the depth range the scene picks, and what
+// an antiportal hides is not.
+#include "engine/core/BoundingBox.h"
+#include "engine/core/Renderer.h"
+#include "engine/scene/Antiportal.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/MeshObject.h"
+#include "engine/scene/Scene.h"
+#include "engine/scene/SceneManager.h"
+#include "platform/d3d9/D3D9Backend.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/win/MessageQueue.h"
+#include "support/DeviceReadBack.h"
+#include "support/RendererRig.h"
+#include "tools/lib/TriangleWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+void drainMessages()
+{
+    MSG msg{};
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+struct ColourVertex {
+    float x, y, z;
+    D3DCOLOR colour;
+};
+
+// A unit cube of one colour, drawn unlit in object space.
+class ColourCube : public BoundingBox {
+public:
+    ColourCube(IDirect3DDevice9* device, D3DCOLOR colour, int* draws)
+        : BoundingBox(nullptr, nullptr), m_device(device), m_colour(colour), m_draws(draws)
+    {
+        setMinMax(Vector3(-0.5f, -0.5f, -0.5f), Vector3(0.5f, 0.5f, 0.5f));
+        m_valid = true;
+    }
+    void computeBounds() override {}
+    const Vector3* points() override { return m_corners; }
+    void render() override
+    {
+        std::vector<ColourVertex> v;
+        auto face = [&](int a, int b, int c, int d) {
+            for (int i : {a, b, c, c, b, d})
+                v.push_back({m_corners[i].x, m_corners[i].y, m_corners[i].z, m_colour});
+        };
+        // Corner bits: 4 x, 2 y, 1 z.
+        face(0, 2, 4, 6);
+        face(1, 3, 5, 7);
+        face(0, 1, 2, 3);
+        face(4, 5, 6, 7);
+        face(0, 1, 4, 5);
+        face(2, 3, 6, 7);
+        m_device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        m_device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        m_device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+        m_device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
+        m_device->SetTexture(0, nullptr);
+        m_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        m_device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+        m_device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+        m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(v.size() / 3), v.data(), sizeof(ColourVertex));
+        ++*m_draws;
+    }
+
+    IDirect3DDevice9* m_device;
+    D3DCOLOR m_colour;
+    int* m_draws;
+};
+
+class SceneRenderGl : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        selectD3D9Backend(D3D9Backend::Gl);
+        testing::internal::CaptureStderr();
+        m_started = m_rig.start(64, 64, true);
+        testing::internal::GetCapturedStderr();
+        drainMessages();
+        if (!m_started)
+            return;
+        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "gl");
+        m_scene = m_manager->loadScene("scene");
+        m_camera = m_scene->addCamera(true);
+    }
+    void TearDown() override
+    {
+        if (m_scene)
+            m_scene->m_antiportals.clear();
+        m_portal.reset();
+        m_manager.reset();
+        drainMessages();
+        selectD3D9Backend(D3D9Backend::Default);
+    }
+
+    void add(D3DCOLOR colour, float x, float y, float z)
+    {
+        m_cubes.push_back(std::make_unique<ColourCube>(m_rig.device(), colour, &m_draws));
+        MeshObject* object = m_scene->addNullObject("cube", m_scene->m_root);
+        object->addLod(m_cubes.back().get(), 0.0f);
+        object->m_lods[0]->owned = 0;
+        object->m_motion[PositionX].m_value = x;
+        object->m_motion[PositionY].m_value = y;
+        object->m_motion[PositionZ].m_value = z;
+    }
+
+    // An occluder over the right half of the view at depth 4, facing the eye.
+    void addPortal()
+    {
+        const float z = 4.0f;
+        std::vector<float> positions = {0.2f, -3, z, 3, -3, z, 0.2f, 3, z, 3, 3, z};
+        m_portalMesh = std::make_unique<TriangleSource>(positions, std::vector<uint32_t>{0, 2, 1, 1, 2, 3});
+        m_portalMesh->setMinMax(Vector3(0.2f, -3, z), Vector3(3, 3, z));
+        m_portal = std::make_unique<Antiportal>(m_scene);
+        m_portal->addLod(m_portalMesh.get(), 0.0f);
+        m_portal->m_lods[0]->owned = 0;
+        m_portal->initialize();
+        m_scene->m_antiportals.push_back(m_portal.get());
+    }
+
+    void frame()
+    {
+        IDirect3DDevice9* d = m_rig.device();
+        m_draws = 0;
+        d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
+        d->BeginScene();
+        m_scene->render(0.0, m_camera);
+        d->EndScene();
+    }
+    D3DCOLOR pixel(int x, int y) { return readBackBufferPixel(m_rig.device(), x, y) | 0xFF000000u; }
+
+    RendererRig m_rig;
+    bool m_started = false;
+    std::unique_ptr<SceneManager> m_manager;
+    Scene* m_scene = nullptr;
+    Camera* m_camera = nullptr;
+    int m_draws = 0;
+    std::vector<std::unique_ptr<ColourCube>> m_cubes;
+    std::unique_ptr<TriangleSource> m_portalMesh;
+    std::unique_ptr<Antiportal> m_portal;
+};
+
+} // namespace
+
+TEST_F(SceneRenderGl, VisibleObjectsAppearAndOccludedOnesDoNot)
+{
+    if (!m_started)
+        GTEST_SKIP() << "no GL display";
+    add(0xFFFF0000u, -1.2f, 0, 8); // red, left
+    add(0xFF00FF00u, 1.2f, 0, 8);  // green, right
+    add(0xFF0000FFu, 0, 0, 100);   // blue, far in the middle
+    add(0xFFFFFFFFu, 0, 0, -5);    // white, behind the eye
+    frame();
+    EXPECT_EQ(m_draws, 3);
+    const D3DCOLOR red = pixel(20, 32), green = pixel(44, 32), middle = pixel(32, 32), corner = pixel(2, 2);
+    EXPECT_EQ(red, 0xFFFF0000u);
+    EXPECT_EQ(green, 0xFF00FF00u);
+    EXPECT_EQ(middle, 0xFF0000FFu);
+    EXPECT_EQ(corner, 0xFF000000u);
+
+    // The occluder on the right hides the green cube; the portal itself
+    // draws nothing, and the far blue cube straddles its edge.
+    addPortal();
+    frame();
+    EXPECT_EQ(m_draws, 2);
+    EXPECT_EQ(pixel(20, 32), 0xFFFF0000u);
+    EXPECT_EQ(pixel(44, 32), 0xFF000000u);
+    EXPECT_EQ(pixel(32, 32), 0xFF0000FFu);
+}
