@@ -1,14 +1,20 @@
 #include "engine/core/BoundingBox.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
+#include "engine/core/ShaderFloatParams.h"
+#include "engine/core/ShaderIntParams.h"
 #include "engine/scene/Antiportal.h"
+#include "engine/scene/Camera.h"
 #include "engine/scene/CollisionObject.h"
+#include "engine/scene/LensFlare.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
+#include "platform/d3d9/Direct3DDevice9.h"
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -108,11 +114,73 @@ void Scene::collectVisible(SceneItem* camera, SceneObject* node, const Matrix4& 
 
 void Scene::renderLensFlares(SceneItem* camera, const std::vector<ReflectionView*>& visibleViews, double time)
 {
-    (void)camera;
     (void)visibleViews;
-    (void)time;
-    // Flares belong to the outermost view only; the flare drawing itself
-    // hangs on the lights' flares.
-    if (m_renderDepth >= 2 || !m_renderer || !m_renderer->m_lensFlares)
+    // Flares belong to the outermost view of a real camera.
+    if (m_renderDepth >= 2 || !m_renderer || camera->m_itemType != ItemCamera)
         return;
+    auto* eye = static_cast<Camera*>(camera);
+    std::vector<Light*> flared;
+    bool anyVisible = false;
+    for (SceneItem* item : m_lights) {
+        if (item->m_itemType != ItemLight)
+            continue;
+        auto* light = static_cast<Light*>(item);
+        if (!light->m_lensFlare)
+            continue;
+        if (light->m_lensFlare->updateVisibility(eye, m_antiportals, time))
+            anyVisible = true;
+        if (!light->m_switchedOff)
+            flared.push_back(light);
+    }
+    IDirect3DDevice9* device = m_renderer->m_device;
+    if (!anyVisible || !m_renderer->m_lensFlares || !device)
+        return;
+
+    if (m_renderer->m_shaderIntParams)
+        *m_renderer->m_shaderIntParams->m_isFogEnabled = 0;
+    device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    DWORD cullMode = D3DCULL_CCW;
+    device->GetRenderState(D3DRS_CULLMODE, &cullMode);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    if (m_renderer->m_shaderFloatParams) {
+        m_renderer->m_shaderFloatParams->m_world = Matrix4::identity();
+        m_renderer->m_shaderFloatParams->m_transformsValid = false;
+    }
+    D3DMATRIX identity;
+    std::memcpy(&identity, Matrix4::identity().m, sizeof identity);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetVertexShader(nullptr);
+    device->SetPixelShader(nullptr);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, m_renderer->m_colorWriteMask);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_LINEAR);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
+    device->SetTextureStageState(0, D3DTSS_TEXCOORDINDEX, 0);
+    device->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, 0);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_TFACTOR);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_TFACTOR);
+    device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    for (Light* light : flared)
+        light->m_lensFlare->render(eye, time);
+
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, 0);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
+    device->SetTexture(0, nullptr);
+    device->SetRenderState(D3DRS_POINTSIZE, 0x40800000u); // 4.0f
+    for (Light* light : flared)
+        light->m_lensFlare->issueOcclusionQuery(eye, time);
+    device->SetRenderState(D3DRS_COLORWRITEENABLE, m_renderer->m_colorWriteMask);
+    device->SetRenderState(D3DRS_CULLMODE, cullMode);
 }

@@ -3,12 +3,14 @@
 #include "engine/core/ShaderIntParams.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/LensFlare.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/ReflectionView.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
 #include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/d3d9/RecordingBackend.h"
 #include "support/RecordingWorld.h"
 #include "support/RendererRig.h"
 #include "tools/lib/TriangleWriter.h"
@@ -442,4 +444,65 @@ TEST_F(SceneRenderTest, MirrorViewDrawsWhatLiesBeyondItButNotTheMirror)
     EXPECT_EQ(drawn, (Names{"far"}));
     EXPECT_EQ(m_scene->m_lastParticleTime, 3.0);
     EXPECT_EQ(view.viewport(), m_camera->viewport());
+}
+
+TEST_F(SceneRenderTest, FlarePassRunsForTheOutermostViewAndRestoresState)
+{
+    start(true);
+    MeshObject* box = add("box", 0, 0, 5);
+    Light* light = new Light(m_scene);
+    m_scene->m_lights.push_back(light);
+    m_scene->m_root->addChild(light);
+    light->m_lightType = 1;
+    light->m_lensFlareEnabled = 1;
+    light->m_flareOptions = 0x19;
+    light->m_flareIntensity.m_value = 1.0f;
+    light->m_intensity.m_value = 1.0f;
+    light->m_motion[PositionZ].m_value = 20.0f;
+    light->setup();
+    ASSERT_NE(light->m_lensFlare, nullptr);
+    auto& recording = static_cast<RecordingBackend&>(m_rig.device()->backend());
+    auto queries = [&] {
+        const auto& calls = recording.calls();
+        return std::count_if(calls.begin(), calls.end(),
+                             [](const std::string& c) { return c.rfind("beginQuery", 0) == 0; });
+    };
+    struct Case {
+        uint8_t flareSwitch;
+        DWORD cullMode;
+        long queries;
+    };
+    const Case cases[] = {{1, D3DCULL_CW, 1}, {0, D3DCULL_NONE, 0}, {1, D3DCULL_NONE, 1}};
+    m_rig.renderer->m_colorWriteMask = 0x7;
+    for (const Case& c : cases) {
+        m_rig.renderer->m_lensFlares = c.flareSwitch;
+        m_rig.device()->SetRenderState(D3DRS_CULLMODE, c.cullMode);
+        recording.clearCalls();
+        frame();
+        EXPECT_EQ(queries(), c.queries) << int(c.flareSwitch);
+        EXPECT_EQ(state(D3DRS_CULLMODE), c.cullMode);
+        if (c.queries) {
+            EXPECT_EQ(state(D3DRS_COLORWRITEENABLE), 0x7u);
+            EXPECT_EQ(state(D3DRS_ZENABLE), DWORD(TRUE));
+            EXPECT_EQ(state(D3DRS_ALPHABLENDENABLE), DWORD(FALSE));
+        }
+    }
+    // The light widens the depth range to reach its flare.
+    EXPECT_GT(m_camera->m_farPlane, 19.9f);
+
+    // A nested view issues no queries of its own.
+    auto* mesh = static_cast<LoggedMesh*>(box->firstLodMesh());
+    long inner = -1;
+    mesh->m_onDraw = [&] {
+        if (m_scene->m_renderDepth > 1)
+            return;
+        const long before = queries();
+        m_scene->render(0.0, m_camera);
+        inner = queries() - before;
+    };
+    m_rig.renderer->m_lensFlares = 1;
+    recording.clearCalls();
+    frame();
+    EXPECT_EQ(inner, 0);
+    EXPECT_EQ(queries(), 1);
 }
