@@ -15,6 +15,8 @@ class Envelope;
 class Light;
 class LoadingScreen;
 class MeshObject;
+struct MixerActor;
+struct MixerMotion;
 class Scene;
 class SceneObject;
 class Stream;
@@ -201,6 +203,9 @@ private:
     void readWind();
     void readCollision();
     void readMotionMixer();
+    void readMixerActor();
+    void readMixerMotion(MixerActor* actor, MixerMotion* motion);
+    void readMixerChannel(SceneObject* item, MixerMotion* motion);
 
     Scene& m_scene;
     Stream* m_fileSystem;

@@ -3,6 +3,7 @@
 #include "engine/scene/AnimatedValue.h"
 #include "engine/scene/CollideFilter.h"
 #include "engine/scene/ContactHandler.h"
+#include "engine/scene/MixerRecords.h"
 #include "engine/scene/ObjectList.h"
 #include "engine/scene/SpaceRecord.h"
 
@@ -61,6 +62,10 @@ public:
     // behind its own; the file's ids count from there.
     bool loadLWS(Stream* fileSystem, const std::string& fileName, LoadingScreen* screen, float progressStart,
                  float progressSpan);
+    // A new motion-mixer actor of that name, listed last.
+    MixerActor* addMixerActor(const std::string& name);
+    // The instance-th (from 0) motion-mixer actor of that name, or null.
+    MixerActor* findObject(const std::string& name, int32_t instance);
     int32_t cameraCount() const { return int32_t(m_cameras.size()); }
     int32_t lightCount() const { return int32_t(m_lights.size()); }
     // The first object in list order with that name, or null.
@@ -139,6 +144,9 @@ public:
     CollideFilterTable m_collideFilterTable;
     MeshObject* m_root = nullptr;
     std::string m_name;
+    // The motion mixer's motions and actors, in file order.
+    std::vector<std::unique_ptr<MixerMotion>> m_mixerRecords;
+    std::vector<std::unique_ptr<MixerActor>> m_mixerActors;
     // From "BGImage"; null without one. Like every texture read from a
     // scene file it belongs to the scene manager's texture list.
     Texture* m_backgroundImage = nullptr;
