@@ -147,6 +147,7 @@ void readBlock(LwoParse& p, Surface& surface)
 {
     LwoReader& r = p.r;
     auto layer = std::make_unique<TextureLayer>();
+    bool wrapped = false;
     LwoSubChunk sub;
     while (readSubChunk(r, sub)) {
         const size_t outer = r.setLimit(sub.end);
@@ -167,6 +168,7 @@ void readBlock(LwoParse& p, Surface& surface)
             const uint32_t caps = p.renderer ? p.renderer->m_caps.TextureAddressCaps : 0;
             layer->m_addressV = addressMode(height, caps);
             layer->m_addressU = (caps & 0x10) ? addressMode(width, caps) : layer->m_addressV;
+            wrapped = true;
             break;
         }
         case id("WRPW"): layer->m_wrapWidth = r.f4(); break;
@@ -220,6 +222,16 @@ void readBlock(LwoParse& p, Surface& surface)
         r.seek(sub.next);
     }
 
+    // What the projection and the image need wins over the block's wrap
+    // modes, whichever order the sub-chunks came in.
+    if (wrapped) {
+        if (layer->m_projection == ProjectionSpherical)
+            layer->m_addressU = layer->m_addressV = 1;
+        else if (layer->m_projection == ProjectionCylindrical)
+            layer->m_addressU = 1;
+        if (layer->m_image && (layer->m_image->m_flags & TextureKeepSize))
+            layer->m_addressU = layer->m_addressV = 3;
+    }
     if (layer->m_type == lwoCode("GRAD") && layer->m_enabled) {
         if (!layer->m_gradientKeys.empty())
             keyGradient(*layer);

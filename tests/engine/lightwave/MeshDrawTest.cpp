@@ -147,6 +147,54 @@ TEST_F(MeshDrawTest, RecordingBackendSeesBuffersDeclarationAndDraw)
     EXPECT_EQ(rig().renderer->m_drawCallCount, drawsBefore + 1);
 }
 
+TEST_F(MeshDrawTest, WrapModesFollowTheDeviceAddressCaps)
+{
+    start(D3D9Backend::Recording);
+    ASSERT_TRUE(started);
+    const uint32_t caps = rig().renderer->m_caps.TextureAddressCaps;
+    Lwo2Writer w;
+    w.tags({"S"});
+    w.layer(0);
+    w.clipStill(1, "tex.bmp");
+    w.clipStill(2, "big_noscale.bmp");
+    Lwo2Surface s;
+    s.name = "S";
+    const std::pair<int, int> wraps[] = {{0, 0}, {2, 3}, {3, 2}};
+    for (const auto& [u, v] : wraps) {
+        Lwo2Block b;
+        b.image = 1;
+        b.wrapU = u;
+        b.wrapV = v;
+        b.ordinal = std::string(1, char(0x80 + s.blocks.size()));
+        s.blocks.push_back(b);
+    }
+    // An image that keeps its size clamps whatever the block says.
+    Lwo2Block noscale;
+    noscale.image = 2;
+    noscale.ordinal = "\x90";
+    s.blocks.push_back(noscale);
+    w.surface(s);
+    ASSERT_NE(load("wrap.lwo", w.finish()), nullptr) << lastError();
+    const Surface* surface = this->surface("wrap.lwo@S");
+    ASSERT_EQ(surface->m_imageLayers.size(), 4u);
+    EXPECT_EQ(surface->m_imageLayers[3]->m_addressU, 3);
+    EXPECT_EQ(surface->m_imageLayers[3]->m_addressV, 3);
+    auto mode = [&](int code) {
+        switch (code) {
+        case 0: return (caps & 0x8) ? 4 : (caps & 0x4) ? 3 : 1;
+        case 2: return (caps & 0x2) ? 2 : 1;
+        case 3: return (caps & 0x4) ? 3 : 1;
+        default: return code;
+        }
+    };
+    for (size_t i = 0; i < 3; ++i) {
+        const TextureLayer& l = *surface->m_imageLayers[i];
+        EXPECT_EQ(l.m_addressV, mode(wraps[i].second)) << i;
+        EXPECT_EQ(l.m_addressU, (caps & 0x10) ? mode(wraps[i].first) : l.m_addressV) << i;
+    }
+    EXPECT_EQ(surface->m_imageLayers[0]->m_addressV, (caps & 0x8) ? 4 : 3) << "the recording device clamps or borders";
+}
+
 TEST_F(MeshDrawTest, TexturedCubeShowsItsTexelsOnGl)
 {
     start(D3D9Backend::Gl);
