@@ -25,6 +25,13 @@ public:
     // `particles` is an emitter's whole table of ParticleTableSize records.
     virtual void render(double time, const Particle* particles, Camera* camera) = 0;
 
+    // Leaves the look channels' values at the time in their constants.
+    void evaluateChannels(double time)
+    {
+        for (AnimatedValue* channel : {&m_opacity, &m_density, &m_luminosity, &m_colorR, &m_colorG, &m_colorB})
+            channel->evaluate(time);
+    }
+
     Renderer* m_renderer;
     AnimatedValue m_dissolve{0.0f};
     AnimatedValue m_particleSize{0.0f};
