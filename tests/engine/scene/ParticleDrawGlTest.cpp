@@ -1,9 +1,11 @@
 // Particle renderers on the GL backend, read back from the screen: the
-// quads cover their particles' places and nothing else.
+// quads cover their particles' places and nothing else; the sprites show
+// the plane of the volume that the turning texture coordinates select.
 #include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/HyperVoxelSprites.h"
 #include "engine/scene/ParticleRenderer.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
@@ -119,5 +121,34 @@ TEST_F(ParticleDrawGl, QuadsCoverTheirParticles)
     frame([&] { quads.render(0.0, m_table, m_camera); });
     EXPECT_NE(pixel(32, 32), 0u);
     EXPECT_EQ(pixel(32 + 24, 32), 0u);
+    EXPECT_STREQ(lastErrorText.c_str(), "");
+}
+
+TEST_F(ParticleDrawGl, SpritesShowTheTurningVolume)
+{
+    if (!m_started)
+        GTEST_SKIP() << "no display";
+    HyperVoxelSprites sprites(m_rig.renderer.get());
+    // The camera one unit in front of the stack: the middle slice (depth
+    // 1.016) spans about 63 pixels, its red square the middle 32.
+    m_camera->m_motion[PositionZ].m_value = -1.0f;
+    m_table[0].alive = 1;
+    m_table[0].position[2] = 0.0f;
+    auto draw = [&](double time) {
+        m_camera->invalidateMatrices();
+        m_camera->m_projection = m_projection;
+        m_camera->m_projectionValid = 1;
+        frame([&] { sprites.render(time, m_table, m_camera); });
+    };
+    // Off the lines where the other two planes cross the view, only the
+    // middle slice meets an opaque texel.
+    draw(0.0);
+    EXPECT_EQ(pixel(27, 27), 0xFF0000u) << "the red plane z = 16, unturned";
+    EXPECT_EQ(pixel(37, 38), 0xFF0000u);
+    EXPECT_EQ(pixel(2, 2), 0u) << "outside the cube";
+    // A quarter turn later the slice next to the middle shows the green plane.
+    draw(90.0 / 14.0);
+    EXPECT_EQ(pixel(27, 27), 0x00FF00u);
+    EXPECT_EQ(pixel(2, 2), 0u);
     EXPECT_STREQ(lastErrorText.c_str(), "");
 }
