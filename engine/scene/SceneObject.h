@@ -138,6 +138,8 @@ public:
     int32_t m_autoDisable = 0;
     SceneObject* m_goalObject = nullptr;
     uint8_t m_matchGoalOrientation = 0;
+    // 1: the item itself is not drawn; its children still are.
+    uint8_t m_hidden = 0;
     SceneObject* m_parent = nullptr;
     SceneObject* m_target = nullptr;
     std::vector<SceneObject*> m_children;

@@ -27,6 +27,8 @@ class GuiXmlParser;
 class SceneManager;
 class Scene;
 class SceneObject;
+class MeshObject;
+class Texture;
 namespace CEGUI {
 class System;
 class Renderer;
@@ -144,6 +146,30 @@ public:
     // The kart preview's menu models, one a configured kart.
     static constexpr int kPreviewKarts = 7;
     SceneObject* m_kartMenuModels[kPreviewKarts] = {};
+    // One kart preview of the selection and shop screens: the turning
+    // chassis with the current menu model under it, the kart item, and the
+    // look applyKartLook chose.
+    struct KartPreview {
+        SceneObject* chassis = nullptr;
+        MeshObject* kart = nullptr;
+        SceneObject* model = nullptr;
+        // Drawn on its own; null without a spoiler.
+        MeshObject* spoiler = nullptr;
+        Texture* colour = nullptr;
+        Texture* logo = nullptr;
+    };
+    KartPreview m_previews[2];
+
+    // Hangs the first two karts' menu models under the two previews' chassis,
+    // every other model under none.
+    void attachMenuKarts();
+    // Shows the kart by name with the look's levels in preview 0 or 1: its
+    // menu model, the parts of its object for spoiler, tyres, side skirts
+    // and engine, and the colour and logo textures. False, changing nothing,
+    // for a kart the configuration does not list or a preview index other
+    // than 0 and 1.
+    bool applyKartLook(const std::string& kartName, int32_t spoiler, int32_t tires, int32_t sideskirts,
+                       int32_t logo, int32_t colour, int32_t engine, int32_t previewIndex);
 
 protected:
     // The career's books after a race of set-up mode 3; answers the result

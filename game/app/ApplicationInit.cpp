@@ -5,11 +5,16 @@
 #include "game/menu/Highscores.h"
 #include "game/menu/ProfileStore.h"
 #include "engine/core/Renderer.h"
+#include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
 
 #include <algorithm>
 #include <cstdio>
+
+namespace {
+const char* const kKartObject = "D:\\Zoprax9/3dobjects_cars/kart_01.lwo";
+} // namespace
 
 bool Application::init(Stream* archive)
 {
@@ -53,9 +58,16 @@ void Application::loadKartPreview()
     if (device) {
         m_previewScenes = new SceneManager(m_renderer, "metascene");
         m_previewScene = m_previewScenes->loadScene("sceneKart");
-        // TODO(lightwave): "D:\Zoprax9\menu\choose_kart.lws" loads twice
-        // into the preview scene here, each copy keeping its kart item
-        // "D:\Zoprax9/3dobjects_cars/kart_01.lwo" and its "chassis".
+        // The preview stage loads once for each preview; the n-th copy's
+        // kart item (the kart object's body layer) and chassis are preview n's.
+        for (int32_t instance = 1; instance <= 2; ++instance) {
+            m_previewScene->loadLWS(m_archive, "D:\\Zoprax9\\menu\\choose_kart.lws", nullptr, 0.0f, 0.0f);
+            KartPreview& preview = m_previews[instance - 1];
+            if (m_previewScene->countInstances(kKartObject, 0) >= instance)
+                preview.kart = m_previewScene->findObjectInstance(kKartObject, 0, instance);
+            if (m_previewScene->countInstances("chassis", -1) >= instance)
+                preview.chassis = m_previewScene->findObjectInstance("chassis", -1, instance);
+        }
     }
     setLoadingProgress(0.3f);
 
@@ -63,9 +75,15 @@ void Application::loadKartPreview()
     // in config.xml shows its first seven.
     const size_t karts = std::min(m_config.karts().size(), size_t(kPreviewKarts));
     for (size_t i = 0; device && i < karts; ++i) {
-        // TODO(lightwave): the kart's menu scene loads into the preview scene
-        // and its model becomes m_kartMenuModels[i], detached from its parent.
-        m_kartMenuModels[i] = nullptr;
+        // The scene's items hang under a null named after the file: that
+        // null is the kart's menu model, kept apart until a preview shows it.
+        const std::string& file = m_config.karts()[i].menuscene;
+        if (file.empty() || !m_previewScene->loadLWS(m_archive, file, nullptr, 0.0f, 0.0f))
+            continue;
+        SceneObject* model = m_previewScene->findObjectByName(file);
+        if (model && model->m_parent)
+            model->m_parent->removeChild(model);
+        m_kartMenuModels[i] = model;
     }
     setLoadingProgress(0.4f);
 

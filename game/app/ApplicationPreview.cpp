@@ -1,0 +1,111 @@
+#include "game/app/Application.h"
+
+#include "engine/scene/MeshObject.h"
+#include "engine/scene/Scene.h"
+#include "engine/scene/SceneManager.h"
+
+#include <cstdio>
+
+namespace {
+
+// The layers of the kart object's exchangeable parts, per level 0 to 5.
+struct LayerSet {
+    int32_t count;
+    int32_t layers[4];
+};
+const LayerSet kTyres[6] = {{4, {1, 7, 18, 24}},   {4, {34, 35, 36, 37}}, {4, {30, 31, 32, 33}},
+                            {4, {38, 39, 40, 41}}, {4, {61, 62, 63, 64}}, {4, {42, 43, 44, 45}}};
+const LayerSet kEngines[6] = {{3, {46, 50, 53}}, {3, {46, 51, 53}}, {3, {47, 51, 54}},
+                              {3, {48, 51, 54}}, {3, {48, 50, 55}}, {3, {47, 51, 55}}};
+
+const char* const kColourTextures[7] = {
+    "D:\\Zoprax9\\textures_cars\\kart_blau_0001.bmp",   "D:\\Zoprax9\\textures_cars\\kart_gelb_0001.bmp",
+    "D:\\Zoprax9\\textures_cars\\kart_gruen_0001.bmp",  "D:\\Zoprax9\\textures_cars\\kart_orange_0001.bmp",
+    "D:\\Zoprax9\\textures_cars\\kart_pink_0001.bmp",   "D:\\Zoprax9\\textures_cars\\kart_rot_0001.bmp",
+    "D:\\Zoprax9\\textures_cars\\kart_schwarz_0001.bmp",
+};
+
+} // namespace
+
+void Application::attachMenuKarts()
+{
+    for (SceneObject* model : m_kartMenuModels)
+        if (model && model->m_parent)
+            model->m_parent->removeChild(model);
+    for (int i = 0; i < 2; ++i) {
+        KartPreview& preview = m_previews[i];
+        preview.model = m_kartMenuModels[i];
+        if (preview.model && preview.chassis)
+            preview.chassis->addChild(preview.model);
+    }
+}
+
+bool Application::applyKartLook(const std::string& kartName, int32_t spoiler, int32_t tires, int32_t sideskirts,
+                                 int32_t logo, int32_t colour, int32_t engine, int32_t previewIndex)
+{
+    // The name comes from a profile or a peer: a kart we do not have, or a
+    // preview that does not exist, leaves the previews as they are.
+    const KartInfo* kart = m_config.findKart(kartName);
+    if (!kart || previewIndex < 0 || previewIndex > 1)
+        return false;
+    KartPreview& preview = m_previews[previewIndex];
+    const size_t index = size_t(kart - m_config.karts().data());
+    SceneObject* model = index < size_t(kPreviewKarts) ? m_kartMenuModels[index] : nullptr;
+    if (preview.model && preview.model->m_parent)
+        preview.model->m_parent->removeChild(preview.model);
+    preview.model = model;
+    if (model) {
+        if (model->m_parent)
+            model->m_parent->removeChild(model);
+        if (preview.chassis)
+            preview.chassis->addChild(model);
+    }
+
+    // The parts: this preview's copy of each layer of the kart object.
+    const int32_t instance = previewIndex + 1;
+    auto part = [&](int32_t layer) -> MeshObject* {
+        if (!m_previewScene || m_previewScene->countInstances(kart->kartObject, layer) < instance)
+            return nullptr;
+        return m_previewScene->findObjectInstance(kart->kartObject, layer, instance);
+    };
+    auto setHidden = [&](int32_t layer, uint8_t hidden) {
+        if (MeshObject* object = part(layer))
+            object->m_hidden = hidden;
+    };
+
+    preview.spoiler = nullptr;
+    for (int32_t level = 1; level <= 5; ++level)
+        setHidden(55 + level, 1);
+    if (spoiler >= 1 && spoiler <= 5)
+        preview.spoiler = part(55 + spoiler);
+
+    for (int32_t level = 1; level <= 5; ++level)
+        setHidden(24 + level, level == sideskirts ? 0 : 1);
+
+    for (const LayerSet& set : kTyres)
+        for (int32_t i = 0; i < set.count; ++i)
+            setHidden(set.layers[i], 1);
+    if (tires >= 0 && tires <= 5)
+        for (int32_t i = 0; i < kTyres[tires].count; ++i)
+            setHidden(kTyres[tires].layers[i], 0);
+
+    for (const LayerSet& set : kEngines)
+        for (int32_t i = 0; i < set.count; ++i)
+            setHidden(set.layers[i], 1);
+    if (engine >= 0 && engine <= 5)
+        for (int32_t i = 0; i < kEngines[engine].count; ++i)
+            setHidden(kEngines[engine].layers[i], 0);
+
+    preview.colour = nullptr;
+    preview.logo = nullptr;
+    if (m_previewScenes) {
+        if (colour >= 0 && colour <= 6)
+            preview.colour = m_previewScenes->findTexture(kColourTextures[colour], 0);
+        if (logo >= 1 && logo <= 7) {
+            char name[64];
+            std::snprintf(name, sizeof(name), "D:\\Zoprax9\\textures_cars\\kartlogo_%02d.png", logo);
+            preview.logo = m_previewScenes->findTexture(name, 0);
+        }
+    }
+    return true;
+}

@@ -1,0 +1,202 @@
+// The menu's kart preview over our packed data set, on the recording device
+// (the GUI on CEGUI's null renderer): start-up loads the two preview stages
+// and every kart's menu model, and the preview operations hang the models
+// and switch the kart's parts.
+#include "game/app/Application.h"
+
+#include "engine/core/ArchiveFile.h"
+#include "engine/core/DiskFile.h"
+#include "engine/core/Renderer.h"
+#include "engine/scene/MeshObject.h"
+#include "engine/scene/Scene.h"
+#include "engine/scene/SceneManager.h"
+#include "platform/d3d9/D3D9Backend.h"
+#include "support/PlayerFolderRig.h"
+#include "support/RendererRig.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const kKartObject = "D:\\Zoprax9/3dobjects_cars/kart_01.lwo";
+
+class KartPreview : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        const std::string archive = std::string(std::getenv("VORLUND_BINARY_DIR")) + "/bin/data.sar";
+        DiskFile disk("");
+        ASSERT_TRUE(m_archive.mount(disk, archive.c_str())) << archive;
+        selectD3D9Backend(D3D9Backend::Recording);
+        ASSERT_TRUE(m_rig.start());
+        m_app = std::make_unique<Application>(m_rig.renderer.get());
+        ASSERT_TRUE(m_app->init(&m_archive));
+        ASSERT_NE(m_app->m_previewScene, nullptr);
+    }
+    void TearDown() override
+    {
+        m_app.reset();
+        selectD3D9Backend(D3D9Backend::Default);
+    }
+
+    // Preview `index`'s copy of a layer of the kart object.
+    MeshObject* part(int32_t layer, int32_t index)
+    {
+        Scene* scene = m_app->m_previewScene;
+        return scene->countInstances(kKartObject, layer) > index
+                   ? scene->findObjectInstance(kKartObject, layer, index + 1)
+                   : nullptr;
+    }
+    // The switched layers of a preview that are drawn.
+    std::set<int32_t> shownLayers(int32_t index)
+    {
+        std::set<int32_t> shown;
+        for (int32_t layer = 1; layer <= 64; ++layer)
+            if (MeshObject* object = part(layer, index); object && !object->m_hidden)
+                shown.insert(layer);
+        return shown;
+    }
+
+    ScopedWorkingDirectory m_folder{"kart-preview"};
+    PlayerFolderRig m_playerFolder;
+    ArchiveFile m_archive;
+    RendererRig m_rig;
+    std::unique_ptr<Application> m_app;
+};
+
+TEST_F(KartPreview, StartUpLoadsBothPreviewStagesAndEveryKartsMenuModel)
+{
+    Application& app = *m_app;
+    for (int i = 0; i < 2; ++i) {
+        const Application::KartPreview& preview = app.m_previews[i];
+        ASSERT_NE(preview.chassis, nullptr) << i;
+        ASSERT_NE(preview.kart, nullptr) << i;
+        EXPECT_EQ(preview.chassis->m_name, "chassis");
+        EXPECT_EQ(preview.kart->m_name, kKartObject);
+        EXPECT_EQ(preview.kart->m_parent, preview.chassis); // the kart turns with its chassis
+        EXPECT_EQ(preview.model, nullptr);
+        // Every switched part of the kart object is in each copy.
+        for (int32_t layer : {1, 24, 25, 29, 30, 45, 46, 55, 56, 60, 61, 64})
+            EXPECT_NE(part(layer, i), nullptr) << "layer " << layer << " of preview " << i;
+    }
+    EXPECT_NE(app.m_previews[0].chassis, app.m_previews[1].chassis);
+    EXPECT_NE(app.m_previews[0].kart, app.m_previews[1].kart);
+
+    const std::vector<KartInfo>& karts = app.m_config.karts();
+    ASSERT_EQ(karts.size(), 7u);
+    for (size_t i = 0; i < karts.size(); ++i) {
+        SceneObject* model = app.m_kartMenuModels[i];
+        ASSERT_NE(model, nullptr) << karts[i].name;
+        EXPECT_EQ(model->m_name, karts[i].menuscene);
+        EXPECT_EQ(model->m_parent, nullptr) << "kept apart until a preview shows it";
+        EXPECT_FALSE(model->m_children.empty()) << "the driver figure";
+    }
+}
+
+TEST_F(KartPreview, AttachMenuKartsHangsTheFirstTwoModelsUnderTheChassis)
+{
+    Application& app = *m_app;
+    for (SceneObject* model : app.m_kartMenuModels)
+        ASSERT_NE(model, nullptr);
+    // A model some screen left elsewhere is taken down first.
+    app.m_previews[1].chassis->addChild(app.m_kartMenuModels[5]);
+    for (int round = 0; round < 2; ++round) {
+        app.attachMenuKarts();
+        for (int i = 0; i < 2; ++i) {
+            const Application::KartPreview& preview = app.m_previews[i];
+            EXPECT_EQ(preview.model, app.m_kartMenuModels[i]);
+            EXPECT_EQ(preview.model->m_parent, preview.chassis);
+            EXPECT_EQ(std::count(preview.chassis->m_children.begin(), preview.chassis->m_children.end(),
+                                 preview.model),
+                      1);
+        }
+        for (int i = 2; i < 7; ++i)
+            EXPECT_EQ(app.m_kartMenuModels[i]->m_parent, nullptr) << i;
+    }
+}
+
+TEST_F(KartPreview, ApplyKartLookShowsTheChosenPartsOfOnePreview)
+{
+    struct Case {
+        int32_t spoiler, tires, sideskirts, engine;
+        std::set<int32_t> shown;
+        int32_t spoilerLayer; // 0: none
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0, {1, 7, 18, 24, 46, 50, 53}, 0},
+        {1, 1, 1, 1, {34, 35, 36, 37, 25, 46, 51, 53}, 56},
+        {3, 2, 4, 5, {30, 31, 32, 33, 28, 47, 51, 55}, 58},
+        {5, 4, 5, 4, {61, 62, 63, 64, 29, 48, 50, 55}, 60},
+        {2, 3, 2, 2, {38, 39, 40, 41, 26, 47, 51, 54}, 57},
+        {4, 5, 3, 3, {42, 43, 44, 45, 27, 48, 51, 54}, 59},
+        // Levels outside the tables show no part of that kind.
+        {6, -1, 6, 6, {}, 0},
+        {-1, 6, -1, -1, {}, 0},
+    };
+    Application& app = *m_app;
+    const std::set<int32_t> otherBefore = shownLayers(0);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.spoiler << " " << c.tires << " " << c.sideskirts << " " << c.engine);
+        ASSERT_TRUE(app.applyKartLook("vela", c.spoiler, c.tires, c.sideskirts, 2, 3, c.engine, 1));
+        EXPECT_EQ(shownLayers(1), c.shown);
+        EXPECT_EQ(app.m_previews[1].spoiler, c.spoilerLayer ? part(c.spoilerLayer, 1) : nullptr);
+        EXPECT_EQ(shownLayers(0), otherBefore) << "the other preview is untouched";
+    }
+    // The kart's menu model replaced the previous one under the chassis.
+    const size_t vela = 2;
+    ASSERT_EQ(app.m_config.karts()[vela].name, "vela");
+    EXPECT_EQ(app.m_previews[1].model, app.m_kartMenuModels[vela]);
+    EXPECT_EQ(app.m_kartMenuModels[vela]->m_parent, app.m_previews[1].chassis);
+    ASSERT_TRUE(app.applyKartLook("otto", 0, 0, 0, 0, 0, 0, 1));
+    EXPECT_EQ(app.m_kartMenuModels[vela]->m_parent, nullptr);
+    EXPECT_EQ(app.m_kartMenuModels[6]->m_parent, app.m_previews[1].chassis);
+}
+
+TEST_F(KartPreview, ApplyKartLookPicksTheColourAndLogoTextures)
+{
+    Application& app = *m_app;
+    SceneManager& scenes = *app.m_previewScenes;
+    ASSERT_TRUE(app.applyKartLook("brisk", 0, 0, 0, 7, 0, 0, 0));
+    EXPECT_EQ(app.m_previews[0].colour, scenes.findTexture("D:\\Zoprax9\\textures_cars\\kart_blau_0001.bmp", 0));
+    EXPECT_EQ(app.m_previews[0].logo, scenes.findTexture("D:\\Zoprax9\\textures_cars\\kartlogo_07.png", 0));
+    EXPECT_NE(app.m_previews[0].colour, nullptr);
+    EXPECT_NE(app.m_previews[0].logo, nullptr);
+    ASSERT_TRUE(app.applyKartLook("brisk", 0, 0, 0, 1, 6, 0, 0));
+    EXPECT_EQ(app.m_previews[0].colour, scenes.findTexture("D:\\Zoprax9\\textures_cars\\kart_schwarz_0001.bmp", 0));
+    EXPECT_EQ(app.m_previews[0].logo, scenes.findTexture("D:\\Zoprax9\\textures_cars\\kartlogo_01.png", 0));
+    // Logo 0 and colours outside 0..6 choose none.
+    for (auto [logo, colour] : {std::pair{0, 7}, std::pair{8, -1}}) {
+        ASSERT_TRUE(app.applyKartLook("brisk", 0, 0, 0, logo, colour, 0, 0));
+        EXPECT_EQ(app.m_previews[0].colour, nullptr);
+        EXPECT_EQ(app.m_previews[0].logo, nullptr);
+    }
+}
+
+TEST_F(KartPreview, AnUnknownKartOrPreviewChangesNothing)
+{
+    Application& app = *m_app;
+    ASSERT_TRUE(app.applyKartLook("tomo", 2, 2, 2, 2, 2, 2, 0));
+    const Application::KartPreview before = app.m_previews[0];
+    const std::set<int32_t> shown = shownLayers(0);
+    struct Call {
+        const char* kart;
+        int32_t preview;
+    };
+    for (const Call& call : {Call{"nobody", 0}, Call{"", 0}, Call{"Tomo", 0}, Call{"tomo", 2}, Call{"tomo", -1}}) {
+        SCOPED_TRACE(std::string(call.kart) + " " + std::to_string(call.preview));
+        EXPECT_FALSE(app.applyKartLook(call.kart, 0, 0, 0, 0, 0, 0, call.preview));
+        EXPECT_EQ(app.m_previews[0].model, before.model);
+        EXPECT_EQ(app.m_previews[0].spoiler, before.spoiler);
+        EXPECT_EQ(app.m_previews[0].colour, before.colour);
+        EXPECT_EQ(shownLayers(0), shown);
+        EXPECT_EQ(app.m_kartMenuModels[1]->m_parent, app.m_previews[0].chassis);
+    }
+}
+
+} // namespace
