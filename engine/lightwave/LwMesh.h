@@ -67,6 +67,8 @@ public:
     void renderFor(double time, MeshObject* owner) override;
     void onResetDevice() override;
     void onLostDevice() override;
+    // A layer with a blended surface draws after the opaque ones, far to near.
+    uint8_t depthSortFlag() const override { return m_usesBlendedSurface; }
     // The layer's triangles from its points and polygons, whether or not
     // the mesh is built and whatever its build kept: positions x, y, z per
     // point, three point indices per front-facing triangle.
