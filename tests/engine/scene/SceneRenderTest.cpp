@@ -1,5 +1,6 @@
 #include "engine/core/BoundingBox.h"
 #include "engine/core/Renderer.h"
+#include "engine/core/ShaderFloatParams.h"
 #include "engine/core/ShaderIntParams.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"
@@ -505,4 +506,51 @@ TEST_F(SceneRenderTest, FlarePassRunsForTheOutermostViewAndRestoresState)
     frame();
     EXPECT_EQ(inner, 0);
     EXPECT_EQ(queries(), 1);
+}
+
+TEST_F(SceneRenderTest, ShadowMapLightsMustSeeTheObjectsThatReceiveShadows)
+{
+    start(false);
+    MeshObject* box = add("box", 0, 0, 5);
+    struct Case {
+        float heading;
+        int32_t shadowOptions;
+        bool candidate;
+    };
+    // A shadow-map spot light at the eye, facing the box or turned away.
+    const Case cases[] = {{0.0f, 7, true}, {3.14159265f, 7, false}, {3.14159265f, 3, true}};
+    m_rig.renderer->m_shadowDetail = 2;
+    for (const Case& c : cases) {
+        Light* light = new Light(m_scene);
+        m_scene->m_lights.push_back(light);
+        m_scene->m_root->addChild(light);
+        light->m_lightType = 2;
+        light->m_shadowType = 2;
+        light->m_intensity.m_value = 1.0f;
+        light->m_motion[RotationH].m_value = c.heading;
+        light->m_nearPlane = 1.0f;
+        light->m_farPlane = 20.0f;
+        light->setup();
+        ASSERT_EQ(light->m_shadowType, 2);
+        box->m_shadowOptions = c.shadowOptions;
+        frame();
+        ASSERT_EQ(box->m_lightList.size(), c.candidate ? 1u : 0u) << c.heading << " " << c.shadowOptions;
+        ShaderIntParams& ints = *m_rig.renderer->m_shaderIntParams;
+        EXPECT_EQ(*ints.m_numActiveSpotLights, c.candidate ? 1 : 0);
+        EXPECT_EQ(*ints.m_numShadows, c.candidate ? 1 : 0);
+        if (c.candidate && c.heading == 0.0f) {
+            // The box centre, seen from the camera at the light, maps to the
+            // middle of the shadow map.
+            const float* m = m_rig.renderer->m_shaderFloatParams->m_matWorldLightviewLightprojShadowbias;
+            const float p[4] = {0, 0, 5, 1};
+            float out[4] = {};
+            for (int col = 0; col < 4; ++col)
+                for (int row = 0; row < 4; ++row)
+                    out[col] += p[row] * m[row * 4 + col];
+            const float o = 0.5f + 0.5f / float(light->m_shadowMapSize);
+            EXPECT_NEAR(out[0] / out[3], o, 1e-4f);
+            EXPECT_NEAR(out[1] / out[3], o, 1e-4f);
+        }
+        m_scene->removeLight(light);
+    }
 }
