@@ -9,13 +9,18 @@
 #include "tools/lib/ArchiveWriter.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <mutex>
 #include <set>
 #include <string>
+#include <system_error>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -140,6 +145,46 @@ bool safeRelativePath(const std::string& name, fs::path& out)
     return true;
 }
 
+// One entry to write: its name in the archive and its file.
+struct Extraction {
+    std::string name;
+    fs::path target;
+};
+
+// Writes the entries it takes from `next` through its own clone of the
+// archive, so several run side by side; each clone decodes with buffers of
+// its own thread. False entries are counted in `failures`.
+void extractSome(const ArchiveFile& archive, const std::vector<Extraction>& jobs, std::atomic<size_t>& next,
+                 std::atomic<int>& failures, std::mutex& console)
+{
+    const std::unique_ptr<Stream> clone = archive.clone();
+    Stream& reader = *clone;
+    // Through one buffer kept for every entry: a fresh buffer the size of a
+    // large entry costs more in page faults than the copy itself.
+    std::vector<uint8_t> chunk(1u << 20);
+    for (size_t i; (i = next.fetch_add(1)) < jobs.size();) {
+        const Extraction& job = jobs[i];
+        if (!reader.openRead(job.name.c_str())) {
+            // The report switch's text may already be another thread's.
+            const std::lock_guard<std::mutex> hold(console);
+            std::fprintf(stderr, "sarc: cannot read %s from the archive\n", job.name.c_str());
+            ++failures;
+            continue;
+        }
+        std::error_code ec;
+        fs::create_directories(job.target.parent_path(), ec);
+        std::ofstream out(job.target, std::ios::binary | std::ios::trunc);
+        for (uint32_t got; out && (got = reader.read(chunk.data(), uint32_t(chunk.size()))) > 0;)
+            out.write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(got));
+        reader.close();
+        if (!out) {
+            const std::lock_guard<std::mutex> hold(console);
+            std::fprintf(stderr, "sarc: cannot write %s\n", job.target.string().c_str());
+            ++failures;
+        }
+    }
+}
+
 int extract(const std::string& path, const fs::path& dir)
 {
     ArchiveFile archive;
@@ -147,8 +192,8 @@ int extract(const std::string& path, const fs::path& dir)
         return 1;
     const auto& entries = archive.entries();
     std::set<std::string> done;
-    std::vector<uint8_t> chunk(1u << 20);
-    int failures = 0;
+    std::vector<Extraction> jobs;
+    std::atomic<int> failures{0};
     for (int32_t i = entries.size - 1; i >= 0; --i) {
         const ArchiveEntry& e = entries.data[i];
         std::string lower = e.name;
@@ -162,26 +207,25 @@ int extract(const std::string& path, const fs::path& dir)
             ++failures;
             continue;
         }
-        if (!archive.openRead(e.name)) {
-            std::fprintf(stderr, "sarc: %s", lastErrorText.c_str());
-            ++failures;
-            continue;
-        }
-        const fs::path target = dir / relative;
-        std::error_code ec;
-        fs::create_directories(target.parent_path(), ec);
-        std::ofstream out(target, std::ios::binary | std::ios::trunc);
-        // Through one buffer kept for every entry: a fresh buffer the size
-        // of a large entry costs more in page faults than the copy itself.
-        for (uint32_t got; out && (got = archive.read(chunk.data(), uint32_t(chunk.size()))) > 0;)
-            out.write(reinterpret_cast<const char*>(chunk.data()), std::streamsize(got));
-        archive.close();
-        if (!out) {
-            std::fprintf(stderr, "sarc: cannot write %s\n", target.string().c_str());
-            ++failures;
+        jobs.push_back(Extraction{e.name, dir / relative});
+    }
+    // Entries are decoded on up to four threads at once.
+    const size_t threads = std::min<size_t>(jobs.size(), std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    std::atomic<size_t> next{0};
+    std::mutex console;
+    std::vector<std::thread> helpers;
+    for (size_t t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(extractSome, std::cref(archive), std::cref(jobs), std::ref(next), std::ref(failures),
+                                 std::ref(console));
+        } catch (const std::system_error&) {
+            break; // the threads there are take the rest
         }
     }
-    return failures ? 1 : 0;
+    extractSome(archive, jobs, next, failures, console);
+    for (std::thread& helper : helpers)
+        helper.join();
+    return failures.load() ? 1 : 0;
 }
 
 } // namespace
