@@ -107,8 +107,11 @@ int32_t ParticleRenderer::buildQuads(const Particle* particles, const Vector3& r
 
 void ParticleRenderer::render(double time, const Particle* particles, Camera* camera)
 {
-    if (!particles || !camera || !m_buffers)
+    if (!particles || !camera)
         return;
+    // A renderer nobody prepared makes its storage on its first frame.
+    if (!m_buffers)
+        createBuffers();
     if (!camera->m_projectionValid || camera->m_depthRangeSet)
         camera->resetProjection(time);
     const Matrix4 world = camera->getMatrix(time, true);

@@ -86,6 +86,18 @@ TEST_F(ParticleRendererTest, BuffersForAHundredQuads)
     EXPECT_EQ(m_quads->m_texCoordSets.size(), 100u);
 }
 
+TEST_F(ParticleRendererTest, AnUnpreparedRendererMakesItsBuffersOnItsFirstFrame)
+{
+    ParticleRenderer fresh(m_rig.renderer.get());
+    m_table[0] = particle(0, 0, 0, 1, 0);
+    recording().clearCalls();
+    fresh.render(0.0, m_table, m_camera);
+    EXPECT_EQ(calls("createBuffer").size(), 2u);
+    EXPECT_EQ(calls("draw type 4 primitives 2").size(), 1u);
+    fresh.render(0.0, m_table, m_camera);
+    EXPECT_EQ(calls("createBuffer").size(), 2u) << "made once";
+}
+
 TEST_F(ParticleRendererTest, AnEmptyTableDrawsNothing)
 {
     m_table[3] = particle(0, 0, 0, 1, 0);
