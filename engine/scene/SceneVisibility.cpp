@@ -61,8 +61,8 @@ void Scene::collectVisible(SceneItem* camera, SceneObject* node, const Matrix4& 
                            const std::vector<Antiportal*>& antiportals, std::vector<VisibleRecord>& out,
                            float& nearDepth, float& farDepth, double time)
 {
-    // Only mesh and collision objects draw; every other item just passes
-    // the walk on to its children.
+    // Only mesh and collision objects draw; every other item, and one the
+    // game hides, just passes the walk on to its children.
     if (node->m_itemType == ItemMesh || node->m_itemType == ItemCollision) {
         auto* object = static_cast<MeshObject*>(node);
         BoundingBox* box = boundsOf(object, m_renderer);
@@ -72,7 +72,7 @@ void Scene::collectVisible(SceneItem* camera, SceneObject* node, const Matrix4& 
             const bool flat = object->m_motion[ScaleX].evaluate(time) == 0.0f
                               && object->m_motion[ScaleY].evaluate(time) == 0.0f
                               && object->m_motion[ScaleZ].evaluate(time) == 0.0f;
-            skip = hidden || flat || box->activeReflection() == camera;
+            skip = hidden || object->m_hidden || flat || box->activeReflection() == camera;
         }
         if (!skip) {
             Matrix4 toClip;

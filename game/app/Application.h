@@ -150,7 +150,7 @@ public:
     // chassis with the current menu model under it, the kart item, and the
     // look applyKartLook chose.
     struct KartPreview {
-        SceneObject* chassis = nullptr;
+        MeshObject* chassis = nullptr;
         MeshObject* kart = nullptr;
         SceneObject* model = nullptr;
         // Drawn on its own; null without a spoiler.
@@ -160,6 +160,9 @@ public:
     };
     KartPreview m_previews[2];
 
+    // Draws the first m_previewCount previews into their rectangles, each
+    // chassis turned a fixed step further per call.
+    void renderKartPreviews();
     // Hangs the first two karts' menu models under the two previews' chassis,
     // every other model under none.
     void attachMenuKarts();

@@ -1,9 +1,13 @@
 #include "game/app/Application.h"
 
+#include "engine/core/Renderer.h"
+#include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
+#include "platform/d3d9/Direct3DDevice9.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -26,6 +30,40 @@ const char* const kColourTextures[7] = {
 };
 
 } // namespace
+
+void Application::renderKartPreviews()
+{
+    IDirect3DDevice9* device = m_renderer ? m_renderer->m_device : nullptr;
+    Camera* camera = m_previewScene ? m_previewScene->m_currentCamera : nullptr;
+    if (!device || !camera)
+        return;
+    const double time = m_timer.m_total;
+    const int32_t count = std::clamp(m_previewCount, 0, 2);
+    for (int32_t i = 0; i < count; ++i) {
+        KartPreview& preview = m_previews[i];
+        if (!preview.chassis)
+            continue;
+        // The turn: a heading envelope gives the start, a step of 0.01 a
+        // drawn frame is added and kept as the chassis's heading.
+        AnimatedValue& heading = preview.chassis->m_motion[RotationH];
+        const float angle = heading.evaluate(0.0) + 0.01f;
+        heading.m_envelope.reset();
+        heading.m_value = angle;
+
+        const float* rect = m_previewRects[i];
+        const float width = rect[2] - rect[0];
+        const float height = rect[3] - rect[1];
+        m_renderer->setViewportRect(int32_t(rect[0]), int32_t(rect[1]), int32_t(width), int32_t(height),
+                                    height > 0.0f ? width / height : 1.0f);
+        device->SetViewport(camera->viewport());
+        device->Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0, 1.0f, 0);
+        m_previewScene->render(time, camera, preview.chassis);
+        if (preview.kart)
+            preview.kart->render(time, camera);
+        if (preview.spoiler)
+            preview.spoiler->render(time, camera);
+    }
+}
 
 void Application::attachMenuKarts()
 {

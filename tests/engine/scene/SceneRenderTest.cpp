@@ -185,11 +185,18 @@ TEST_F(SceneRenderTest, CulledObjectsAreNotDrawn)
     MeshObject* child = add("child", 0, 0, 1);
     m_scene->m_root->removeChild(child);
     hidden->addChild(child); // hidden parents still pass the walk on: at z 8
-    EXPECT_EQ(frame(), (Names{"straddling", "ahead", "child"}));
+    // An object the game switched off stays undrawn even when the hidden
+    // objects are shown; its children are drawn.
+    MeshObject* off = add("off", 0, 0, 9);
+    off->m_hidden = 1;
+    MeshObject* onUnderOff = add("onUnderOff", 0, 0, 1);
+    m_scene->m_root->removeChild(onUnderOff);
+    off->addChild(onUnderOff); // at z 10
+    EXPECT_EQ(frame(), (Names{"straddling", "ahead", "child", "onUnderOff"}));
 
     m_rig.renderer->m_showHiddenObjects = 1;
     flat->m_motion[ScaleY].m_value = 1.0f; // one scale left is enough
-    EXPECT_EQ(frame(), (Names{"straddling", "ahead", "flat", "hidden", "child"}));
+    EXPECT_EQ(frame(), (Names{"straddling", "ahead", "flat", "hidden", "child", "onUnderOff"}));
 }
 
 TEST_F(SceneRenderTest, AntiportalHidesWhatLiesWhollyBehindIt)

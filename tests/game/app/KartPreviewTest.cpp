@@ -178,6 +178,35 @@ TEST_F(KartPreview, ApplyKartLookPicksTheColourAndLogoTextures)
     }
 }
 
+TEST_F(KartPreview, RenderingTurnsEachShownPreviewAFixedStepInItsRectangle)
+{
+    Application& app = *m_app;
+    app.attachMenuKarts();
+    ASSERT_TRUE(app.applyKartLook("nix", 3, 1, 1, 1, 1, 1, 0));
+    auto heading = [&](int i) { return app.m_previews[i].chassis->m_motion[RotationH].m_value; };
+    const float rects[2][4] = {{8, 4, 40, 36}, {30, 2, 60, 22}};
+    std::copy(&rects[0][0], &rects[0][0] + 8, &app.m_previewRects[0][0]);
+
+    app.m_previewCount = 1;
+    app.renderKartPreviews();
+    app.renderKartPreviews();
+    EXPECT_FLOAT_EQ(heading(0), 0.02f);
+    EXPECT_FLOAT_EQ(heading(1), 0.0f) << "a preview not shown stands still";
+    EXPECT_EQ(app.m_renderer->m_viewportX, 8);
+    EXPECT_EQ(app.m_renderer->m_viewportY, 4);
+    EXPECT_EQ(app.m_renderer->m_width, 32);
+    EXPECT_EQ(app.m_renderer->m_height, 32);
+
+    // More previews than there are: the two turn.
+    app.m_previewCount = 5;
+    app.renderKartPreviews();
+    EXPECT_FLOAT_EQ(heading(0), 0.03f);
+    EXPECT_FLOAT_EQ(heading(1), 0.01f);
+    EXPECT_EQ(app.m_renderer->m_viewportX, 30);
+    EXPECT_EQ(app.m_renderer->m_width, 30);
+    EXPECT_EQ(app.m_renderer->m_height, 20);
+}
+
 TEST_F(KartPreview, AnUnknownKartOrPreviewChangesNothing)
 {
     Application& app = *m_app;
