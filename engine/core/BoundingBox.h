@@ -40,8 +40,8 @@ public:
     virtual const void* activeReflection() const { return nullptr; }
     // The renderable's triangles for collision, copied into the caller's
     // vectors: x, y, z per point and three point indices per triangle,
-    // wound as the engine draws them (clockwise seen from the side a face
-    // faces). False for renderables without triangles.
+    // wound as the engine draws them (the front is where (p1 - p0) x
+    // (p2 - p0) points). False for renderables without triangles.
     virtual bool copyTriangles(std::vector<float>& positions, std::vector<uint32_t>& indices)
     {
         (void)positions;

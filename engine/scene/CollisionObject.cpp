@@ -97,10 +97,10 @@ dGeomID CollisionObject::makeTriMesh()
         reportError("collision mesh triangles are malformed");
         return nullptr;
     }
-    // The engine's faces are clockwise seen from the front, ODE's are
-    // counter-clockwise: turned round, a ground mesh is solid from above.
-    for (size_t i = 0; i < indices.size(); i += 3)
-        std::swap(indices[i + 1], indices[i + 2]);
+    // No turning round: a face's front is where (p1 - p0) x (p2 - p0)
+    // points, for the mesh's lighting and for ODE alike (the two only
+    // describe that one direction in different hands), so a ground that is
+    // seen from above is solid from above.
     m_triPositions = std::move(positions);
     m_triIndices = std::move(indices);
     m_triMeshData = dGeomTriMeshDataCreate();

@@ -23,10 +23,10 @@ void addPoint(std::vector<float>& out, float x, float y, float z)
 }
 
 // Two triangles over the quad a b c d (a to b along +X, a to d along +Z),
-// facing up: clockwise seen from above, as the engine winds its faces.
+// facing up: (d - a) x (b - a) points to +Y, as a face seen from above.
 void addQuad(std::vector<uint32_t>& out, uint32_t a, uint32_t b, uint32_t c, uint32_t d)
 {
-    for (uint32_t i : {a, b, d, b, c, d})
+    for (uint32_t i : {a, d, b, b, d, c})
         out.push_back(i);
 }
 

@@ -6,8 +6,8 @@
 
 // A renderable that hands out fixed triangles, as a built mesh does for a
 // collision object's triangle mesh. Counts how often it was asked. The
-// writers below wind faces as the engine draws them: clockwise seen from
-// the side they face.
+// writers below wind faces as the engine draws them: a face's front is
+// where (p1 - p0) x (p2 - p0) points.
 class TriangleSource : public BoundingBox {
 public:
     TriangleSource(std::vector<float> positions, std::vector<uint32_t> indices);

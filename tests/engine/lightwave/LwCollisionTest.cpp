@@ -28,7 +28,7 @@ std::vector<uint8_t> valley()
     w.points(points);
     std::vector<std::vector<uint32_t>> quads;
     for (uint32_t a = 0; a + 3 < points.size(); a += 2)
-        quads.push_back({a, a + 2, a + 3, a + 1});
+        quads.push_back({a, a + 1, a + 3, a + 2});
     w.polygons(quads);
     w.polygonTags(std::vector<uint16_t>(quads.size(), 0));
     Lwo2Surface s;
