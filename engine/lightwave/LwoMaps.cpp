@@ -42,6 +42,23 @@ LwoUVMap::Value readUV(LwoReader& r, bool max)
     return v;
 }
 
+// The (point, polygon, value) entries of a VMAD into the map's per-polygon
+// lists; entries for polygons the layer does not have are dropped.
+template <typename Map, typename ReadValue>
+void readPerPolygon(LwoReader& r, Map& map, size_t polygons, ReadValue readValue)
+{
+    map.perPolygon.assign(polygons, {});
+    while (!r.atLimit()) {
+        const uint32_t point = r.vx();
+        const uint32_t polygon = r.vx();
+        const auto value = readValue();
+        if (r.isShort() || polygon >= polygons)
+            continue;
+        map.perPolygon[polygon].pointIndices.push_back(point);
+        map.perPolygon[polygon].values.push_back(value);
+    }
+}
+
 } // namespace
 
 void readVertexMap(LwoParse& p)
@@ -152,32 +169,14 @@ void readDiscontinuousMap(LwoParse& p)
             r.skip(r.remaining());
             return;
         }
-        map->perPolygon.assign(polygons, {});
-        while (!r.atLimit()) {
-            const uint32_t point = r.vx();
-            const uint32_t polygon = r.vx();
-            const auto value = readColor(r, type == kRGBA);
-            if (r.isShort() || polygon >= polygons)
-                continue;
-            map->perPolygon[polygon].pointIndices.push_back(point);
-            map->perPolygon[polygon].values.push_back(value);
-        }
+        readPerPolygon(r, *map, polygons, [&] { return readColor(r, type == kRGBA); });
     } else if (type == kTXUV || type == kMAX) {
         LwoUVMap* map = layer.findUVMap(name);
         if (!map) {
             r.skip(r.remaining());
             return;
         }
-        map->perPolygon.assign(polygons, {});
-        while (!r.atLimit()) {
-            const uint32_t point = r.vx();
-            const uint32_t polygon = r.vx();
-            const auto value = readUV(r, type == kMAX);
-            if (r.isShort() || polygon >= polygons)
-                continue;
-            map->perPolygon[polygon].pointIndices.push_back(point);
-            map->perPolygon[polygon].values.push_back(value);
-        }
+        readPerPolygon(r, *map, polygons, [&] { return readUV(r, type == kMAX); });
         if (type == kMAX) {
             if (LwoColorMap* colors = layer.findColorMap(name)) {
                 colors->perPolygon.assign(polygons, {});

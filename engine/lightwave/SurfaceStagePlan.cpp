@@ -22,10 +22,10 @@ bool SurfaceStagePlan::build(Surface* surface)
     hasTangents = keepTangents;
     if (!surface)
         return true;
-    const int32_t spec = surface->findImageLayer(lwoCode("SPEC"), 1) ? 1 : 0;
+    const int32_t specular = surface->findImageLayer(lwoCode("SPEC"), 1) ? 1 : 0;
     const int32_t tran = surface->findImageLayer(lwoCode("TRAN"), 1) ? 1 : 0;
     // One stage stays free for a specular and one for a transparency layer.
-    const int32_t limits[PlanChannelCount] = {8 - spec - tran, 8 - spec - tran, 8 - spec - tran, 8 - spec - tran,
+    const int32_t limits[PlanChannelCount] = {8 - specular - tran, 8 - specular - tran, 8 - specular - tran, 8 - specular - tran,
                                               8 - tran, 8, 8};
     for (int32_t c = 0; c < PlanChannelCount; ++c) {
         firstStage[c] = count;
