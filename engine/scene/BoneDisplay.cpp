@@ -3,20 +3,8 @@
 #include "engine/core/Renderer.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Bone.h"
+#include "engine/scene/WireLines.h"
 #include "platform/d3d9/Direct3DDevice9.h"
-
-#include <cstring>
-
-namespace {
-
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX out;
-    std::memcpy(&out, m.m, sizeof m.m);
-    return out;
-}
-
-} // namespace
 
 BoneDisplay::BoneDisplay(Bone* bone) : BoundingBox(bone->m_renderer, bone), m_bone(bone) {}
 
@@ -37,32 +25,9 @@ void BoneDisplay::render(double time)
     BoneLineVertex vertices[VertexCount];
     buildShape(m_bone->m_restLength, vertices);
 
-    const Matrix4 savedWorld = params->m_world;
-    params->m_world = m_bone->getMatrix(time, true);
-    const D3DMATRIX boneWorld = toD3D(params->m_world);
-    device->SetTransform(D3DTS_WORLD, &boneWorld);
-    params->m_transformsValid = false;
-
-    D3DMATERIAL9 material{};
-    material.Diffuse = material.Ambient = material.Specular = material.Emissive = {0.0f, 0.8f, 0.0f, 1.0f};
-    material.Power = 0.0f;
-    device->SetMaterial(&material);
-
-    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-    device->SetVertexShader(nullptr);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    device->SetTexture(0, nullptr);
-    device->SetPixelShader(nullptr);
-    device->DrawPrimitiveUP(D3DPT_LINELIST, VertexCount / 2, vertices, sizeof(BoneLineVertex));
-
-    params->m_world = savedWorld;
-    const D3DMATRIX restored = toD3D(savedWorld);
-    device->SetTransform(D3DTS_WORLD, &restored);
-    params->m_transformsValid = false;
+    const float colour[4] = {0.0f, 0.8f, 0.0f, 1.0f};
+    drawWireLines(device, *params, m_bone->getMatrix(time, true), colour, vertices, VertexCount / 2,
+                  sizeof(BoneLineVertex));
 }
 
 void BoneDisplay::buildShape(float length, BoneLineVertex out[VertexCount])

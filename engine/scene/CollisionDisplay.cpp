@@ -3,22 +3,15 @@
 #include "engine/core/Renderer.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/CollisionObject.h"
+#include "engine/scene/WireLines.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 
 #include <cmath>
-#include <cstring>
 
 namespace {
 
 // Cyan, as the material the lines are drawn with.
 constexpr uint32_t lineColor = 0xFF00FFFFu;
-
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX out;
-    std::memcpy(&out, m.m, sizeof m.m);
-    return out;
-}
 
 void addLine(std::vector<CollisionLineVertex>& out, float x0, float y0, float z0, float x1, float y1, float z1)
 {
@@ -79,30 +72,7 @@ void CollisionDisplay::render(double time)
     if (m_lines.empty())
         return;
 
-    const Matrix4 savedWorld = params->m_world;
-    params->m_world = m_object->getMatrix(time, true);
-    const D3DMATRIX objectWorld = toD3D(params->m_world);
-    device->SetTransform(D3DTS_WORLD, &objectWorld);
-    params->m_transformsValid = false;
-
-    D3DMATERIAL9 material{};
-    material.Diffuse = material.Ambient = material.Specular = material.Emissive = {0.0f, 1.0f, 1.0f, 1.0f};
-    material.Power = 0.0f;
-    device->SetMaterial(&material);
-
-    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
-    device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
-    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-    device->SetVertexShader(nullptr);
-    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_DISABLE);
-    device->SetTexture(0, nullptr);
-    device->SetPixelShader(nullptr);
-    device->DrawPrimitiveUP(D3DPT_LINELIST, UINT(m_lines.size() / 2), m_lines.data(), sizeof(CollisionLineVertex));
-
-    params->m_world = savedWorld;
-    const D3DMATRIX restored = toD3D(savedWorld);
-    device->SetTransform(D3DTS_WORLD, &restored);
-    params->m_transformsValid = false;
+    const float colour[4] = {0.0f, 1.0f, 1.0f, 1.0f};
+    drawWireLines(device, *params, m_object->getMatrix(time, true), colour, m_lines.data(),
+                  uint32_t(m_lines.size() / 2), sizeof(CollisionLineVertex));
 }
