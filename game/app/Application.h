@@ -157,11 +157,18 @@ public:
         MeshObject* spoiler = nullptr;
         Texture* colour = nullptr;
         Texture* logo = nullptr;
+        // The picture layers of the kart object's paint (the first and second
+        // image layer of its surface "kart logo") that the colour and logo go
+        // into while this preview draws; null where the object has none.
+        Texture** colourSlot = nullptr;
+        Texture** logoSlot = nullptr;
     };
     KartPreview m_previews[2];
 
     // Draws the first m_previewCount previews into their rectangles, each
-    // chassis turned a fixed step further per call.
+    // chassis turned a fixed step further per call, each with its own colour
+    // and logo in the paint's picture layers while it draws; the object's
+    // own pictures are back in them afterwards.
     void renderKartPreviews();
     // Hangs the first two karts' menu models under the two previews' chassis,
     // every other model under none.

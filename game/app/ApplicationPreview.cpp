@@ -1,6 +1,8 @@
 #include "game/app/Application.h"
 
 #include "engine/core/Renderer.h"
+#include "engine/lightwave/Surface.h"
+#include "engine/lightwave/TextureLayer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
@@ -27,6 +29,41 @@ const char* const kColourTextures[7] = {
     "D:\\Zoprax9\\textures_cars\\kart_gruen_0001.bmp",  "D:\\Zoprax9\\textures_cars\\kart_orange_0001.bmp",
     "D:\\Zoprax9\\textures_cars\\kart_pink_0001.bmp",   "D:\\Zoprax9\\textures_cars\\kart_rot_0001.bmp",
     "D:\\Zoprax9\\textures_cars\\kart_schwarz_0001.bmp",
+};
+
+// Points a preview's picture slots at its colour and logo for as long as it
+// draws. The paint surface belongs to the kart object file, so both previews
+// (and every kart made from that file) share it: what one preview writes
+// must not stay for the next one, nor for the race's karts.
+class PaintSlots {
+public:
+    PaintSlots(Texture** colourSlot, Texture* colour, Texture** logoSlot, Texture* logo)
+        : m_colourSlot(colourSlot), m_logoSlot(logoSlot)
+    {
+        if (m_colourSlot) {
+            m_ownColour = *m_colourSlot;
+            *m_colourSlot = colour;
+        }
+        if (m_logoSlot) {
+            m_ownLogo = *m_logoSlot;
+            *m_logoSlot = logo;
+        }
+    }
+    ~PaintSlots()
+    {
+        if (m_colourSlot)
+            *m_colourSlot = m_ownColour;
+        if (m_logoSlot)
+            *m_logoSlot = m_ownLogo;
+    }
+    PaintSlots(const PaintSlots&) = delete;
+    PaintSlots& operator=(const PaintSlots&) = delete;
+
+private:
+    Texture** m_colourSlot;
+    Texture** m_logoSlot;
+    Texture* m_ownColour = nullptr;
+    Texture* m_ownLogo = nullptr;
 };
 
 } // namespace
@@ -57,6 +94,7 @@ void Application::renderKartPreviews()
                                     height > 0.0f ? width / height : 1.0f);
         device->SetViewport(camera->viewport());
         device->Clear(0, nullptr, D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0, 1.0f, 0);
+        const PaintSlots paint(preview.colourSlot, preview.colour, preview.logoSlot, preview.logo);
         m_previewScene->render(time, camera, preview.chassis);
         if (preview.kart)
             preview.kart->render(time, camera);
@@ -136,6 +174,8 @@ bool Application::applyKartLook(const std::string& kartName, int32_t spoiler, in
 
     preview.colour = nullptr;
     preview.logo = nullptr;
+    preview.colourSlot = nullptr;
+    preview.logoSlot = nullptr;
     if (m_previewScenes) {
         if (colour >= 0 && colour <= 6)
             preview.colour = m_previewScenes->findTexture(kColourTextures[colour], 0);
@@ -143,6 +183,14 @@ bool Application::applyKartLook(const std::string& kartName, int32_t spoiler, in
             char name[64];
             std::snprintf(name, sizeof(name), "D:\\Zoprax9\\textures_cars\\kartlogo_%02d.png", logo);
             preview.logo = m_previewScenes->findTexture(name, 0);
+        }
+        // The kart object's paint: its first picture layer takes the colour,
+        // the second the logo.
+        if (Surface* paint = m_previewScenes->findSurface(kart->kartObject + "@kart logo")) {
+            if (TextureLayer* layer = paint->findImageLayer(lwoCode("COLR"), 1))
+                preview.colourSlot = &layer->m_image;
+            if (TextureLayer* layer = paint->findImageLayer(lwoCode("COLR"), 2))
+                preview.logoSlot = &layer->m_image;
         }
     }
     return true;

@@ -5,7 +5,8 @@
 // Writes below OUTDIR, under their archive entry names:
 //   D:/Zoprax9/3dobjects_cars/kart_01.lwo   the kart: body (layer 0) and one
 //       layer per exchangeable part (tyre sets, side skirts, engine parts,
-//       spoilers), on the layer numbers the kart look switches;
+//       spoilers), on the layer numbers the kart look switches; its painted
+//       surface "kart logo" shows the colour and logo pictures kartpaint draws;
 //   D:/Zoprax9/3dobjects_chars/NAME.lwo     a small driver figure per kart;
 //   D:/Zoprax9/menu/choose_kart.lws         the preview stage: camera, light,
 //       the turning "chassis" null with the kart's layers under it;
@@ -42,19 +43,25 @@ struct Part {
     std::vector<Box> boxes;
 };
 
-struct Material {
-    const char* name;
-    std::array<float, 3> colour;
-    float specular;
-};
+// A surface of one colour.
+Lwo2Surface material(const char* name, std::array<float, 3> colour, float specular)
+{
+    Lwo2Surface s;
+    s.name = name;
+    s.color = colour;
+    s.values = {{"DIFF", 1.0f}, {"SPEC", specular}};
+    return s;
+}
 
 // An object of boxes, one layer a part, faces clockwise seen from outside.
-std::vector<uint8_t> boxObject(const std::vector<Material>& materials, const std::vector<Part>& parts)
+// Clip i + 1 is the still image clips[i].
+std::vector<uint8_t> boxObject(const std::vector<Lwo2Surface>& surfaces, const std::vector<Part>& parts,
+                               const std::vector<std::string>& clips = {})
 {
     Lwo2Writer w;
     std::vector<std::string> names;
-    for (const Material& m : materials)
-        names.push_back(m.name);
+    for (const Lwo2Surface& s : surfaces)
+        names.push_back(s.name);
     w.tags(names);
     // Corner i: x from bit 0, y from bit 1, z from bit 2.
     static const uint32_t faces[6][4] = {{2, 6, 7, 3}, {0, 1, 5, 4}, {1, 3, 7, 5},
@@ -74,13 +81,11 @@ std::vector<uint8_t> boxObject(const std::vector<Material>& materials, const std
         w.polygons(polygons);
         w.polygonTags(std::vector<uint16_t>(polygons.size(), part.surface));
     }
-    for (const Material& m : materials) {
-        Lwo2Surface s;
-        s.name = m.name;
-        s.color = m.colour;
-        s.values = {{"DIFF", 1.0f}, {"SPEC", m.specular}};
+    // The images first: a surface's block names its image by clip index.
+    for (size_t i = 0; i < clips.size(); ++i)
+        w.clipStill(uint32_t(i + 1), clips[i]);
+    for (const Lwo2Surface& s : surfaces)
         w.surface(s);
-    }
     return w.finish();
 }
 
@@ -90,20 +95,42 @@ Box wheel(float x, float z, float radius, float width)
     return {inner, 0.0f, z - radius, inner + width, 2 * radius, z + radius};
 }
 
-// Our kart: the body with its logo plate and every exchangeable part on the
-// layer the kart look switches. The surfaces "kart colour" and "kart logo"
-// are the ones a kart's colour and logo go on.
+// The paint of the body, side skirts and spoilers: the surface "kart logo"
+// with two image layers seen from above, the kart's colour picture over the
+// whole kart, then its logo once on the bonnet (the border around it is
+// transparent). A kart, and each kart preview, points these two layers at
+// its own colour and logo just before it is drawn; the pictures named here
+// are what the object shows otherwise.
+Lwo2Surface paintSurface()
+{
+    Lwo2Surface s = material("kart logo", {1.0f, 1.0f, 1.0f}, 0.4f);
+    Lwo2Block colour;
+    colour.ordinal = "\x80";
+    colour.projection = 0; // planar
+    colour.axis = 1;       // along y
+    colour.size = {1.0f, 1.0f, 2.0f};
+    colour.image = 1;
+    colour.wrapU = colour.wrapV = 1; // repeat
+    Lwo2Block logo = colour;
+    logo.ordinal = "\x81";
+    logo.center = {0.0f, 0.0f, -0.55f};
+    logo.size = {0.28f, 1.0f, 0.28f};
+    logo.image = 2;
+    logo.wrapU = logo.wrapV = 0; // reset: nothing outside the picture
+    s.blocks = {colour, logo};
+    return s;
+}
+
+// Our kart: the painted body and every exchangeable part on the layer the
+// kart look switches.
 std::vector<uint8_t> kartObject()
 {
-    enum : uint16_t { Colour, Logo, Tyres, Metal };
-    const std::vector<Material> materials = {{"kart colour", {0.8f, 0.8f, 0.8f}, 0.4f},
-                                             {"kart logo", {1.0f, 1.0f, 1.0f}, 0.2f},
-                                             {"kart tyres", {0.15f, 0.15f, 0.15f}, 0.1f},
-                                             {"kart metal", {0.6f, 0.6f, 0.65f}, 0.7f}};
+    enum : uint16_t { Paint, Tyres, Metal };
+    const std::vector<Lwo2Surface> surfaces = {paintSurface(), material("kart reifen", {0.15f, 0.15f, 0.15f}, 0.1f),
+                                               material("kart metal", {0.6f, 0.6f, 0.65f}, 0.7f)};
     std::vector<Part> parts;
-    parts.push_back({0, "body", Colour,
+    parts.push_back({0, "body", Paint,
                      {{-0.35f, 0.12f, -0.8f, 0.35f, 0.32f, 0.7f}, {-0.25f, 0.32f, 0.0f, 0.25f, 0.45f, 0.5f}}});
-    parts.push_back({65, "logo", Logo, {{-0.15f, 0.32f, -0.7f, 0.15f, 0.34f, -0.4f}}});
     // Tyre sets, level 0 and levels 1 to 5, four wheels each (front left,
     // front right, rear left, rear right), larger and wider level by level.
     const uint32_t tyreSets[6][4] = {{1, 7, 18, 24},   {34, 35, 36, 37}, {30, 31, 32, 33},
@@ -116,7 +143,7 @@ std::vector<uint8_t> kartObject()
     // Side skirts, levels 1 to 5 on layers 25 to 29.
     for (uint32_t level = 1; level <= 5; ++level) {
         const float h = 0.1f + 0.06f + 0.02f * float(level);
-        parts.push_back({24 + level, "sideskirts", Colour,
+        parts.push_back({24 + level, "sideskirts", Paint,
                          {{-0.42f, 0.1f, -0.35f, -0.35f, h, 0.3f}, {0.35f, 0.1f, -0.35f, 0.42f, h, 0.3f}}});
     }
     // Engine parts: blocks 46-48, exhausts 50-51, air intakes 53-55.
@@ -135,10 +162,11 @@ std::vector<uint8_t> kartObject()
     for (uint32_t level = 1; level <= 5; ++level) {
         const float h = 0.5f + 0.06f * float(level);
         const float w = 0.3f + 0.04f * float(level);
-        parts.push_back({55 + level, "spoiler", Colour,
+        parts.push_back({55 + level, "spoiler", Paint,
                          {{-w, h, 0.65f, w, h + 0.04f, 0.85f}, {-0.03f, 0.32f, 0.7f, 0.03f, h, 0.75f}}});
     }
-    return boxObject(materials, parts);
+    return boxObject(surfaces, parts,
+                     {"D:/Zoprax9/textures_cars/kart_blau_0001.bmp", "D:/Zoprax9/textures_cars/kartlogo_01.png"});
 }
 
 // A small driver figure in the kart's own colour: body (layer 0), head (1).
@@ -147,7 +175,7 @@ std::vector<uint8_t> driverObject(size_t index)
     static const std::array<float, 3> colours[7] = {{0.9f, 0.3f, 0.2f}, {0.2f, 0.5f, 0.9f}, {0.3f, 0.8f, 0.3f},
                                                     {0.9f, 0.8f, 0.2f}, {0.7f, 0.3f, 0.8f}, {0.9f, 0.5f, 0.2f},
                                                     {0.4f, 0.4f, 0.4f}};
-    return boxObject({{"driver", colours[index % 7], 0.3f}, {"skin", {0.95f, 0.8f, 0.65f}, 0.1f}},
+    return boxObject({material("driver", colours[index % 7], 0.3f), material("skin", {0.95f, 0.8f, 0.65f}, 0.1f)},
                      {{0, "driver", 0, {{-0.18f, 0.3f, 0.05f, 0.18f, 0.7f, 0.35f}}},
                       {1, "head", 1, {{-0.11f, 0.7f, 0.1f, 0.11f, 0.92f, 0.32f}}}});
 }
@@ -219,7 +247,7 @@ std::string chooseKartScene()
     lws.key("FirstFrame", {0}).key("LastFrame", {60}).key("FramesPerSecond", {30});
     // Object 0: the turning chassis; the kart's layers hang under it.
     lws.addNullObject("chassis");
-    for (int number : {0, 65, 1, 7, 18, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42,
+    for (int number : {0, 1, 7, 18, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42,
                        43, 44, 45, 46, 47, 48, 50, 51, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63, 64}) {
         lws.loadObjectLayer(number + 1, kKartObject);
         lws.key("ParentItem", {LwsWriter::itemId(0x10000000)});
@@ -238,7 +266,7 @@ std::string kartScene()
     LwsWriter lws;
     lws.key("FirstFrame", {0}).key("LastFrame", {60}).key("FramesPerSecond", {30});
     lws.addNullObject("chassis");
-    for (int number : {0, 65, 1, 7, 18, 24, 46, 50, 53}) {
+    for (int number : {0, 1, 7, 18, 24, 46, 50, 53}) {
         lws.loadObjectLayer(number + 1, kKartObject);
         lws.key("ParentItem", {LwsWriter::itemId(0x10000000)});
     }

@@ -5,8 +5,12 @@
 #include "game/app/Application.h"
 
 #include "engine/core/ArchiveFile.h"
+#include "engine/core/BoundingBox.h"
 #include "engine/core/DiskFile.h"
 #include "engine/core/Renderer.h"
+#include "engine/core/Texture.h"
+#include "engine/lightwave/Surface.h"
+#include "engine/lightwave/TextureLayer.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
@@ -25,6 +29,28 @@
 namespace {
 
 const char* const kKartObject = "D:\\Zoprax9/3dobjects_cars/kart_01.lwo";
+
+// A renderable that notes what the kart paint's two picture layers hold
+// whenever it is drawn.
+class PaintProbe : public BoundingBox {
+public:
+    PaintProbe(Renderer* renderer, Surface* paint) : BoundingBox(renderer, nullptr), m_paint(paint)
+    {
+        setMinMax({-1, -1, -1}, {1, 1, 1});
+    }
+    void computeBounds() override {}
+    const Vector3* points() override { return m_corners; }
+    void render() override
+    {
+        m_seen.push_back({m_paint->m_imageLayers[0]->m_image, m_paint->m_imageLayers[1]->m_image});
+    }
+    struct Seen {
+        Texture* colour;
+        Texture* logo;
+    };
+    Surface* m_paint;
+    std::vector<Seen> m_seen;
+};
 
 class KartPreview : public ::testing::Test {
 protected:
@@ -226,6 +252,93 @@ TEST_F(KartPreview, AnUnknownKartOrPreviewChangesNothing)
         EXPECT_EQ(shownLayers(0), shown);
         EXPECT_EQ(app.m_kartMenuModels[1]->m_parent, app.m_previews[0].chassis);
     }
+}
+
+TEST_F(KartPreview, EachPreviewDrawsWithItsOwnColourAndLogoInThePaint)
+{
+    Application& app = *m_app;
+    SceneManager& scenes = *app.m_previewScenes;
+    Surface* paint = scenes.findSurface(std::string(kKartObject) + "@kart logo");
+    ASSERT_NE(paint, nullptr);
+    ASSERT_EQ(paint->m_imageLayers.size(), 2u) << "the colour, then the logo";
+    Texture** colourSlot = &paint->m_imageLayers[0]->m_image;
+    Texture** logoSlot = &paint->m_imageLayers[1]->m_image;
+    // The object's own pictures, as its image blocks name them, loaded.
+    Texture* ownColour = *colourSlot;
+    Texture* ownLogo = *logoSlot;
+    ASSERT_NE(ownColour, nullptr);
+    ASSERT_NE(ownLogo, nullptr);
+    EXPECT_EQ(ownColour->m_name, "D:/Zoprax9/textures_cars/kart_blau_0001.bmp");
+    EXPECT_EQ(ownLogo->m_name, "D:/Zoprax9/textures_cars/kartlogo_01.png");
+
+    app.attachMenuKarts();
+    ASSERT_TRUE(app.applyKartLook("brisk", 2, 0, 0, 3, 5, 0, 0));
+    ASSERT_TRUE(app.applyKartLook("tomo", 0, 0, 0, 6, 1, 0, 1));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(app.m_previews[i].colourSlot, colourSlot) << i;
+        EXPECT_EQ(app.m_previews[i].logoSlot, logoSlot) << i;
+    }
+    Texture* red = scenes.findTexture("D:\\Zoprax9\\textures_cars\\kart_rot_0001.bmp", 0);
+    Texture* yellow = scenes.findTexture("D:\\Zoprax9\\textures_cars\\kart_gelb_0001.bmp", 0);
+    Texture* logo3 = scenes.findTexture("D:\\Zoprax9\\textures_cars\\kartlogo_03.png", 0);
+    Texture* logo6 = scenes.findTexture("D:\\Zoprax9\\textures_cars\\kartlogo_06.png", 0);
+    for (Texture* t : {red, yellow, logo3, logo6})
+        ASSERT_NE(t, nullptr);
+    // The chosen pictures load like the object's own: the logos through
+    // their .dds copies, as the loader reads no PNG.
+    for (Texture* t : {ownColour, ownLogo, red, logo6})
+        EXPECT_NE(t->getFirstTexture(), nullptr) << t->m_name;
+
+    // Each preview's kart item draws through a probe, in turn and last of
+    // everything the preview draws but its spoiler.
+    PaintProbe probe(app.m_renderer, paint);
+    MeshObject probeItem(app.m_previewScene);
+    probeItem.addLod(&probe, 0.0f);
+    probeItem.m_lods.front()->owned = 0;
+    MeshObject* kartItems[2] = {app.m_previews[0].kart, app.m_previews[1].kart};
+    app.m_previews[0].kart = app.m_previews[1].kart = &probeItem;
+    const float rects[2][4] = {{0, 0, 32, 32}, {32, 0, 64, 32}};
+    std::copy(&rects[0][0], &rects[0][0] + 8, &app.m_previewRects[0][0]);
+    app.m_previewCount = 2;
+    app.renderKartPreviews();
+
+    ASSERT_EQ(probe.m_seen.size(), 2u);
+    EXPECT_EQ(probe.m_seen[0].colour, red);
+    EXPECT_EQ(probe.m_seen[0].logo, logo3);
+    EXPECT_EQ(probe.m_seen[1].colour, yellow);
+    EXPECT_EQ(probe.m_seen[1].logo, logo6);
+    EXPECT_EQ(*colourSlot, ownColour) << "the object's own pictures are back after the draw";
+    EXPECT_EQ(*logoSlot, ownLogo);
+
+    // No logo (0) and a colour outside 0..6 draw with empty slots, and the
+    // object's pictures still come back; the layer lookup by image is right
+    // again once the preview is drawn.
+    probe.m_seen.clear();
+    ASSERT_TRUE(app.applyKartLook("brisk", 0, 0, 0, 0, 42, 0, 0));
+    ASSERT_TRUE(app.applyKartLook("tomo", 0, 0, 0, 9, -3, 0, 1));
+    app.renderKartPreviews();
+    ASSERT_EQ(probe.m_seen.size(), 2u);
+    for (const PaintProbe::Seen& seen : probe.m_seen) {
+        EXPECT_EQ(seen.colour, nullptr);
+        EXPECT_EQ(seen.logo, nullptr);
+    }
+    EXPECT_EQ(*colourSlot, ownColour);
+    EXPECT_EQ(*logoSlot, ownLogo);
+    EXPECT_EQ(paint->findImageLayer(lwoCode("COLR"), 1), paint->m_imageLayers[0].get());
+    EXPECT_EQ(paint->findImageLayer(lwoCode("COLR"), 2), paint->m_imageLayers[1].get());
+
+    // A preview that no look was applied to has no slots and leaves the
+    // paint alone.
+    probe.m_seen.clear();
+    app.m_previews[0].colourSlot = app.m_previews[0].logoSlot = nullptr;
+    app.m_previewCount = 1;
+    app.renderKartPreviews();
+    ASSERT_EQ(probe.m_seen.size(), 1u);
+    EXPECT_EQ(probe.m_seen[0].colour, ownColour);
+    EXPECT_EQ(probe.m_seen[0].logo, ownLogo);
+
+    app.m_previews[0].kart = kartItems[0];
+    app.m_previews[1].kart = kartItems[1];
 }
 
 } // namespace
