@@ -3,7 +3,9 @@
 // of which an occluder hides the back half. Each runs on the recording
 // backend (our code alone: culling, sorting, light choice, pass set-up and
 // the recorded draws) and on GL (llvmpipe under Xvfb). Counters: draw
-// calls and visible objects per frame.
+// calls and visible objects per frame. The showcase scene (floor, mirror,
+// skinned and morphed objects, glass, an occluder and a shadow-casting
+// light; tools/lib/ShowcaseScene.h) runs the same way.
 #include "engine/core/DisplayChecker.h"
 #include "engine/core/DisplayManager.h"
 #include "engine/core/EngineSettings.h"
@@ -21,6 +23,7 @@
 #include "tools/lib/Lwo2Writer.h"
 #include "tools/lib/LwsWriter.h"
 #include "tools/lib/MemoryFileSystem.h"
+#include "tools/lib/ShowcaseScene.h"
 #include "tools/lib/TriangleWriter.h"
 
 #include <benchmark/benchmark.h>
@@ -41,6 +44,7 @@ LRESULT procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 
 class Rig {
 public:
+    // cubes < 0: the showcase scene.
     Rig(D3D9Backend backend, int cubes, bool occluder)
     {
         selectD3D9Backend(backend);
@@ -65,6 +69,15 @@ public:
         m_renderer = std::make_unique<Renderer>(m_displays.get());
         m_manager = std::make_unique<SceneManager>(m_renderer.get(), "bench");
         m_scene = m_manager->loadScene("bench");
+        if (cubes < 0) {
+            for (const ShowcaseScene::File& file : ShowcaseScene::files())
+                m_files.addFile(file.name, file.bytes);
+            if (!m_scene->loadLWS(&m_files, ShowcaseScene::SceneFile, nullptr, 0.0f, 1.0f))
+                return;
+            m_manager->prepare(nullptr);
+            m_camera = m_scene->m_currentCamera;
+            return;
+        }
 
         // The cubes on a grid in front of the camera, and a floor under them.
         m_files.addFile("Objects/cube.lwo", lwo2Cube());
@@ -185,5 +198,8 @@ BENCHMARK_CAPTURE(drawScene, crowd_occluded_recording, D3D9Backend::Recording, 2
     ->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(drawScene, crowd_gl, D3D9Backend::Gl, 2000, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(drawScene, crowd_occluded_gl, D3D9Backend::Gl, 2000, true)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_CAPTURE(drawScene, showcase_recording, D3D9Backend::Recording, -1, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(drawScene, showcase_gl, D3D9Backend::Gl, -1, false)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -4,6 +4,8 @@
 #include "tools/lib/ArchiveWriter.h"
 #include "tools/lib/Lwo2Writer.h"
 #include "tools/lib/LwsWriter.h"
+#include "tools/lib/ShowcaseScene.h"
+#include "support/ShowcaseProbes.h"
 
 #include <gtest/gtest.h>
 
@@ -105,6 +107,28 @@ TEST_F(LwsViewTool, ShotShowsTheCubeFromFolderAndArchive)
     const fs::path packedShot = m_dir / "packed.bmp";
     ASSERT_EQ(run("Scenes/view.lws --archive " + quoted(m_dir / "data.sar") + " --shot " + quoted(packedShot)), 0);
     EXPECT_EQ(read(packedShot), bmp);
+}
+
+// The showcase scene as its generator writes it: the shot shows every
+// object the camera sees, and nothing where the occluder hides one.
+TEST_F(LwsViewTool, ShowcaseShotShowsTheSceneRegions)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no display";
+    const fs::path folder = m_dir / "showcase";
+    for (const ShowcaseScene::File& file : ShowcaseScene::files())
+        writeFile(folder / file.name, file.bytes);
+    const fs::path shot = m_dir / "showcase.bmp";
+    ASSERT_EQ(run(quoted(folder / ShowcaseScene::SceneFile) + " --frames 2 --shot " + quoted(shot)), 0);
+    const std::vector<uint8_t> bmp = read(shot);
+    ASSERT_EQ(bmp.size(), 54u + 640u * 480u * 3u);
+    for (const ShowcaseProbe& probe : showcaseProbes()) {
+        const uint32_t rgb = pixel(bmp, probe.pixelX(), probe.pixelY());
+        if (probe.drawn)
+            EXPECT_TRUE(showcaseLit(rgb)) << probe.what << " at " << probe.pixelX() << "," << probe.pixelY();
+        else
+            EXPECT_EQ(rgb, 0u) << probe.what << " at " << probe.pixelX() << "," << probe.pixelY();
+    }
 }
 
 TEST_F(LwsViewTool, RefusesBadArgumentsAndMissingFiles)

@@ -1,0 +1,200 @@
+// The showcase scene, made by our scene generator, loaded and drawn the way
+// the game draws a scene: on the recording backend, which objects are drawn
+// and in which order; on GL, what the frame shows where.
+#include "engine/core/RenderGeometry.h"
+#include "engine/core/Renderer.h"
+#include "engine/lightwave/LwMesh.h"
+#include "engine/scene/Antiportal.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/MeshObject.h"
+#include "engine/scene/Scene.h"
+#include "engine/scene/SceneManager.h"
+#include "platform/d3d9/D3D9Backend.h"
+#include "platform/d3d9/Direct3DVertexBuffer9.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/d3d9/RecordingBackend.h"
+#include "platform/win/MessageQueue.h"
+#include "support/DeviceReadBack.h"
+#include "support/RendererRig.h"
+#include "support/ShowcaseProbes.h"
+#include "tools/lib/MemoryFileSystem.h"
+#include "tools/lib/ShowcaseScene.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+void drainMessages()
+{
+    MSG msg{};
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+class ShowcaseSceneTest : public testing::Test {
+protected:
+    void TearDown() override
+    {
+        m_manager.reset();
+        m_rig.reset();
+        drainMessages();
+        selectD3D9Backend(D3D9Backend::Default);
+    }
+
+    bool start(D3D9Backend backend)
+    {
+        selectD3D9Backend(backend);
+        if (backend == D3D9Backend::Recording)
+            recordingSetup() = RecordingSetup::standard();
+        m_rig = std::make_unique<RendererRig>();
+        testing::internal::CaptureStderr();
+        const bool started = m_rig->start(640, 480, true);
+        testing::internal::GetCapturedStderr();
+        drainMessages();
+        if (!started)
+            return false;
+        for (const ShowcaseScene::File& file : ShowcaseScene::files())
+            m_files.addFile(file.name, file.bytes);
+        m_manager = std::make_unique<SceneManager>(m_rig->renderer.get(), "showcase");
+        m_scene = m_manager->loadScene("showcase");
+        EXPECT_TRUE(m_scene->loadLWS(&m_files, ShowcaseScene::SceneFile, nullptr, 0.0f, 1.0f));
+        m_manager->prepare(nullptr);
+        m_camera = m_scene->m_currentCamera;
+        return m_camera != nullptr;
+    }
+
+    void frame(double time = 0.0)
+    {
+        IDirect3DDevice9* d = m_rig->device();
+        d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0);
+        d->BeginScene();
+        m_scene->render(time, m_camera);
+        d->EndScene();
+    }
+
+    MeshObject* object(const std::string& name) const
+    {
+        for (MeshObject* o : m_scene->m_objects)
+            if (o->m_name == ShowcaseScene::objectFile(name))
+                return o;
+        return nullptr;
+    }
+
+    // The object each recorded draw belongs to, by the vertex buffer it
+    // draws from, in drawing order.
+    std::vector<std::string> recordedDraws() const
+    {
+        std::map<uint32_t, std::string> byBuffer;
+        for (const ShowcaseScene::Placement& p : ShowcaseScene::placements()) {
+            MeshObject* o = object(p.name);
+            auto* mesh = o ? dynamic_cast<LwMesh*>(o->firstLodMesh()) : nullptr;
+            if (!mesh)
+                continue;
+            for (const auto& geometry : mesh->m_geometries)
+                if (!geometry->m_vertexBuffers.empty() && geometry->m_vertexBuffers[0])
+                    byBuffer[geometry->m_vertexBuffers[0]->storage()] = p.name;
+        }
+        std::vector<std::string> draws;
+        auto* recording = dynamic_cast<RecordingBackend*>(&m_rig->device()->backend());
+        for (const std::string& call : recording->calls()) {
+            unsigned buffer = 0;
+            const size_t at = call.find(" stream0 ");
+            if (call.rfind("draw ", 0) != 0 || at == std::string::npos ||
+                std::sscanf(call.c_str() + at, " stream0 %u", &buffer) != 1)
+                continue;
+            const auto found = byBuffer.find(buffer);
+            draws.push_back(found == byBuffer.end() ? "?" : found->second);
+        }
+        return draws;
+    }
+    void clearRecording()
+    {
+        dynamic_cast<RecordingBackend*>(&m_rig->device()->backend())->clearCalls();
+    }
+
+    uint32_t pixel(int x, int y) { return readBackBufferPixel(m_rig->device(), x, y) & 0xFFFFFFu; }
+
+    std::unique_ptr<RendererRig> m_rig;
+    MemoryFileSystem m_files;
+    std::unique_ptr<SceneManager> m_manager;
+    Scene* m_scene = nullptr;
+    Camera* m_camera = nullptr;
+};
+
+size_t countOf(const std::vector<std::string>& draws, const std::string& name)
+{
+    return size_t(std::count(draws.begin(), draws.end(), name));
+}
+
+} // namespace
+
+TEST_F(ShowcaseSceneTest, LoadsEveryPartOfTheScene)
+{
+    ASSERT_TRUE(start(D3D9Backend::Recording));
+    for (const ShowcaseScene::Placement& p : ShowcaseScene::placements())
+        EXPECT_NE(object(p.name), nullptr) << p.name;
+    ASSERT_EQ(m_scene->m_antiportals.size(), 1u);
+    EXPECT_EQ(static_cast<MeshObject*>(m_scene->m_antiportals[0]), object("AntiPortal"));
+    ASSERT_EQ(m_scene->m_lights.size(), 1u);
+    EXPECT_EQ(object("Arm")->m_bones.size(), 1u);
+    auto* blob = dynamic_cast<LwMesh*>(object("Blob")->firstLodMesh());
+    ASSERT_NE(blob, nullptr);
+    EXPECT_EQ(blob->numMorphmaps(), 1u);
+    EXPECT_EQ(object("Blob")->m_namedValues.size(), 1u);
+    EXPECT_EQ(object("Floor")->m_shadowOptions & 4, 4);
+}
+
+// What the frustum and the occluder leave out is never drawn; the opaque
+// objects come first, then the two glass boxes, the farther one first.
+TEST_F(ShowcaseSceneTest, DrawsOnlyWhatTheCameraSeesOpaqueFirstThenGlassFarToNear)
+{
+    ASSERT_TRUE(start(D3D9Backend::Recording));
+    frame();
+    clearRecording();
+    const uint32_t before = m_rig->renderer->m_drawCallCount;
+    frame(1.0 / 30.0);
+    const std::vector<std::string> draws = recordedDraws();
+    EXPECT_EQ(m_rig->renderer->m_drawCallCount - before, draws.size());
+
+    for (const char* seen : {"Floor", "Mirror", "Pole", "Box", "Arm", "Blob", "GlassNear", "GlassFar"})
+        EXPECT_GE(countOf(draws, seen), 1u) << seen;
+    for (const char* unseen : {"Hidden", "Aside", "Behind", "AntiPortal", "?"})
+        EXPECT_EQ(countOf(draws, unseen), 0u) << unseen;
+    EXPECT_EQ(draws.size(), 8u);
+
+    // Both glass boxes after every opaque draw, far before near.
+    const auto firstGlass = std::find_if(draws.begin(), draws.end(),
+                                         [](const std::string& d) { return d.rfind("Glass", 0) == 0; });
+    ASSERT_NE(firstGlass, draws.end());
+    EXPECT_EQ(std::vector<std::string>(firstGlass, draws.end()), (std::vector<std::string>{"GlassFar", "GlassNear"}));
+
+    // Without the occluder the box behind it is drawn too.
+    m_scene->m_antiportals.clear();
+    clearRecording();
+    frame(2.0 / 30.0);
+    const std::vector<std::string> unoccluded = recordedDraws();
+    EXPECT_EQ(countOf(unoccluded, "Hidden"), 1u);
+    EXPECT_EQ(unoccluded.size(), draws.size() + 1);
+}
+
+TEST_F(ShowcaseSceneTest, FrameShowsWhatIsThereAndNotWhatIsHidden)
+{
+    if (!start(D3D9Backend::Gl))
+        GTEST_SKIP() << "no GL display";
+    frame();
+    frame(1.0 / 30.0);
+    for (const ShowcaseProbe& probe : showcaseProbes()) {
+        const uint32_t rgb = pixel(probe.pixelX(), probe.pixelY());
+        if (probe.drawn)
+            EXPECT_TRUE(showcaseLit(rgb)) << probe.what << " at " << probe.pixelX() << "," << probe.pixelY();
+        else
+            EXPECT_EQ(rgb, 0u) << probe.what << " at " << probe.pixelX() << "," << probe.pixelY();
+    }
+}

@@ -1,0 +1,21 @@
+#pragma once
+#include <cstdint>
+#include <vector>
+
+// Where the showcase scene's objects must and must not show in a 640 x 480
+// frame drawn from its camera (at the origin, looking along +z, zoom 3.2):
+// a point (x, y, z) lands on pixel (320 + 768 x / z, 240 - 768 y / z).
+struct ShowcaseProbe {
+    const char* what;
+    float x, y, z;
+    // True: something is drawn there; false: the black backdrop shows.
+    bool drawn;
+    int pixelX() const;
+    int pixelY() const;
+};
+
+// What holds in every frame of the scene, whatever the meshes deform.
+const std::vector<ShowcaseProbe>& showcaseProbes();
+
+// 0xRRGGBB; "drawn" is any channel above 24, the backdrop is 0.
+bool showcaseLit(uint32_t rgb);
