@@ -47,3 +47,10 @@ const char* testWindowClass()
     }();
     return name;
 }
+
+void drainWindowMessages()
+{
+    MSG msg{};
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}

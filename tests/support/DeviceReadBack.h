@@ -14,3 +14,7 @@ D3DCOLOR readBackBufferPixel(IDirect3DDevice9* device, int x, int y);
 // A window class for tests whose procedure posts WM_QUIT on WM_DESTROY, as
 // the game's does; registered once per process.
 const char* testWindowClass();
+
+// Handles and drops every window message waiting in the queue, as a test
+// does after making or closing windows.
+void drainWindowMessages();

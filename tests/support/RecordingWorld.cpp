@@ -1,6 +1,8 @@
 #include "RecordingWorld.h"
 
 #include "engine/core/Report.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/d3d9/RecordingBackend.h"
 #include "platform/registry/Registry.h"
 
 #include <gtest/gtest.h>
@@ -38,4 +40,18 @@ void RecordingWorld::setRegistry(const std::string& text)
     std::remove(m_registryPath.c_str());
     if (!text.empty())
         std::ofstream(m_registryPath) << text;
+}
+
+RecordingBackend& recordingBackend(IDirect3DDevice9* device)
+{
+    return static_cast<RecordingBackend&>(device->backend());
+}
+
+std::vector<std::string> recordedCalls(IDirect3DDevice9* device, const std::string& prefix)
+{
+    std::vector<std::string> out;
+    for (const std::string& call : recordingBackend(device).calls())
+        if (call.rfind(prefix, 0) == 0)
+            out.push_back(call);
+    return out;
 }

@@ -5,11 +5,6 @@
 #include "engine/core/DisplayManager.h"
 #include "engine/core/Renderer.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <unistd.h>
-
 RendererRig::RendererRig() : displayManager(std::make_unique<DisplayManager>()) {}
 
 RendererRig::~RendererRig()
@@ -43,22 +38,4 @@ bool RendererRig::start(int width, int height, bool fixedFunction)
 IDirect3DDevice9* RendererRig::device() const
 {
     return renderer ? renderer->m_device : nullptr;
-}
-
-ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& name)
-{
-    namespace fs = std::filesystem;
-    m_previous = fs::current_path().string();
-    m_path = ::testing::TempDir() + name + "-" + std::to_string(getpid());
-    fs::remove_all(m_path);
-    fs::create_directories(m_path);
-    fs::current_path(m_path);
-}
-
-ScopedWorkingDirectory::~ScopedWorkingDirectory()
-{
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    fs::current_path(m_previous, ec);
-    fs::remove_all(m_path, ec);
 }

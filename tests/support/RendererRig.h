@@ -1,6 +1,5 @@
 #pragma once
 #include <memory>
-#include <string>
 
 class DisplayManager;
 class IDirect3DDevice9;
@@ -21,17 +20,4 @@ public:
 
     std::unique_ptr<DisplayManager> displayManager;
     std::unique_ptr<Renderer> renderer;
-};
-
-// Runs a test in a fresh, empty working directory of its own and returns to
-// the previous one afterwards.
-class ScopedWorkingDirectory {
-public:
-    explicit ScopedWorkingDirectory(const std::string& name);
-    ~ScopedWorkingDirectory();
-    const std::string& path() const { return m_path; }
-
-private:
-    std::string m_previous;
-    std::string m_path;
 };

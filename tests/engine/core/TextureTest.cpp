@@ -17,6 +17,7 @@
 #include "platform/d3dx/PixelFormat.h"
 #include "support/RecordingWorld.h"
 #include "support/RendererRig.h"
+#include "support/ScopedWorkingDirectory.h"
 #include "tools/lib/ImageWriters.h"
 #include "tools/lib/MemoryFileSystem.h"
 

@@ -7,12 +7,11 @@
 #include "engine/scene/HyperVoxelSprites.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
-#include "engine/scene/SceneManager.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DVolumeTexture9.h"
 #include "platform/d3d9/RecordingBackend.h"
 #include "support/RecordingWorld.h"
-#include "support/RendererRig.h"
+#include "support/SceneRig.h"
 
 #include <gtest/gtest.h>
 
@@ -32,30 +31,21 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_rig.start());
-        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "voxels");
-        m_scene = m_manager->loadScene("scene");
+        m_scene = m_rig.scene;
         m_camera = m_scene->addCamera(true);
         m_camera->m_motion[PositionZ].m_value = -5.0f;
         recording().clearCalls();
-        m_sprites = std::make_unique<HyperVoxelSprites>(m_rig.renderer.get());
+        m_sprites = std::make_unique<HyperVoxelSprites>(m_rig.renderer());
     }
     void TearDown() override
     {
         m_sprites.reset();
-        m_manager.reset();
     }
 
     IDirect3DDevice9* device() { return m_rig.device(); }
     const FixedFunctionState& state() { return device()->state(); }
-    RecordingBackend& recording() { return static_cast<RecordingBackend&>(device()->backend()); }
-    std::vector<std::string> calls(const std::string& prefix)
-    {
-        std::vector<std::string> out;
-        for (const std::string& call : recording().calls())
-            if (call.rfind(prefix, 0) == 0)
-                out.push_back(call);
-        return out;
-    }
+    RecordingBackend& recording() { return recordingBackend(device()); }
+    std::vector<std::string> calls(const std::string& prefix) { return recordedCalls(device(), prefix); }
     // The storage of the buffer whose creation line ends in `what`.
     uint32_t bufferMade(const std::string& what)
     {
@@ -73,8 +63,7 @@ protected:
     }
 
     RecordingWorld m_world;
-    RendererRig m_rig;
-    std::unique_ptr<SceneManager> m_manager;
+    SceneRig m_rig;
     Scene* m_scene = nullptr;
     Camera* m_camera = nullptr;
     std::unique_ptr<HyperVoxelSprites> m_sprites;
@@ -243,7 +232,7 @@ TEST_F(HyperVoxelSpritesTest, TheFirstRecordSteersTheStack)
     EXPECT_NEAR(world._11, 1.0f, 1e-6f);
     EXPECT_NEAR(world._33, 1.0f, 1e-6f);
     EXPECT_EQ(world._41, 0.0f) << "no translation";
-    EXPECT_EQ(m_rig.renderer->m_shaderFloatParams->m_world, Matrix4::identity());
+    EXPECT_EQ(m_rig.renderer()->m_shaderFloatParams->m_world, Matrix4::identity());
 }
 
 TEST_F(HyperVoxelSpritesTest, TheIndexBufferIsReleasedBeforeAResetAndMadeAfter)
@@ -251,7 +240,7 @@ TEST_F(HyperVoxelSpritesTest, TheIndexBufferIsReleasedBeforeAResetAndMadeAfter)
     setAlive({2});
     m_sprites->render(0.0, m_table, m_camera);
     D3DPRESENT_PARAMETERS params = device()->presentParameters();
-    m_rig.renderer->onLostDevice();
+    m_rig.renderer()->onLostDevice();
     testing::internal::CaptureStderr();
     EXPECT_NE(device()->Reset(&params), D3D_OK) << "the default-pool index buffer is still alive";
     EXPECT_NE(testing::internal::GetCapturedStderr().find("index buffer 38400 bytes"), std::string::npos);
@@ -265,7 +254,7 @@ TEST_F(HyperVoxelSpritesTest, TheIndexBufferIsReleasedBeforeAResetAndMadeAfter)
     sprites.render(0.0, m_table, m_camera);
     params = device()->presentParameters();
     ASSERT_EQ(device()->Reset(&params), D3D_OK);
-    m_rig.renderer->onResetDevice();
+    m_rig.renderer()->onResetDevice();
     item->onResetDevice();
     ASSERT_NE(sprites.m_indexBuffer, nullptr);
     recording().clearCalls();

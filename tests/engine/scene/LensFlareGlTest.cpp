@@ -1,25 +1,17 @@
 // Lens flares on the GL backend, read back from the screen: the glow fades
 // towards the edge of the view, and an occluder in front of the light hides
 // the flare through the occlusion query of the frame before.
-#include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
-#include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/LensFlare.h"
 #include "engine/scene/Light.h"
-#include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
-#include "engine/scene/SceneManager.h"
-#include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DDevice9.h"
-#include "platform/win/MessageQueue.h"
-#include "support/DeviceReadBack.h"
-#include "support/RendererRig.h"
+#include "support/GlSceneRig.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <vector>
 
 namespace {
@@ -32,65 +24,24 @@ struct Vertex {
 };
 constexpr DWORD kFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 
-void drainMessages()
-{
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
-
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX out;
-    std::memcpy(&out, m.m, sizeof out);
-    return out;
-}
-
 class LensFlareGl : public testing::Test {
 protected:
     void SetUp() override
     {
-        resetReportSwitch();
-        reportLevel = 3;
-        reportToText = 1;
         LensFlare::resetLargestPixelCount();
-        selectD3D9Backend(D3D9Backend::Gl);
-        testing::internal::CaptureStderr();
-        m_started = m_rig.start(kSize, kSize, true);
-        testing::internal::GetCapturedStderr();
-        drainMessages();
-        if (!m_started)
+        if (!m_rig.start(kSize))
             return;
-        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "gl");
-        m_scene = m_manager->loadScene("flares");
-        m_camera = m_scene->addCamera(true);
-        // 90 degrees both ways, depth 0.5 to 100.
-        const float q = 100.0f / 99.5f;
-        Matrix4& p = m_camera->m_projection;
-        p = Matrix4();
-        p.at(0, 0) = 1.0f;
-        p.at(1, 1) = 1.0f;
-        p.at(2, 2) = q;
-        p.at(2, 3) = 1.0f;
-        p.at(3, 2) = -q * 0.5f;
+        m_scene = m_rig.scene();
+        m_camera = m_rig.camera();
+        m_camera->m_projection = perspective90(0.5f, 100.0f);
         m_camera->m_projectionValid = 1;
     }
-    void TearDown() override
-    {
-        m_manager.reset();
-        drainMessages();
-        selectD3D9Backend(D3D9Backend::Default);
-        resetReportSwitch();
-        LensFlare::resetLargestPixelCount();
-    }
+    void TearDown() override { LensFlare::resetLargestPixelCount(); }
 
     // A grey glow 2 units wide (k = 10) at depth 2.
     Light* addGlow(float x, float y)
     {
-        auto* light = new Light(m_scene);
-        m_scene->m_lights.push_back(light);
-        m_scene->m_root->addChild(light);
-        light->m_lightType = 1;
+        Light* light = m_rig.addLight(1);
         light->m_lensFlareEnabled = 1;
         light->m_flareOptions = 0x1;
         light->m_flareIntensity.m_value = 2.0f;
@@ -106,11 +57,7 @@ protected:
     void frame(Light* light, bool occluder, float x0 = -2.0f, float x1 = 2.0f)
     {
         IDirect3DDevice9* d = m_rig.device();
-        const D3DMATRIX identity = toD3D(Matrix4::identity());
-        const D3DMATRIX projection = toD3D(m_camera->m_projection);
-        d->SetTransform(D3DTS_WORLD, &identity);
-        d->SetTransform(D3DTS_VIEW, &identity);
-        d->SetTransform(D3DTS_PROJECTION, &projection);
+        m_rig.setTransforms(Matrix4::identity(), Matrix4::identity(), m_camera->m_projection);
         d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
         d->BeginScene();
         if (occluder) {
@@ -169,19 +116,16 @@ protected:
         d->EndScene();
     }
 
-    int green(int x, int y) { return int((readBackBufferPixel(m_rig.device(), x, y) >> 8) & 0xFF); }
+    int green(int x, int y) { return int((m_rig.pixel(x, y) >> 8) & 0xFF); }
     long sumGreen()
     {
-        const RECT all{0, 0, kSize, kSize};
         long sum = 0;
-        for (D3DCOLOR c : readBackBuffer(m_rig.device(), all))
+        for (D3DCOLOR c : m_rig.screen())
             sum += long((c >> 8) & 0xFF);
         return sum;
     }
 
-    RendererRig m_rig;
-    bool m_started = false;
-    std::unique_ptr<SceneManager> m_manager;
+    GlSceneRig m_rig;
     Scene* m_scene = nullptr;
     Camera* m_camera = nullptr;
 };
@@ -190,7 +134,7 @@ protected:
 
 TEST_F(LensFlareGl, TheGlowFadesTowardsTheEdgeOfTheView)
 {
-    if (!m_started)
+    if (!m_rig.started())
         GTEST_SKIP() << "no display";
     Light* centre = addGlow(0.0f, 0.0f);
     frame(centre, false);
@@ -218,7 +162,7 @@ TEST_F(LensFlareGl, TheGlowFadesTowardsTheEdgeOfTheView)
 
 TEST_F(LensFlareGl, AnOccluderHidesTheFlareByTheQuery)
 {
-    if (!m_started)
+    if (!m_rig.started())
         GTEST_SKIP() << "no display";
     Light* light = addGlow(0.0f, 0.0f);
     frame(light, false);

@@ -14,7 +14,7 @@
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/RecordingBackend.h"
 #include "support/RecordingWorld.h"
-#include "support/RendererRig.h"
+#include "support/SceneRig.h"
 
 #include <gtest/gtest.h>
 
@@ -33,8 +33,7 @@ protected:
     {
         LensFlare::resetLargestPixelCount();
         ASSERT_TRUE(m_rig.start());
-        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "flares");
-        m_scene = m_manager->loadScene("scene");
+        m_scene = m_rig.scene;
         m_camera = m_scene->addCamera(true);
         // x and y map to clip space unchanged, w is the depth.
         Matrix4& p = m_camera->m_projection;
@@ -48,7 +47,7 @@ protected:
     }
     void TearDown() override
     {
-        m_manager.reset();
+        m_rig.manager.reset();
         LensFlare::resetLargestPixelCount();
     }
 
@@ -81,13 +80,8 @@ protected:
         m_camera->m_projectionValid = 1;
     }
     IDirect3DDevice9* device() { return m_rig.device(); }
-    RecordingBackend& recording() { return static_cast<RecordingBackend&>(device()->backend()); }
-    size_t countCalls(const std::string& prefix)
-    {
-        const auto& calls = recording().calls();
-        return size_t(std::count_if(calls.begin(), calls.end(),
-                                    [&](const std::string& call) { return call.rfind(prefix, 0) == 0; }));
-    }
+    RecordingBackend& recording() { return recordingBackend(device()); }
+    size_t countCalls(const std::string& prefix) { return recordedCalls(device(), prefix).size(); }
     // One frame as the scene runs it: test, draw, then the query for the next.
     bool frame(Light* light)
     {
@@ -99,8 +93,7 @@ protected:
     }
 
     RecordingWorld m_world;
-    RendererRig m_rig;
-    std::unique_ptr<SceneManager> m_manager;
+    SceneRig m_rig;
     Scene* m_scene = nullptr;
     Camera* m_camera = nullptr;
 };
@@ -123,7 +116,7 @@ TEST_F(LensFlareTest, FlaresShareTheFourProceduralTextures)
     }
     EXPECT_EQ(slots[0], slots[1]);
     EXPECT_EQ(slots[4], slots[5]);
-    EXPECT_EQ(std::count_if(m_manager->m_textures.begin(), m_manager->m_textures.end(),
+    EXPECT_EQ(std::count_if(m_rig.manager->m_textures.begin(), m_rig.manager->m_textures.end(),
                             [](const Texture* t) { return t->kind() == TextureKindFlare; }),
               4);
 
@@ -223,7 +216,7 @@ TEST_F(LensFlareTest, TheQueryOfTheLastFrameScalesTheElements)
         EXPECT_FLOAT_EQ(view._42, 1.0f * -1.31f);
         EXPECT_FLOAT_EQ(view._43, 10.0f);
         EXPECT_EQ(device()->state().renderState(D3DRS_TEXTUREFACTOR), 0xFF0F0A00u);
-        const ShaderFloatParams& params = *m_rig.renderer->m_shaderFloatParams;
+        const ShaderFloatParams& params = *m_rig.renderer()->m_shaderFloatParams;
         EXPECT_FLOAT_EQ(params.m_view.at(0, 0), 0.53f * k);
         EXPECT_FALSE(params.m_transformsValid);
         flare->issueOcclusionQuery(m_camera, 0.0);

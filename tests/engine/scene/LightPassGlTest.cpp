@@ -8,24 +8,14 @@
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/core/ShaderIntParams.h"
 #include "engine/scene/Light.h"
-#include "engine/scene/MeshObject.h"
-#include "engine/scene/Scene.h"
-#include "engine/scene/SceneManager.h"
-#include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DSurface9.h"
-#include "platform/d3dx/D3DXShader.h"
-#include "platform/win/MessageQueue.h"
-#include "support/DeviceReadBack.h"
-#include "support/RendererRig.h"
+#include "support/GlSceneRig.h"
+#include "support/MaterialShaders.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -62,26 +52,6 @@ std::vector<Vertex> box(float x0, float y0, float z0, float x1, float y1, float 
     return out;
 }
 
-// A perspective of 90 degrees both ways, depth 1 to 100.
-Matrix4 perspective()
-{
-    Matrix4 p;
-    const float q = 100.0f / 99.0f;
-    p.at(0, 0) = 1.0f;
-    p.at(1, 1) = 1.0f;
-    p.at(2, 2) = q;
-    p.at(2, 3) = 1.0f;
-    p.at(3, 2) = -q;
-    return p;
-}
-
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX out;
-    std::memcpy(&out, m.m, sizeof out);
-    return out;
-}
-
 Matrix4 translationMatrix(float x, float y, float z)
 {
     Matrix4 m = Matrix4::identity();
@@ -91,71 +61,19 @@ Matrix4 translationMatrix(float x, float y, float z)
     return m;
 }
 
-void drainMessages()
-{
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
-
-std::string shaderSource()
-{
-    const char* root = std::getenv("VORLUND_SOURCE_DIR");
-    std::ifstream in(std::string(root ? root : ".") + "/data/shaders/material.glsl");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// One renderer on the GL backend with a scene to hold lights.
-class GlScene {
+// A GL scene for lights, with the material shaders for the shader setting.
+class LitRig : public GlSceneRig {
 public:
-    explicit GlScene(bool fixedFunction)
+    explicit LitRig(bool fixedFunction)
     {
-        testing::internal::CaptureStderr();
-        m_started = m_rig.start(kSize, kSize, fixedFunction);
-        testing::internal::GetCapturedStderr();
-        drainMessages();
-        if (!m_started)
-            return;
-        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "gl");
-        m_scene = m_manager->loadScene("lit");
-        const std::string source = shaderSource();
-        ID3DXEffectCompiler* compiler = nullptr;
-        D3DXCreateEffectCompiler(source.data(), UINT(source.size()), &compiler);
-        m_rig.renderer->setEffectCompiler(compiler);
-        compiler->Release();
+        if (start(kSize, fixedFunction))
+            useMaterialShaders(*renderer());
     }
-    ~GlScene()
+    Light* addFullLight(int32_t type)
     {
-        m_manager.reset();
-        drainMessages();
-    }
-
-    bool started() const { return m_started; }
-    Renderer& renderer() { return *m_rig.renderer; }
-    IDirect3DDevice9* device() { return m_rig.device(); }
-    Light* addLight(int32_t type)
-    {
-        auto* light = new Light(m_scene);
-        m_scene->m_lights.push_back(light);
-        m_scene->m_root->addChild(light);
-        light->m_lightType = type;
+        Light* light = addLight(type);
         light->m_intensity.m_value = 1.0f;
         return light;
-    }
-    // World, view and projection for both pipelines.
-    void setTransforms(const Matrix4& world, const Matrix4& view, const Matrix4& projection)
-    {
-        ShaderFloatParams& f = *renderer().m_shaderFloatParams;
-        f.m_world = world;
-        f.m_view = view;
-        f.m_projection = projection;
-        f.m_transformsValid = false;
-        const D3DMATRIX w = toD3D(world), v = toD3D(view), p = toD3D(projection);
-        device()->SetTransform(D3DTS_WORLD, &w);
-        device()->SetTransform(D3DTS_VIEW, &v);
-        device()->SetTransform(D3DTS_PROJECTION, &p);
     }
     // One draw in the order the geometry makes it.
     void draw(ShaderPass* pass, const std::vector<Vertex>& vertices, const std::vector<ActiveLight>& lights = {})
@@ -165,28 +83,6 @@ public:
         if (pass->activate())
             pass->bindTextures(nullptr, 0.0, lights);
         device()->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(vertices.size() / 3), vertices.data(), sizeof(Vertex));
-    }
-
-private:
-    RendererRig m_rig;
-    bool m_started = false;
-    std::unique_ptr<SceneManager> m_manager;
-    Scene* m_scene = nullptr;
-};
-
-class LightPassGl : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        resetReportSwitch();
-        reportLevel = 3;
-        reportToText = 1;
-        selectD3D9Backend(D3D9Backend::Gl);
-    }
-    void TearDown() override
-    {
-        selectD3D9Backend(D3D9Backend::Default);
-        resetReportSwitch();
     }
 };
 
@@ -198,21 +94,21 @@ int channel(D3DCOLOR c, int shift)
 // The pixels at the sample points of the lit scene.
 std::vector<D3DCOLOR> drawLitScene(bool fixedFunction, std::string* skip)
 {
-    GlScene gl(fixedFunction);
+    LitRig gl(fixedFunction);
     if (!gl.started()) {
         *skip = "no display";
         return {};
     }
     IDirect3DDevice9* d = gl.device();
-    gl.setTransforms(Matrix4::identity(), Matrix4::identity(), perspective());
+    gl.setTransforms(Matrix4::identity(), Matrix4::identity(), perspective90(1.0f, 100.0f));
 
-    Light* sun = gl.addLight(0);
+    Light* sun = gl.addFullLight(0);
     sun->m_color[0].m_value = 0.8f;
     sun->m_color[1].m_value = 0.6f;
     sun->m_color[2].m_value = 0.4f;
     sun->m_motion[RotationP].m_value = 0.6f;
     sun->m_motion[RotationH].m_value = -0.3f;
-    Light* lamp = gl.addLight(1);
+    Light* lamp = gl.addFullLight(1);
     lamp->m_color[0].m_value = 0.3f;
     lamp->m_color[1].m_value = 0.5f;
     lamp->m_color[2].m_value = 0.2f;
@@ -232,40 +128,37 @@ std::vector<D3DCOLOR> drawLitScene(bool fixedFunction, std::string* skip)
             d->LightEnable(i, TRUE);
         }
     } else {
-        ShaderIntParams& n = *gl.renderer().m_shaderIntParams;
-        ShaderFloatParams& f = *gl.renderer().m_shaderFloatParams;
+        ShaderIntParams& n = *gl.renderer()->m_shaderIntParams;
+        ShaderFloatParams& f = *gl.renderer()->m_shaderFloatParams;
         *n.m_numActiveDistantLights = 1;
         *n.m_numActivePointLights = 1;
         std::fill(f.m_ambientLightColor, f.m_ambientLightColor + 3, ambient);
         sun->bindShaderLight(0, 0.0);
         lamp->bindShaderLight(0, 0.0);
     }
-    d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-    d->BeginScene();
-    gl.draw(gl.renderer().m_mainPass.get(), wall(-8, -8, 8, 8, 8));
-    d->EndScene();
+    gl.frame([&] { gl.draw(gl.renderer()->m_mainPass.get(), wall(-8, -8, 8, 8, 8)); });
     EXPECT_STREQ(lastErrorText.c_str(), "");
 
     std::vector<D3DCOLOR> pixels;
     for (int y : {8, 32, 56})
         for (int x : {8, 32, 56})
-            pixels.push_back(readBackBufferPixel(d, x, y));
+            pixels.push_back(gl.pixel(x, y));
     return pixels;
 }
 
 } // namespace
 
-TEST_F(LightPassGl, ABoxCastsItsShadowOnAWall)
+TEST(LightPassGl, ABoxCastsItsShadowOnAWall)
 {
-    GlScene gl(true);
+    LitRig gl(true);
     if (!gl.started())
         GTEST_SKIP() << "no display";
     IDirect3DDevice9* d = gl.device();
-    Renderer& r = gl.renderer();
+    Renderer& r = *gl.renderer();
     r.m_shadowDetail = 2;
 
     // A spot light at the origin looking down +Z; its map sees the box.
-    Light* spot = gl.addLight(2);
+    Light* spot = gl.addFullLight(2);
     spot->m_shadowType = 2;
     spot->m_shadowMapSize = 64;
     spot->setup();
@@ -300,7 +193,7 @@ TEST_F(LightPassGl, ABoxCastsItsShadowOnAWall)
     const Matrix4 cameraWorld = translationMatrix(2, 0, 0);
     Matrix4 cameraView;
     Matrix4::inverseAffine(cameraView, cameraWorld);
-    gl.setTransforms(Matrix4::identity(), cameraView, perspective());
+    gl.setTransforms(Matrix4::identity(), cameraView, perspective90(1.0f, 100.0f));
 
     // Camera space to the map: camera world, light view, light projection,
     // then the bias whose last row carries w into the third coordinate.
@@ -319,21 +212,19 @@ TEST_F(LightPassGl, ABoxCastsItsShadowOnAWall)
     std::memcpy(r.m_shaderFloatParams->m_matWorldLightviewLightprojShadowbias, toMap.m, sizeof toMap.m);
 
     d->SetRenderState(D3DRS_LIGHTING, FALSE);
-    d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000080u, 1.0f, 0);
-    d->BeginScene();
-    gl.draw(r.m_mainPass.get(), wall(-20, -20, 20, 20, 10), {ActiveLight{0, spot, 1.0f, spot->m_shadowMap}});
-    d->EndScene();
+    gl.frame([&] { gl.draw(r.m_mainPass.get(), wall(-20, -20, 20, 20, 10), {ActiveLight{0, spot, 1.0f, spot->m_shadowMap}}); },
+             0xFF000080u);
 
     // x / z = -0.08 on the wall lies in the shadow, 0.3 in the light; the
     // box itself was not drawn on screen.
-    const D3DCOLOR shadowed = readBackBufferPixel(d, 29, 32);
-    const D3DCOLOR lit = readBackBufferPixel(d, 42, 32);
+    const D3DCOLOR shadowed = gl.pixel(29, 32);
+    const D3DCOLOR lit = gl.pixel(42, 32);
     EXPECT_LT(channel(shadowed, 16), 0x40) << std::hex << shadowed;
     EXPECT_GT(channel(lit, 16), 0xF0) << std::hex << lit;
     EXPECT_GT(channel(lit, 0), 0xF0) << std::hex << lit;
 }
 
-TEST_F(LightPassGl, FixedFunctionAndShaderSettingsDrawTheSameScene)
+TEST(LightPassGl, FixedFunctionAndShaderSettingsDrawTheSameScene)
 {
     std::string skip;
     const std::vector<D3DCOLOR> fixed = drawLitScene(true, &skip);

@@ -8,7 +8,7 @@
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
 #include "support/RecordingWorld.h"
-#include "support/RendererRig.h"
+#include "support/SceneRig.h"
 
 #include <gtest/gtest.h>
 
@@ -36,10 +36,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_rig.start());
-        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "lights");
-        m_scene = m_manager->loadScene("scene");
+        m_scene = m_rig.scene;
     }
-    void TearDown() override { m_manager.reset(); }
 
     Light* addLight(int32_t type, int32_t falloff, float intensity = 1.0f)
     {
@@ -55,11 +53,10 @@ protected:
         light->setup();
         return light;
     }
-    Renderer& renderer() { return *m_rig.renderer; }
+    Renderer& renderer() { return *m_rig.renderer(); }
 
     RecordingWorld m_world;
-    RendererRig m_rig;
-    std::unique_ptr<SceneManager> m_manager;
+    SceneRig m_rig;
     Scene* m_scene = nullptr;
 };
 

@@ -1,94 +1,43 @@
 // Particle renderers on the GL backend, read back from the screen: the
 // quads cover their particles' places and nothing else; the sprites show
 // the plane of the volume that the turning texture coordinates select.
-#include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
-#include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/HyperVoxelSprites.h"
 #include "engine/scene/ParticleRenderer.h"
-#include "engine/scene/Scene.h"
-#include "engine/scene/SceneManager.h"
-#include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DDevice9.h"
-#include "platform/win/MessageQueue.h"
-#include "support/DeviceReadBack.h"
-#include "support/RendererRig.h"
+#include "support/GlSceneRig.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
-#include <memory>
 
 namespace {
 
 constexpr int kSize = 64;
 
-void drainMessages()
-{
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
-
 class ParticleDrawGl : public testing::Test {
 protected:
     void SetUp() override
     {
-        resetReportSwitch();
-        reportLevel = 3;
-        reportToText = 1;
-        selectD3D9Backend(D3D9Backend::Gl);
-        testing::internal::CaptureStderr();
-        m_started = m_rig.start(kSize, kSize, true);
-        testing::internal::GetCapturedStderr();
-        drainMessages();
-        if (!m_started)
+        if (!m_rig.start(kSize))
             return;
-        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "gl");
-        m_scene = m_manager->loadScene("particles");
-        m_camera = m_scene->addCamera(true);
-        // 90 degrees both ways, depth 0.5 to 100.
-        const float q = 100.0f / 99.5f;
-        m_projection.at(0, 0) = 1.0f;
-        m_projection.at(1, 1) = 1.0f;
-        m_projection.at(2, 2) = q;
-        m_projection.at(2, 3) = 1.0f;
-        m_projection.at(3, 2) = -q * 0.5f;
-    }
-    void TearDown() override
-    {
-        m_manager.reset();
-        drainMessages();
-        selectD3D9Backend(D3D9Backend::Default);
-        resetReportSwitch();
+        m_camera = m_rig.camera();
     }
 
     // Clears to black, sets the projection and lets `draw` render.
-    template <typename Draw>
-    void frame(Draw draw)
+    void frame(const std::function<void()>& draw)
     {
         IDirect3DDevice9* d = m_rig.device();
-        D3DMATRIX projection;
-        std::memcpy(&projection, m_projection.m, sizeof projection);
-        d->SetTransform(D3DTS_PROJECTION, &projection);
-        m_rig.renderer->m_shaderFloatParams->m_projection = m_projection;
-        m_rig.renderer->m_shaderFloatParams->m_transformsValid = false;
+        m_rig.setProjection(m_projection);
         d->SetRenderState(D3DRS_LIGHTING, FALSE);
         d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-        d->BeginScene();
-        draw();
-        d->EndScene();
+        m_rig.frame(draw);
     }
-    D3DCOLOR pixel(int x, int y) { return readBackBufferPixel(m_rig.device(), x, y) & 0xFFFFFFu; }
+    D3DCOLOR pixel(int x, int y) { return m_rig.pixel(x, y) & 0xFFFFFFu; }
 
-    RendererRig m_rig;
-    bool m_started = false;
-    std::unique_ptr<SceneManager> m_manager;
-    Scene* m_scene = nullptr;
+    GlSceneRig m_rig;
     Camera* m_camera = nullptr;
-    Matrix4 m_projection;
+    // Depth 0.5 to 100.
+    const Matrix4 m_projection = perspective90(0.5f, 100.0f);
     Particle m_table[ParticleTableSize];
 };
 
@@ -96,9 +45,9 @@ protected:
 
 TEST_F(ParticleDrawGl, QuadsCoverTheirParticles)
 {
-    if (!m_started)
+    if (!m_rig.started())
         GTEST_SKIP() << "no display";
-    ParticleRenderer quads(m_rig.renderer.get());
+    ParticleRenderer quads(m_rig.renderer());
     quads.createBuffers();
     // At depth 2 the view spans -2..2: a quad of size 1 at the centre covers
     // pixels 21 to 43 turned by 30 degrees; one at x = 1.7 covers 48 to 70.
@@ -126,9 +75,9 @@ TEST_F(ParticleDrawGl, QuadsCoverTheirParticles)
 
 TEST_F(ParticleDrawGl, SpritesShowTheTurningVolume)
 {
-    if (!m_started)
+    if (!m_rig.started())
         GTEST_SKIP() << "no display";
-    HyperVoxelSprites sprites(m_rig.renderer.get());
+    HyperVoxelSprites sprites(m_rig.renderer());
     // The camera one unit in front of the stack: the middle slice (depth
     // 1.016) spans about 63 pixels, its red square the middle 32.
     m_camera->m_motion[PositionZ].m_value = -1.0f;

@@ -7,11 +7,10 @@
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/ParticleRenderer.h"
 #include "engine/scene/Scene.h"
-#include "engine/scene/SceneManager.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/RecordingBackend.h"
 #include "support/RecordingWorld.h"
-#include "support/RendererRig.h"
+#include "support/SceneRig.h"
 
 #include <gtest/gtest.h>
 
@@ -26,30 +25,21 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_rig.start());
-        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "particles");
-        m_scene = m_manager->loadScene("scene");
+        m_scene = m_rig.scene;
         m_camera = m_scene->addCamera(true);
         m_camera->m_motion[PositionZ].m_value = -5.0f;
         recording().clearCalls();
-        m_quads = std::make_unique<ParticleRenderer>(m_rig.renderer.get());
+        m_quads = std::make_unique<ParticleRenderer>(m_rig.renderer());
         m_quads->createBuffers();
     }
     void TearDown() override
     {
         m_quads.reset();
-        m_manager.reset();
     }
 
     IDirect3DDevice9* device() { return m_rig.device(); }
-    RecordingBackend& recording() { return static_cast<RecordingBackend&>(device()->backend()); }
-    std::vector<std::string> calls(const std::string& prefix)
-    {
-        std::vector<std::string> out;
-        for (const std::string& call : recording().calls())
-            if (call.rfind(prefix, 0) == 0)
-                out.push_back(call);
-        return out;
-    }
+    RecordingBackend& recording() { return recordingBackend(device()); }
+    std::vector<std::string> calls(const std::string& prefix) { return recordedCalls(device(), prefix); }
     static Particle particle(float x, float y, float z, float size, float angle)
     {
         Particle p;
@@ -63,8 +53,7 @@ protected:
     }
 
     RecordingWorld m_world;
-    RendererRig m_rig;
-    std::unique_ptr<SceneManager> m_manager;
+    SceneRig m_rig;
     Scene* m_scene = nullptr;
     Camera* m_camera = nullptr;
     std::unique_ptr<ParticleRenderer> m_quads;
@@ -88,7 +77,7 @@ TEST_F(ParticleRendererTest, BuffersForAHundredQuads)
 
 TEST_F(ParticleRendererTest, AnUnpreparedRendererMakesItsBuffersOnItsFirstFrame)
 {
-    ParticleRenderer fresh(m_rig.renderer.get());
+    ParticleRenderer fresh(m_rig.renderer());
     m_table[0] = particle(0, 0, 0, 1, 0);
     recording().clearCalls();
     fresh.render(0.0, m_table, m_camera);
@@ -159,7 +148,7 @@ TEST_F(ParticleRendererTest, UploadsAndDrawsThroughTheMainPass)
 {
     for (int i : {2, 40, 41})
         m_table[i] = particle(float(i), 1, 3, 0.5f, 0);
-    ShaderFloatParams& params = *m_rig.renderer->m_shaderFloatParams;
+    ShaderFloatParams& params = *m_rig.renderer()->m_shaderFloatParams;
     params.m_world.at(3, 0) = 9.0f;
     m_quads->render(0.0, m_table, m_camera);
 

@@ -12,6 +12,7 @@
 #include "platform/d3d9/RecordingBackend.h"
 #include "support/RecordingWorld.h"
 #include "support/RendererRig.h"
+#include "support/ScopedWorkingDirectory.h"
 
 #include "tools/lib/ImageWriters.h"
 
@@ -24,16 +25,9 @@
 
 namespace {
 
-size_t callsStartingWith(IDirect3DDevice9* device, const std::string& prefix)
-{
-    const auto& calls = static_cast<RecordingBackend&>(device->backend()).calls();
-    return size_t(std::count_if(calls.begin(), calls.end(),
-                                [&](const std::string& call) { return call.rfind(prefix, 0) == 0; }));
-}
-
 size_t presents(IDirect3DDevice9* device)
 {
-    return callsStartingWith(device, "present");
+    return recordedCalls(device, "present").size();
 }
 
 void writeFile(const std::string& name, const std::vector<uint8_t>& bytes)
@@ -151,25 +145,25 @@ TEST(SceneManagerDeviceTest, ItemDisplayDrawsOneLineToTheTargetAndRestoresTheWor
     MeshObject* target = scene->addNullObject("target", scene->m_root);
     item->m_motion[PositionX].m_value = 4.0f;
 
-    const size_t before = callsStartingWith(device, "draw type 2 primitives 1 ");
+    const size_t before = recordedCalls(device, "draw type 2 primitives 1 ").size();
     item->m_display->render(); // no target: nothing
-    EXPECT_EQ(callsStartingWith(device, "draw type 2 primitives 1 "), before);
+    EXPECT_EQ(recordedCalls(device, "draw type 2 primitives 1 ").size(), before);
 
     item->m_target = target;
     item->m_display->render();
-    EXPECT_EQ(callsStartingWith(device, "draw type 2 primitives 1 "), before + 1);
+    EXPECT_EQ(recordedCalls(device, "draw type 2 primitives 1 ").size(), before + 1);
     EXPECT_EQ(device->state().transform(D3DTS_WORLD)._41, 4.0f);
     EXPECT_EQ(device->state().renderState(D3DRS_ZWRITEENABLE), DWORD(TRUE));
     EXPECT_EQ(device->state().textureStageState(0, D3DTSS_COLOROP), DWORD(D3DTOP_DISABLE));
 
     // The bounds box: nothing without a mesh, twelve indexed lines with one.
-    const size_t boxes = callsStartingWith(device, "draw type 2 primitives 12 indexed");
+    const size_t boxes = recordedCalls(device, "draw type 2 primitives 12 indexed").size();
     item->drawBounds();
-    EXPECT_EQ(callsStartingWith(device, "draw type 2 primitives 12 indexed"), boxes);
+    EXPECT_EQ(recordedCalls(device, "draw type 2 primitives 12 indexed").size(), boxes);
     item->addLod(item->m_display.get(), 0.0f);
     item->m_display->computeBounds();
     item->drawBounds();
-    EXPECT_EQ(callsStartingWith(device, "draw type 2 primitives 12 indexed"), boxes + 1);
+    EXPECT_EQ(recordedCalls(device, "draw type 2 primitives 12 indexed").size(), boxes + 1);
 }
 
 TEST(SceneManagerDeviceTest, CameraTakesFieldOfViewAndViewportFromTheRenderer)

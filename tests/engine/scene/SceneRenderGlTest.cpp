@@ -2,17 +2,12 @@
 // there, near and far alike within the depth range the scene picks, and what
 // an antiportal hides is not.
 #include "engine/core/BoundingBox.h"
-#include "engine/core/Renderer.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
-#include "engine/scene/SceneManager.h"
-#include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DDevice9.h"
-#include "platform/win/MessageQueue.h"
-#include "support/DeviceReadBack.h"
-#include "support/RendererRig.h"
+#include "support/GlSceneRig.h"
 #include "tools/lib/TriangleWriter.h"
 
 #include <gtest/gtest.h>
@@ -22,13 +17,6 @@
 #include <vector>
 
 namespace {
-
-void drainMessages()
-{
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
 
 struct ColourVertex {
     float x, y, z;
@@ -81,25 +69,16 @@ class SceneRenderGl : public testing::Test {
 protected:
     void SetUp() override
     {
-        selectD3D9Backend(D3D9Backend::Gl);
-        testing::internal::CaptureStderr();
-        m_started = m_rig.start(64, 64, true);
-        testing::internal::GetCapturedStderr();
-        drainMessages();
-        if (!m_started)
+        if (!m_rig.start(64))
             return;
-        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "gl");
-        m_scene = m_manager->loadScene("scene");
-        m_camera = m_scene->addCamera(true);
+        m_scene = m_rig.scene();
+        m_camera = m_rig.camera();
     }
     void TearDown() override
     {
         if (m_scene)
             m_scene->m_antiportals.clear();
         m_portal.reset();
-        m_manager.reset();
-        drainMessages();
-        selectD3D9Backend(D3D9Backend::Default);
     }
 
     void add(D3DCOLOR colour, float x, float y, float z)
@@ -129,31 +108,27 @@ protected:
 
     void frame()
     {
-        IDirect3DDevice9* d = m_rig.device();
         m_draws = 0;
-        d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
-        d->BeginScene();
-        m_scene->render(0.0, m_camera);
-        d->EndScene();
+        m_rig.frame([&] { m_scene->render(0.0, m_camera); });
     }
-    D3DCOLOR pixel(int x, int y) { return readBackBufferPixel(m_rig.device(), x, y) | 0xFF000000u; }
+    D3DCOLOR pixel(int x, int y) { return m_rig.pixel(x, y) | 0xFF000000u; }
 
-    RendererRig m_rig;
-    bool m_started = false;
-    std::unique_ptr<SceneManager> m_manager;
-    Scene* m_scene = nullptr;
-    Camera* m_camera = nullptr;
     int m_draws = 0;
     std::vector<std::unique_ptr<ColourCube>> m_cubes;
     std::unique_ptr<TriangleSource> m_portalMesh;
     std::unique_ptr<Antiportal> m_portal;
+    // Last, so that the scene goes before the cubes and the portal's mesh
+    // its objects draw.
+    GlSceneRig m_rig;
+    Scene* m_scene = nullptr;
+    Camera* m_camera = nullptr;
 };
 
 } // namespace
 
 TEST_F(SceneRenderGl, VisibleObjectsAppearAndOccludedOnesDoNot)
 {
-    if (!m_started)
+    if (!m_rig.started())
         GTEST_SKIP() << "no GL display";
     add(0xFFFF0000u, -1.2f, 0, 8); // red, left
     add(0xFF00FF00u, 1.2f, 0, 8);  // green, right

@@ -13,7 +13,7 @@
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/RecordingBackend.h"
 #include "support/RecordingWorld.h"
-#include "support/RendererRig.h"
+#include "support/SceneRig.h"
 #include "tools/lib/TriangleWriter.h"
 
 #include <gtest/gtest.h>
@@ -60,8 +60,7 @@ protected:
     void start(bool fixedFunction)
     {
         ASSERT_TRUE(m_rig.start(64, 64, fixedFunction));
-        m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "render");
-        m_scene = m_manager->loadScene("scene");
+        m_scene = m_rig.scene;
         m_camera = m_scene->addCamera(true); // at the origin, looking along +Z
     }
     void TearDown() override
@@ -69,7 +68,7 @@ protected:
         if (m_scene)
             m_scene->m_antiportals.clear();
         m_portals.clear();
-        m_manager.reset();
+        m_rig.manager.reset();
     }
 
     MeshObject* add(const std::string& name, float x, float y, float z, uint8_t sortFlag = 0)
@@ -134,8 +133,7 @@ protected:
     }
 
     RecordingWorld m_world;
-    RendererRig m_rig;
-    std::unique_ptr<SceneManager> m_manager;
+    SceneRig m_rig;
     Scene* m_scene = nullptr;
     Camera* m_camera = nullptr;
     std::vector<std::string> m_drawn;
@@ -194,7 +192,7 @@ TEST_F(SceneRenderTest, CulledObjectsAreNotDrawn)
     off->addChild(onUnderOff); // at z 10
     EXPECT_EQ(frame(), (Names{"straddling", "ahead", "child", "onUnderOff"}));
 
-    m_rig.renderer->m_showHiddenObjects = 1;
+    m_rig.renderer()->m_showHiddenObjects = 1;
     flat->m_motion[ScaleY].m_value = 1.0f; // one scale left is enough
     EXPECT_EQ(frame(), (Names{"straddling", "ahead", "flat", "hidden", "child", "onUnderOff"}));
 }
@@ -250,7 +248,7 @@ TEST_F(SceneRenderTest, FogFollowsTheSwitchTypeAndCamera)
     for (const Case& c : cases) {
         m_rig.device()->SetRenderState(D3DRS_FOGSTART, 0);
         m_scene->m_fogType = c.type;
-        m_rig.renderer->m_fogEnabled = c.fogSwitch;
+        m_rig.renderer()->m_fogEnabled = c.fogSwitch;
         m_camera->m_hasEnvMinDistance = c.cameraStart ? 1 : 0;
         frame();
         EXPECT_EQ(state(D3DRS_FOGENABLE), c.enabled) << c.type << int(c.fogSwitch);
@@ -258,7 +256,7 @@ TEST_F(SceneRenderTest, FogFollowsTheSwitchTypeAndCamera)
         const DWORD bits = state(D3DRS_FOGSTART);
         std::memcpy(&start, &bits, sizeof start);
         EXPECT_EQ(start, c.start) << c.type << int(c.fogSwitch);
-        EXPECT_EQ(*m_rig.renderer->m_shaderIntParams->m_isFogEnabled, c.enabled ? 1 : 0);
+        EXPECT_EQ(*m_rig.renderer()->m_shaderIntParams->m_isFogEnabled, c.enabled ? 1 : 0);
     }
     EXPECT_EQ(state(D3DRS_LIGHTING), DWORD(TRUE));
 }
@@ -283,7 +281,7 @@ TEST_F(SceneRenderTest, FixedFunctionLightsOnOffAcrossFrames)
 
     // A second scene that sets fewer lights switches off what the first left
     // on, and the first scene's going away leaves nothing dangling.
-    Scene* other = m_manager->loadScene("other");
+    Scene* other = m_rig.manager->loadScene("other");
     Camera* otherCamera = other->addCamera(true);
     other->render(0.0, otherCamera);
     for (int i = 0; i < 5; ++i)
@@ -305,7 +303,7 @@ TEST_F(SceneRenderTest, CandidateLightsAreBoundedAndRanked)
     ASSERT_EQ(list.size(), Scene::MaxCandidateLights);
     for (size_t i = 1; i < list.size(); ++i)
         EXPECT_GE(list[i - 1].influence, list[i].influence) << i;
-    ShaderIntParams& ints = *m_rig.renderer->m_shaderIntParams;
+    ShaderIntParams& ints = *m_rig.renderer()->m_shaderIntParams;
     EXPECT_EQ(*ints.m_numActivePointLights, 8);
     EXPECT_EQ(*ints.m_numActiveSpotLights, 8);
     EXPECT_EQ(*ints.m_numActiveDistantLights, 0);
@@ -481,9 +479,9 @@ TEST_F(SceneRenderTest, FlarePassRunsForTheOutermostViewAndRestoresState)
         long queries;
     };
     const Case cases[] = {{1, D3DCULL_CW, 1}, {0, D3DCULL_NONE, 0}, {1, D3DCULL_NONE, 1}};
-    m_rig.renderer->m_colorWriteMask = 0x7;
+    m_rig.renderer()->m_colorWriteMask = 0x7;
     for (const Case& c : cases) {
-        m_rig.renderer->m_lensFlares = c.flareSwitch;
+        m_rig.renderer()->m_lensFlares = c.flareSwitch;
         m_rig.device()->SetRenderState(D3DRS_CULLMODE, c.cullMode);
         recording.clearCalls();
         frame();
@@ -508,7 +506,7 @@ TEST_F(SceneRenderTest, FlarePassRunsForTheOutermostViewAndRestoresState)
         m_scene->render(0.0, m_camera);
         inner = queries() - before;
     };
-    m_rig.renderer->m_lensFlares = 1;
+    m_rig.renderer()->m_lensFlares = 1;
     recording.clearCalls();
     frame();
     EXPECT_EQ(inner, 0);
@@ -526,7 +524,7 @@ TEST_F(SceneRenderTest, ShadowMapLightsMustSeeTheObjectsThatReceiveShadows)
     };
     // A shadow-map spot light at the eye, facing the box or turned away.
     const Case cases[] = {{0.0f, 7, true}, {3.14159265f, 7, false}, {3.14159265f, 3, true}};
-    m_rig.renderer->m_shadowDetail = 2;
+    m_rig.renderer()->m_shadowDetail = 2;
     for (const Case& c : cases) {
         Light* light = new Light(m_scene);
         m_scene->m_lights.push_back(light);
@@ -542,13 +540,13 @@ TEST_F(SceneRenderTest, ShadowMapLightsMustSeeTheObjectsThatReceiveShadows)
         box->m_shadowOptions = c.shadowOptions;
         frame();
         ASSERT_EQ(box->m_lightList.size(), c.candidate ? 1u : 0u) << c.heading << " " << c.shadowOptions;
-        ShaderIntParams& ints = *m_rig.renderer->m_shaderIntParams;
+        ShaderIntParams& ints = *m_rig.renderer()->m_shaderIntParams;
         EXPECT_EQ(*ints.m_numActiveSpotLights, c.candidate ? 1 : 0);
         EXPECT_EQ(*ints.m_numShadows, c.candidate ? 1 : 0);
         if (c.candidate && c.heading == 0.0f) {
             // The box centre, seen from the camera at the light, maps to the
             // middle of the shadow map.
-            const float* m = m_rig.renderer->m_shaderFloatParams->m_matWorldLightviewLightprojShadowbias;
+            const float* m = m_rig.renderer()->m_shaderFloatParams->m_matWorldLightviewLightprojShadowbias;
             const float p[4] = {0, 0, 5, 1};
             float out[4] = {};
             for (int col = 0; col < 4; ++col)

@@ -9,7 +9,7 @@
 #include "game/app/Gui.h"
 #include "game/app/TextTable.h"
 #include "support/PlayerFolderRig.h"
-#include "support/RendererRig.h"
+#include "support/ScopedWorkingDirectory.h"
 
 #include <CEGUI/System.h>
 #include <CEGUI/Window.h>

@@ -17,6 +17,7 @@
 #include "platform/d3d9/D3D9Backend.h"
 #include "support/PlayerFolderRig.h"
 #include "support/RendererRig.h"
+#include "support/ScopedWorkingDirectory.h"
 
 #include <gtest/gtest.h>
 

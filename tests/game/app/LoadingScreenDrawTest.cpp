@@ -12,6 +12,7 @@
 #include "support/DeviceReadBack.h"
 #include "support/PlayerFolderRig.h"
 #include "support/RendererRig.h"
+#include "support/ScopedWorkingDirectory.h"
 
 #include <CEGUI/GUIContext.h>
 #include <CEGUI/MouseCursor.h>

@@ -1,0 +1,100 @@
+#include "GlSceneRig.h"
+
+#include "DeviceReadBack.h"
+#include "engine/core/Renderer.h"
+#include "engine/core/Report.h"
+#include "engine/core/ShaderFloatParams.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/Scene.h"
+#include "platform/d3d9/D3D9Backend.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+GlSceneRig::GlSceneRig() : m_rig(std::make_unique<SceneRig>())
+{
+    resetReportSwitch();
+    reportLevel = 3;
+    reportToText = 1;
+    selectD3D9Backend(D3D9Backend::Gl);
+}
+
+GlSceneRig::~GlSceneRig()
+{
+    // The windows' last messages go with them, not into the next test.
+    m_rig.reset();
+    drainWindowMessages();
+    selectD3D9Backend(D3D9Backend::Default);
+    resetReportSwitch();
+}
+
+bool GlSceneRig::start(int size, bool fixedFunction)
+{
+    m_size = size;
+    testing::internal::CaptureStderr();
+    const bool started = m_rig->start(size, size, fixedFunction);
+    testing::internal::GetCapturedStderr();
+    drainWindowMessages();
+    if (started)
+        m_camera = m_rig->scene->addCamera(true);
+    return started;
+}
+
+void GlSceneRig::setTransforms(const Matrix4& world, const Matrix4& view, const Matrix4& projection)
+{
+    ShaderFloatParams& f = *renderer()->m_shaderFloatParams;
+    f.m_world = world;
+    f.m_view = view;
+    const D3DMATRIX w = toD3D(world), v = toD3D(view);
+    device()->SetTransform(D3DTS_WORLD, &w);
+    device()->SetTransform(D3DTS_VIEW, &v);
+    setProjection(projection);
+}
+
+void GlSceneRig::setProjection(const Matrix4& projection)
+{
+    ShaderFloatParams& f = *renderer()->m_shaderFloatParams;
+    f.m_projection = projection;
+    f.m_transformsValid = false;
+    const D3DMATRIX p = toD3D(projection);
+    device()->SetTransform(D3DTS_PROJECTION, &p);
+}
+
+void GlSceneRig::frame(const std::function<void()>& draw, D3DCOLOR background)
+{
+    device()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, background, 1.0f, 0);
+    device()->BeginScene();
+    draw();
+    device()->EndScene();
+}
+
+D3DCOLOR GlSceneRig::pixel(int x, int y) const
+{
+    return readBackBufferPixel(device(), x, y);
+}
+
+std::vector<D3DCOLOR> GlSceneRig::screen() const
+{
+    return readBackBuffer(device(), RECT{0, 0, m_size, m_size});
+}
+
+D3DMATRIX toD3D(const Matrix4& m)
+{
+    D3DMATRIX out;
+    std::memcpy(&out, m.m, sizeof out);
+    return out;
+}
+
+Matrix4 perspective90(float nearZ, float farZ)
+{
+    const float q = farZ / (farZ - nearZ);
+    Matrix4 p;
+    p.at(0, 0) = 1.0f;
+    p.at(1, 1) = 1.0f;
+    p.at(2, 2) = q;
+    p.at(2, 3) = 1.0f;
+    p.at(3, 2) = -q * nearZ;
+    return p;
+}
