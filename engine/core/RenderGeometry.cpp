@@ -62,7 +62,7 @@ std::vector<D3DVERTEXELEMENT9> VertexFormat::elements() const
     return list;
 }
 
-RenderGeometry::RenderGeometry(const SurfaceStagePlan* stagePlan, Surface* surface, Renderer* renderer,
+RenderGeometry::RenderGeometry(const StagePlan* stagePlan, Material* surface, Renderer* renderer,
                                const VertexLayout& layout)
     : m_renderer(renderer), m_surface(surface)
 {

@@ -12,8 +12,8 @@ class IDirect3DVertexBuffer9;
 class IDirect3DVertexDeclaration9;
 class Renderer;
 class ShaderPass;
-class Surface;
-class SurfaceStagePlan;
+class Material;
+class StagePlan;
 struct LwVertex;
 
 // What a packed vertex holds, as the surface's stage plan decides it.
@@ -34,7 +34,7 @@ struct VertexFormat {
     uint32_t m_stride = 0;
     uint8_t m_softwareProcessing = 0;
     std::vector<IDirect3DVertexDeclaration9*> m_declarations;
-    const SurfaceStagePlan* m_stagePlan = nullptr;
+    const StagePlan* m_stagePlan = nullptr;
     uint32_t m_texCoordOffset = 0;
     uint32_t m_tangentOffset = 0;
     uint32_t m_colorOffset = 0;
@@ -50,7 +50,7 @@ struct VertexFormat {
 // buffer per display head, and the draw.
 class RenderGeometry {
 public:
-    RenderGeometry(const SurfaceStagePlan* stagePlan, Surface* surface, Renderer* renderer, const VertexLayout& layout);
+    RenderGeometry(const StagePlan* stagePlan, Material* surface, Renderer* renderer, const VertexLayout& layout);
     virtual ~RenderGeometry();
     RenderGeometry(const RenderGeometry&) = delete;
     RenderGeometry& operator=(const RenderGeometry&) = delete;
@@ -68,7 +68,7 @@ public:
     IDirect3DDevice9* headDevice(int32_t head) const;
 
     Renderer* m_renderer;
-    Surface* m_surface;
+    Material* m_surface;
     VertexFormat m_format;
     int32_t m_primitiveCount = 0;
     D3DPRIMITIVETYPE m_primitiveType = D3DPRIMITIVETYPE(0);

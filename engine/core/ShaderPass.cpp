@@ -1,6 +1,7 @@
 #include "engine/core/ShaderPass.h"
 
 #include "engine/core/Format.h"
+#include "engine/core/Material.h"
 #include "engine/core/MaterialBlend.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
@@ -179,9 +180,39 @@ bool ShaderPass::activate()
     return true;
 }
 
-void ShaderPass::bindTextures(Surface* surface, double, const std::vector<ActiveLight>& lights)
+namespace {
+
+void setSampler(IDirect3DDevice9* d, DWORD stage, DWORD u, DWORD v, DWORD mip, DWORD mag, DWORD min)
 {
-    (void)surface;
+    d->SetSamplerState(stage, D3DSAMP_ADDRESSU, u);
+    d->SetSamplerState(stage, D3DSAMP_ADDRESSV, v);
+    d->SetSamplerState(stage, D3DSAMP_MIPFILTER, mip);
+    d->SetSamplerState(stage, D3DSAMP_MAGFILTER, mag);
+    d->SetSamplerState(stage, D3DSAMP_MINFILTER, min);
+}
+
+DWORD addressMode(int32_t mode)
+{
+    return mode >= D3DTADDRESS_WRAP && mode <= D3DTADDRESS_MIRRORONCE ? DWORD(mode) : DWORD(D3DTADDRESS_WRAP);
+}
+
+// The image layer a sampler named after a channel and a digit reads
+// ("COLR0" the first colour layer, "DIFF1" the second diffuse layer).
+MaterialLayer* samplerLayer(Material* surface, const std::string& name)
+{
+    const size_t n = name.size();
+    if (!surface || n < 5 || name[n - 1] < '0' || name[n - 1] > '9')
+        return nullptr;
+    const char* c = name.c_str() + n - 5;
+    const int32_t channel = int32_t(uint32_t(uint8_t(c[0])) << 24 | uint32_t(uint8_t(c[1])) << 16 |
+                                    uint32_t(uint8_t(c[2])) << 8 | uint32_t(uint8_t(c[3])));
+    return surface->findImageLayer(channel, name[n - 1] - '0' + 1);
+}
+
+} // namespace
+
+void ShaderPass::bindTextures(Material* surface, double time, const std::vector<ActiveLight>& lights)
+{
     if (!m_pixelProgram) {
         reportError("no shader set");
         return;
@@ -192,19 +223,33 @@ void ShaderPass::bindTextures(Surface* surface, double, const std::vector<Active
     for (DWORD stage = 0; stage < names.size(); ++stage) {
         const std::string& name = names[stage];
         IDirect3DBaseTexture9* texture = nullptr;
-        for (int32_t i = 0; i < shadows; ++i) {
-            const bool map = name == "ZMAP" + std::to_string(i);
-            if (!map && name != "SPOT" + std::to_string(i))
-                continue;
-            d->SetSamplerState(stage, D3DSAMP_ADDRESSU, D3DTADDRESS_BORDER);
-            d->SetSamplerState(stage, D3DSAMP_ADDRESSV, D3DTADDRESS_BORDER);
-            d->SetSamplerState(stage, D3DSAMP_BORDERCOLOR, 0);
-            d->SetSamplerState(stage, D3DSAMP_MIPFILTER, map ? D3DTEXF_NONE : D3DTEXF_LINEAR);
-            d->SetSamplerState(stage, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
-            d->SetSamplerState(stage, D3DSAMP_MINFILTER, D3DTEXF_ANISOTROPIC);
-            if (map && lights[size_t(i)].shadowMap)
-                texture = lights[size_t(i)].shadowMap->getD3DTexture(0.0);
-            break;
+        if (MaterialLayer* layer = samplerLayer(surface, name)) {
+            setSampler(d, stage, addressMode(layer->m_addressU), addressMode(layer->m_addressV),
+                       layer->m_antialias ? D3DTEXF_LINEAR : D3DTEXF_NONE,
+                       layer->m_pixelBlending ? D3DTEXF_LINEAR : D3DTEXF_POINT,
+                       layer->m_pixelBlending ? D3DTEXF_ANISOTROPIC : D3DTEXF_POINT);
+            d->SetSamplerState(stage, D3DSAMP_MAXANISOTROPY, 8);
+            texture = layer->m_image ? layer->m_image->getD3DTexture(time) : nullptr;
+        } else if (surface && (name == "ZIMG0" || name == "CUBE0")) {
+            setSampler(d, stage, D3DTADDRESS_WRAP, D3DTADDRESS_WRAP, D3DTEXF_LINEAR, D3DTEXF_LINEAR,
+                       D3DTEXF_ANISOTROPIC);
+            if (name == "ZIMG0")
+                texture = surface->m_reflectionImage ? surface->m_reflectionImage->getD3DTexture(time) : nullptr;
+            else
+                // The render code keeps its cube environment map first.
+                texture = static_cast<IDirect3DBaseTexture9*>(surface->m_renderResources[0]);
+        } else {
+            for (int32_t i = 0; i < shadows; ++i) {
+                const bool map = name == "ZMAP" + std::to_string(i);
+                if (!map && name != "SPOT" + std::to_string(i))
+                    continue;
+                setSampler(d, stage, D3DTADDRESS_BORDER, D3DTADDRESS_BORDER, map ? D3DTEXF_NONE : D3DTEXF_LINEAR,
+                           D3DTEXF_LINEAR, D3DTEXF_ANISOTROPIC);
+                d->SetSamplerState(stage, D3DSAMP_BORDERCOLOR, 0);
+                if (map && lights[size_t(i)].shadowMap)
+                    texture = lights[size_t(i)].shadowMap->getD3DTexture(0.0);
+                break;
+            }
         }
         d->SetTexture(stage, texture);
     }
@@ -219,32 +264,86 @@ void ShaderPass::setStagePassThrough() const
     }
 }
 
-void ShaderPass::applyMaterialStates(Surface* surface, double time)
+void ShaderPass::applyMaterialStates(Material* surface, double time)
 {
-    (void)surface;
     IDirect3DDevice9* d = device();
     ShaderIntParams& n = *m_renderer->m_shaderIntParams;
     ShaderFloatParams& f = *m_renderer->m_shaderFloatParams;
-    const MaterialBlend blend = shaderPassBlend(MaterialBlendInput{});
+    static const StagePlan empty;
+    const StagePlan& plan = m_stagePlan ? *m_stagePlan : empty;
+    MaterialValues values;
+    MaterialBlendInput in;
+    if (surface) {
+        surface->evaluateMaterial(time, values);
+        in.reflection = values.reflection;
+        in.reflectionMode = surface->m_reflectionMode;
+        in.transparent = values.transparent;
+        in.transparency = values.transparency;
+        in.additiveTransparency = values.additiveTransparency;
+        if (const MaterialLayer* tran = surface->findImageLayer(lwoCode("TRAN"), 1)) {
+            in.hasTranLayer = true;
+            in.tranOpacityType = tran->m_opacityType;
+        }
+    } else {
+        values.color[0] = values.color[1] = values.color[2] = 1.0f;
+    }
+    const MaterialBlend blend = shaderPassBlend(in);
     blend.apply(d);
     d->SetRenderState(D3DRS_CULLMODE, m_renderer->m_cullMode);
     setStagePassThrough();
     d->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
 
-    *n.m_specularEnabled = 0;
+    const bool shiny = values.specular > 0.000001f;
+    *n.m_specularEnabled = shiny || (surface && surface->findImageLayer(lwoCode("SPEC"), 1)) ? 1 : 0;
     const float m = blend.colourScale;
-    const float colour[4] = {m, m, m, blend.alpha};
-    const float lighting[4] = {0.0f, 1.0f, 0.0f, 0.0f};
+    const float colour[4] = {values.color[0] * m, values.color[1] * m, values.color[2] * m, blend.alpha};
+    const float lighting[4] = {values.luminosity, values.diffuse, values.specular,
+                               shiny ? specularPower(values.glossiness, 127.9961f) : 0.0f};
     std::copy(colour, colour + 4, f.m_srfColor);
     std::copy(lighting, lighting + 4, f.m_srfLighting);
-    std::fill(f.m_srfReflectivity, f.m_srfReflectivity + 3, 0.0f);
-    *f.m_srfAddTransparency = 0.0f;
-    for (int32_t* count : {n.m_numTexCOLR, n.m_numTexLUMI, n.m_numTexDIFF, n.m_numTexREFL, n.m_numTexSPEC,
-                           n.m_numTexTRAN, n.m_numTexTRNL, n.m_numTexBUMP})
-        *count = 0;
-    *n.m_sphericalEnvmapAvailable = 0;
-    *n.m_cubemapAvailable = 0;
+    std::fill(f.m_srfReflectivity, f.m_srfReflectivity + 3, values.reflection);
+    *f.m_srfAddTransparency = values.additiveTransparency;
+    // The per-layer tables hold four layers a channel; the shaders never
+    // read past the count.
+    int32_t* counts[StagePlan::PlanChannelCount] = {n.m_numTexCOLR, n.m_numTexLUMI, n.m_numTexDIFF, n.m_numTexREFL,
+                                                     n.m_numTexSPEC, n.m_numTexTRAN, n.m_numTexBUMP};
+    for (int32_t c = 0; c < StagePlan::PlanChannelCount; ++c)
+        *counts[c] = std::clamp(plan.stageCount[c], 0, int32_t(ShaderIntParams::MaxLayers));
+    *n.m_numTexTRNL = 0;
+    *n.m_sphericalEnvmapAvailable = surface && surface->m_reflectionImage ? 1 : 0;
+    *n.m_cubemapAvailable = surface && surface->m_renderResources[0] ? 1 : 0;
     *f.m_time = float(time);
+    if (surface)
+        writeSurfaceLayers(*surface, time);
+}
+
+void ShaderPass::writeSurfaceLayers(Material& surface, double time)
+{
+    ShaderIntParams& n = *m_renderer->m_shaderIntParams;
+    ShaderFloatParams& f = *m_renderer->m_shaderFloatParams;
+    int32_t next[LayerChannelCount] = {};
+    const int32_t count = surface.imageLayerCount();
+    for (int32_t i = 0; i < count; ++i) {
+        MaterialLayer* layer = surface.imageLayer(i);
+        const int32_t channel = layer ? layerChannel(layer->m_channel) : -1;
+        if (channel < 0)
+            continue;
+        LayerTableValues values;
+        values.opacity = layer->opacityAt(time);
+        values.opacityType = layer->m_opacityType;
+        values.gradientInput = layer->m_gradientInput;
+        values.negative = layer->m_negative;
+        values.gradientEnd = layer->m_gradientEnd;
+        writeLayerTables(n, f, channel, next[channel]++, values);
+    }
+}
+
+int32_t ShaderPass::layerChannel(int32_t code)
+{
+    for (int32_t c = 0; c < StagePlan::PlanChannelCount; ++c)
+        if (StagePlan::channelCode(c) == code)
+            return c;
+    return -1;
 }
 
 bool ShaderPass::writeLayerTables(ShaderIntParams& n, ShaderFloatParams& f, int32_t channel, int32_t k,
@@ -267,7 +366,7 @@ bool ShaderPass::writeLayerTables(ShaderIntParams& n, ShaderFloatParams& f, int3
     return true;
 }
 
-void NoDepthShaderPass::applyMaterialStates(Surface* surface, double time)
+void NoDepthShaderPass::applyMaterialStates(Material* surface, double time)
 {
     ShaderPass::applyMaterialStates(surface, time);
     IDirect3DDevice9* d = device();
@@ -280,7 +379,7 @@ void NoDepthShaderPass::applyMaterialStates(Surface* surface, double time)
     d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
 }
 
-void OpaqueShaderPass::applyMaterialStates(Surface* surface, double time)
+void OpaqueShaderPass::applyMaterialStates(Material* surface, double time)
 {
     ShaderPass::applyMaterialStates(surface, time);
     device()->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ZERO);

@@ -10,8 +10,8 @@ class ID3DXEffectCompiler;
 class IDirect3DDevice9;
 class PixelProgram;
 class Renderer;
-class Surface;
-class SurfaceStagePlan;
+class Material;
+class StagePlan;
 class VertexProgram;
 
 class ShaderFloatParams;
@@ -46,8 +46,8 @@ public:
 
     // False when no usable programs exist for the current parameters.
     virtual bool activate();
-    virtual void bindTextures(Surface* surface, double time, const std::vector<ActiveLight>& lights);
-    virtual void applyMaterialStates(Surface* surface, double time);
+    virtual void bindTextures(Material* surface, double time, const std::vector<ActiveLight>& lights);
+    virtual void applyMaterialStates(Material* surface, double time);
     virtual std::string vertexShaderName() const;
     virtual std::string pixelShaderName() const;
 
@@ -62,12 +62,17 @@ public:
     // writing nothing, past the four layers a channel holds.
     static bool writeLayerTables(ShaderIntParams& ints, ShaderFloatParams& floats, int32_t channel, int32_t k,
                                  const LayerTableValues& layer);
+    // The surface's image layers into the per-layer tables, counted per
+    // channel in the surface's order.
+    void writeSurfaceLayers(Material& surface, double time);
+    // The per-layer table channel of a layer's channel code; -1 for none.
+    static int32_t layerChannel(int32_t code);
     // The programs of every permutation tried, with empty pairs for those
     // that failed.
     size_t permutationCount() const { return m_programs.size(); }
 
     Renderer* m_renderer;
-    const SurfaceStagePlan* m_stagePlan = nullptr;
+    const StagePlan* m_stagePlan = nullptr;
     std::map<std::vector<int32_t>, ProgramPair> m_programs;
     std::string m_name = "<shader>";
     VertexProgram* m_vertexProgram = nullptr;
@@ -92,7 +97,7 @@ public:
 class NoDepthShaderPass : public ShaderPass {
 public:
     using ShaderPass::ShaderPass;
-    void applyMaterialStates(Surface* surface, double time) override;
+    void applyMaterialStates(Material* surface, double time) override;
     std::string vertexShaderName() const override;
 };
 
@@ -100,5 +105,5 @@ public:
 class OpaqueShaderPass : public ShaderPass {
 public:
     using ShaderPass::ShaderPass;
-    void applyMaterialStates(Surface* surface, double time) override;
+    void applyMaterialStates(Material* surface, double time) override;
 };

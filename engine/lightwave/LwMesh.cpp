@@ -88,7 +88,7 @@ void LwMesh::renderFor(double time, MeshObject* owner)
             static_cast<MeshBuffers*>(geometry)->setVertices(m_data.deformedVertices.data() + first,
                                                              m_data.batchEndVertex[b] - first);
         }
-        Surface* surface = geometry->m_surface;
+        auto* surface = static_cast<Surface*>(geometry->m_surface);
         if (surface && !(surface->m_transparency.evaluate(time) < 0.999999f) &&
             !surface->findImageLayer(lwoCode("TRAN"), 1))
             continue;

@@ -35,6 +35,27 @@ TextureLayer* Surface::findImageLayer(int32_t channel, int32_t n) const
     return nullptr;
 }
 
+MaterialLayer* Surface::imageLayer(int32_t index) const
+{
+    return index >= 0 && size_t(index) < m_imageLayers.size() ? m_imageLayers[size_t(index)].get() : nullptr;
+}
+
+void Surface::evaluateMaterial(double time, MaterialValues& out)
+{
+    for (int i = 0; i < 3; ++i)
+        out.color[i] = m_color[i].evaluate(time);
+    out.luminosity = m_luminosity.evaluate(time);
+    out.diffuse = m_diffuse.evaluate(time);
+    out.specular = m_specular.evaluate(time);
+    out.glossiness = m_glossiness.evaluate(time);
+    out.transparency = m_transparency.evaluate(time);
+    out.additiveTransparency = m_additiveTransparency.evaluate(time);
+    out.reflection = m_reflection.evaluate(time);
+    out.colorHighlights = m_colorHighlights.evaluate(time);
+    out.transparent = out.additiveTransparency != 0.0f || out.transparency != 0.0f ||
+                      findImageLayer(lwoCode("TRAN"), 1) != nullptr;
+}
+
 bool Surface::hasTransparency(double time)
 {
     if (m_additiveTransparency.evaluate(time) != 0.0f)

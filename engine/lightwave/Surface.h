@@ -1,6 +1,7 @@
 #pragma once
-#include "engine/core/ObjectBase.h"
+#include "engine/core/Material.h"
 #include "engine/core/Vector3.h"
+#include "engine/lightwave/TextureLayer.h"
 #include "engine/scene/AnimatedValue.h"
 
 #include <cmath>
@@ -9,15 +10,12 @@
 #include <string>
 #include <vector>
 
-class IDirect3DResource9;
-class Texture;
-class TextureLayer;
 
 // A LightWave surface: the engine's material. Made by the object loader
 // under the key "file@surface" and owned by the scene manager, filled once
 // by the first SURF chunk that names it; the game and the effects make and
 // change surfaces of their own too.
-class Surface : public ObjectBase {
+class Surface : public Material {
 public:
     // cos(2 degrees) less one millionth: smooths nothing but coplanar faces.
     static constexpr double MinimumSmoothingAngle = 0.03490658503988659;
@@ -32,8 +30,12 @@ public:
     // any other (disabled, or an image layer without an image).
     void addTextureLayer(std::unique_ptr<TextureLayer> layer);
     // The n-th (from 1) enabled image layer of the channel; null when fewer.
-    TextureLayer* findImageLayer(int32_t channel, int32_t n) const;
+    TextureLayer* findImageLayer(int32_t channel, int32_t n) const override;
     bool hasTransparency(double time);
+    // Material
+    void evaluateMaterial(double time, MaterialValues& out) override;
+    int32_t imageLayerCount() const override { return int32_t(m_imageLayers.size()); }
+    MaterialLayer* imageLayer(int32_t index) const override;
     static Vector3 evaluateVector(AnimatedValue* first, double time);
     // Orders the image layers by their ordinal strings, keeping the file
     // order of layers whose ordinals are equal.
@@ -63,11 +65,8 @@ public:
     float m_smoothingCosine = defaultSmoothingCosine();
     int32_t m_blended = 0;
     int32_t m_reserved[2] = {0, 0};
-    int32_t m_reflectionMode = 1;
-    // Owned by the scene manager's texture list.
-    Texture* m_reflectionImage = nullptr;
-    // Made by the render code (the cube map first); released here.
-    IDirect3DResource9* m_renderResources[2] = {nullptr, nullptr};
+    // The reflection mode and image and the render-made resources (released
+    // here) are the Material's.
     int32_t m_renderWords[2] = {0, 0};
     std::vector<std::unique_ptr<TextureLayer>> m_imageLayers;
     std::vector<std::unique_ptr<TextureLayer>> m_vertexColorLayers;

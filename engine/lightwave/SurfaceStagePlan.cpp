@@ -5,14 +5,6 @@
 
 #include <cmath>
 
-int32_t SurfaceStagePlan::channelCode(int32_t planChannel)
-{
-    static const int32_t codes[PlanChannelCount] = {lwoCode("COLR"), lwoCode("LUMI"), lwoCode("DIFF"),
-                                                     lwoCode("REFL"), lwoCode("SPEC"), lwoCode("TRAN"),
-                                                     lwoCode("BUMP")};
-    return planChannel >= 0 && planChannel < PlanChannelCount ? codes[planChannel] : -1;
-}
-
 bool SurfaceStagePlan::build(Surface* surface)
 {
     const int32_t keepBoneWeights = boneWeightCount;
@@ -39,7 +31,7 @@ bool SurfaceStagePlan::build(Surface* surface)
         stageCount[c] = count - firstStage[c];
     }
     for (int32_t s = firstStage[PlanCOLR]; s < firstStage[PlanCOLR] + stageCount[PlanCOLR]; ++s) {
-        const float scale = std::fabs(layers[s]->m_rgbScale);
+        const float scale = std::fabs(static_cast<TextureLayer*>(layers[s])->m_rgbScale);
         levels[s] = scale >= 3.0f ? 2 : scale >= 1.5f ? 1 : 0;
         levelTotal += levels[s];
     }

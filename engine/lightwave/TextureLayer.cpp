@@ -220,7 +220,7 @@ void TextureLayer::computeLayerCoordinates(const SurfaceStagePlan& plan, const L
 {
     std::vector<std::array<float, 3>> coords(polygon.count);
     for (int32_t s = 0; s < plan.count && s < SurfaceStagePlan::MaxStages; ++s) {
-        TextureLayer* l = plan.layers[s];
+        auto* l = static_cast<TextureLayer*>(plan.layers[s]);
         if (!l)
             continue;
         l->coordinatesFor(polygon, layer, positions, coords.data());
@@ -232,7 +232,7 @@ void TextureLayer::computeLayerCoordinates(const SurfaceStagePlan& plan, const L
 void TextureLayer::applyVertexColors(SurfaceStagePlan& plan, const LayerPolygon& polygon, int32_t layer,
                                      LwVertex* vertices)
 {
-    TextureLayer* l = plan.vertexColorLayer;
+    auto* l = static_cast<TextureLayer*>(plan.vertexColorLayer);
     if (!l)
         return;
     const LwoColorMap* map = l->colorMap(layer);

@@ -2,7 +2,7 @@
 // engine/lightwave: LightWave assets: the LWO2 object loader, surfaces and
 // texture layers, vertex maps, and the mesh built from an object layer.
 // Includes engine/scene, engine/core and platform/.
-#include "engine/core/GradientLayer.h"
+#include "engine/core/Material.h"
 #include "engine/core/Matrix4.h"
 #include "engine/core/Vector3.h"
 #include "engine/scene/AnimatedValue.h"
@@ -19,13 +19,6 @@ class LwoUVMap;
 class SurfaceStagePlan;
 class Texture;
 struct LwVertex;
-
-// Four-character codes as they read from the file, 'C' in the high byte.
-constexpr int32_t lwoCode(const char (&id)[5])
-{
-    return int32_t(uint32_t(uint8_t(id[0])) << 24 | uint32_t(uint8_t(id[1])) << 16 |
-                   uint32_t(uint8_t(id[2])) << 8 | uint32_t(uint8_t(id[3])));
-}
 
 // Texture coordinate projections.
 enum LayerProjection : int32_t {
@@ -58,17 +51,17 @@ struct LayerPolygon {
 
 // One texture layer of a surface: an image map, a procedural, a gradient,
 // or the surface's vertex colours. Owned by its surface.
-class TextureLayer : public GradientLayer {
+class TextureLayer : public MaterialLayer {
 public:
     TextureLayer();
     ~TextureLayer() override;
     TextureLayer(const TextureLayer&) = delete;
     TextureLayer& operator=(const TextureLayer&) = delete;
 
-    bool hasAnimatedTransform() const;
+    bool hasAnimatedTransform() const override;
     // The placement matrix at a time: minus the centre, turned back by
     // heading, pitch and bank, divided by the size, offset by one half.
-    Matrix4 setupTransform(double time);
+    Matrix4 setupTransform(double time) override;
     const Matrix4& getTransform();
     // Coordinates of every slot of `plan` for the polygon's vertices.
     static void computeLayerCoordinates(const SurfaceStagePlan& plan, const LayerPolygon& polygon, int32_t layer,
@@ -87,35 +80,23 @@ public:
     float gradientEnd() const override { return m_gradientEnd; }
     float gradientValue(Channel channel, float t) override;
     bool isTransparencyLayer() const override { return m_channel == lwoCode("TRAN"); }
+    // MaterialLayer
+    float opacityAt(double time) override { return m_opacity.evaluate(time); }
 
     int32_t m_type = -1;
-    int32_t m_channel = -1;
-    int32_t m_opacityType = 0;
     AnimatedValue m_opacity{1.0f};
     float m_rgbScale = 1.0f;
     float m_rgbOffset = 0.0f;
     uint8_t m_enabled = 1;
-    uint8_t m_negative = 0;
     uint8_t m_clamp = 0;
-    // Owned by the scene manager's texture list.
-    Texture* m_image = nullptr;
     AnimatedValue m_gradientR, m_gradientG, m_gradientB, m_gradientA;
     std::vector<GradientKey> m_gradientKeys;
     float m_gradientStart = 0.0f;
-    float m_gradientEnd = 0.0f;
-    int32_t m_gradientInput = -1;
     AnimatedValue m_centerX, m_centerY, m_centerZ;
     AnimatedValue m_rotationH, m_rotationP, m_rotationB;
     AnimatedValue m_sizeX{1.0f}, m_sizeY{1.0f}, m_sizeZ{1.0f};
     float m_wrapWidth = 1.0f;
     float m_wrapHeight = 1.0f;
-    int32_t m_axis = 2;
-    int32_t m_projection = -1;
-    int32_t m_addressU = 1;
-    int32_t m_addressV = 1;
-    float m_antialiasStrength = 1.0f;
-    uint8_t m_antialias = 0;
-    uint8_t m_pixelBlending = 1;
     AnimatedValue m_amplitude;
     uint8_t m_transformValid = 0;
     Matrix4 m_transform = Matrix4::identity();

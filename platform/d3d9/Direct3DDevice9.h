@@ -127,6 +127,8 @@ public:
 
     // Bindings and draws (Direct3DDevice9Draw.cpp).
     HRESULT SetTexture(DWORD stage, IDirect3DBaseTexture9* texture);
+    // The texture bound to a stage, with a reference for the caller.
+    HRESULT GetTexture(DWORD stage, IDirect3DBaseTexture9** texture);
     HRESULT SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride);
     HRESULT SetIndices(IDirect3DIndexBuffer9* buffer);
     HRESULT SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration);

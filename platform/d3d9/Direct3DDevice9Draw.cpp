@@ -67,6 +67,16 @@ HRESULT IDirect3DDevice9::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture
     return D3D_OK;
 }
 
+HRESULT IDirect3DDevice9::GetTexture(DWORD stage, IDirect3DBaseTexture9** texture)
+{
+    if (!texture || stage >= m_textures.size())
+        return D3DERR_INVALIDCALL;
+    *texture = m_textures[stage];
+    if (*texture)
+        (*texture)->AddRef();
+    return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset, UINT stride)
 {
     if (stream >= m_streams.size())

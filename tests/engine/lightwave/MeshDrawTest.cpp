@@ -61,10 +61,10 @@ std::vector<uint8_t> texturedCube()
 class TexelPass : public FixedFunctionPass {
 public:
     using FixedFunctionPass::FixedFunctionPass;
-    void bindTextures(Surface* surface, double time, const std::vector<ActiveLight>&) override
+    void bindTextures(Material* surface, double time, const std::vector<ActiveLight>&) override
     {
         IDirect3DDevice9* d = m_renderer->m_device;
-        TextureLayer* layer = surface ? surface->findImageLayer(lwoCode("COLR"), 1) : nullptr;
+        MaterialLayer* layer = surface ? surface->findImageLayer(lwoCode("COLR"), 1) : nullptr;
         d->SetTexture(0, layer ? layer->m_image->getD3DTexture(time) : nullptr);
         d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
         d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
