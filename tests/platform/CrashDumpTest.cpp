@@ -5,10 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <sys/ptrace.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -99,17 +102,39 @@ TEST_F(CrashFolder, GuardedFrameReportsAnyException)
     }
 }
 
+// Faults made for real, not only raised: the handler must write its report
+// from inside the faulting instruction's signal and still end the process.
+[[gnu::noinline]] void writeThroughNull()
+{
+    volatile int* volatile nowhere = nullptr;
+    *nowhere = 1;
+}
+
 TEST_F(CrashFolder, AFatalSignalInAChildWritesItsReport)
 {
-    for (int signal : {SIGSEGV, SIGFPE}) {
-        SCOPED_TRACE(signal);
+    struct Case {
+        int signal;
+        std::function<void()> fault;
+        const char* name;
+    };
+    const Case cases[] = {
+        {SIGSEGV, writeThroughNull, "signal: SIGSEGV"},
+        {SIGSEGV, [] { raise(SIGSEGV); }, "signal: SIGSEGV"},
+        {SIGFPE, [] { raise(SIGFPE); }, "signal: SIGFPE"},
+        {SIGBUS, [] { raise(SIGBUS); }, "signal: SIGBUS"},
+        {SIGILL, [] { __builtin_trap(); }, "signal: SIGILL"},
+        {SIGABRT, [] { std::abort(); }, "signal: SIGABRT"},
+    };
+    for (const Case& c : cases) {
+        const int signal = c.signal;
+        SCOPED_TRACE(c.name);
         std::filesystem::remove_all(m_folder);
         std::filesystem::create_directories(m_folder);
         const pid_t child = fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
             installCrashSignalHandlers();
-            raise(signal);
+            c.fault();
             _exit(3); // not reached
         }
         int status = 0;
@@ -121,9 +146,30 @@ TEST_F(CrashFolder, AFatalSignalInAChildWritesItsReport)
         ASSERT_EQ(texts.size(), 1u);
         const std::string tail = "-" + std::to_string(child) + "-" + std::to_string(child) + ".dmp\n";
         EXPECT_NE(texts[0].find(tail), std::string::npos) << texts[0];
-        EXPECT_NE(texts[0].find(signal == SIGSEGV ? "signal: SIGSEGV" : "signal: SIGFPE"), std::string::npos);
+        EXPECT_NE(texts[0].find(c.name), std::string::npos) << texts[0];
         EXPECT_NE(texts[0].find("backtrace:"), std::string::npos);
     }
+}
+
+TEST(CrashDump, ADebuggerIsATracerOfTheProcess)
+{
+    if (IsDebuggerPresent())
+        GTEST_SKIP() << "the tests run under a debugger";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool before = IsDebuggerPresent();
+        // The parent becomes the child's tracer.
+        if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0)
+            _exit(2);
+        _exit(!before && IsDebuggerPresent() ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2)
+        GTEST_SKIP() << "tracing is not allowed here";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 } // namespace

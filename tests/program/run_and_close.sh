@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the game program in a folder of its own, lets it run frames for a few
 # seconds, then asks it to close (a termination request reaches it as a close
-# of its windows) and expects it to end with status 0 on its own account.
+# of its windows) and expects it to end with status 0 on its own account,
+# without a crash report, and to have said at most once that a part of the
+# game is missing from the build (it quits right after saying so).
 set -u
 program=$1
 work=$(mktemp -d)
@@ -12,7 +14,7 @@ bin=$(dirname "$program")
 [[ -f "$bin/data.sar" ]] && ln -s "$bin/data.sar" data.sar
 export VORLUND_HOME=$work/home
 export VORLUND_RELAY_ADDRESS=127.0.0.1 VORLUND_RELAY_PORT=0
-"$program" &
+"$program" 2>"$work/stderr" &
 pid=$!
 for _ in $(seq 1 30); do
   kill -0 "$pid" 2>/dev/null || break
@@ -21,9 +23,15 @@ done
 kill -TERM "$pid" 2>/dev/null
 status=0
 wait "$pid" || status=$?
+cat "$work/stderr" >&2
 if ls ./*.dmp >/dev/null 2>&1; then
   echo "the program wrote a crash report:" >&2
   cat ./*.dmp >&2
+  exit 1
+fi
+missing=$(grep -c "this build has no" "$work/stderr")
+if (( missing > 1 )); then
+  echo "the program said $missing times that a part is missing" >&2
   exit 1
 fi
 exit "$status"
