@@ -164,11 +164,19 @@ std::vector<File> files()
         if (name == "Blob")
             w.morphMixer({{"Stretch", constant(1.0f)}});
     }
+    // The sun lights the scene; the spot above it casts shadow-map shadows.
     w.addLight("Sun");
     w.motion("LightMotion", at({-6.0f, 10.0f, -4.0f}, 0.4f, 0.9f));
     w.key("LightColor", {1, 1, 1});
     w.key("LightIntensity", {1});
     w.key("LightType", {0});
+    w.addLight("Spot");
+    w.motion("LightMotion", at({0.0f, 12.0f, 8.0f}, 0.0f, 1.5707964f));
+    w.key("LightColor", {1, 1, 1});
+    w.key("LightIntensity", {1});
+    w.key("LightType", {2});
+    w.key("LightConeAngle", {50});
+    w.key("LightEdgeAngle", {5});
     w.key("ShadowType", {2});
     w.key("ShadowMapSize", {512});
     w.addCamera("Camera", at({0.0f, 0.0f, 0.0f}));

@@ -21,7 +21,8 @@
 //   GlassNear, GlassFar  two transparent boxes, one in front of the other
 //   AntiPortal an occluder on the right at z 6; Hidden stands behind it
 //   Aside      outside the view to the right; Behind, behind the camera
-//   Sun        a distant light that casts shadow-map shadows
+//   Sun        a distant light
+//   Spot       a spot light above the scene that casts shadow-map shadows
 namespace ShowcaseScene {
 
 inline constexpr const char* SceneFile = "showcase.lws";

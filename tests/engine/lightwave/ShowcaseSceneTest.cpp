@@ -142,7 +142,7 @@ TEST_F(ShowcaseSceneTest, LoadsEveryPartOfTheScene)
         EXPECT_NE(object(p.name), nullptr) << p.name;
     ASSERT_EQ(m_scene->m_antiportals.size(), 1u);
     EXPECT_EQ(static_cast<MeshObject*>(m_scene->m_antiportals[0]), object("AntiPortal"));
-    ASSERT_EQ(m_scene->m_lights.size(), 1u);
+    ASSERT_EQ(m_scene->m_lights.size(), 2u);
     EXPECT_EQ(object("Arm")->m_bones.size(), 1u);
     auto* blob = dynamic_cast<LwMesh*>(object("Blob")->firstLodMesh());
     ASSERT_NE(blob, nullptr);
