@@ -19,23 +19,6 @@ constexpr uint32_t id(const char (&text)[5])
     return LwoReader::makeId(text);
 }
 
-// Direct3D address modes for LightWave's wrap codes on this device.
-int32_t addressMode(uint32_t code, uint32_t caps)
-{
-    switch (code) {
-    case 0:
-        return (caps & 0x8) ? 4 : (caps & 0x4) ? 3 : 1;
-    case 1:
-        return 1;
-    case 2:
-        return (caps & 0x2) ? 2 : 1;
-    case 3:
-        return (caps & 0x4) ? 3 : 1;
-    default:
-        return int32_t(code);
-    }
-}
-
 // Binds the colour maps of that name of every layer read so far.
 void bindColorMaps(LwoParse& p, TextureLayer& layer, const std::string& name)
 {
@@ -166,8 +149,8 @@ void readBlock(LwoParse& p, Surface& surface)
             const uint32_t width = r.u2();
             const uint32_t height = r.u2();
             const uint32_t caps = p.renderer ? p.renderer->m_caps.TextureAddressCaps : 0;
-            layer->m_addressV = addressMode(height, caps);
-            layer->m_addressU = (caps & 0x10) ? addressMode(width, caps) : layer->m_addressV;
+            layer->m_addressV = textureAddressMode(int32_t(height), caps);
+            layer->m_addressU = (caps & 0x10) ? textureAddressMode(int32_t(width), caps) : layer->m_addressV;
             wrapped = true;
             break;
         }

@@ -404,7 +404,7 @@ void LwsLoader::readMotion(SceneObject* item)
     }
 }
 
-Texture* LwsLoader::readClip()
+Texture* LwsLoader::readClip(bool load)
 {
     if (m_tokens.nextBlockToken() != "Clip")
         return nullptr;
@@ -413,6 +413,10 @@ Texture* LwsLoader::readClip()
         const std::string_view sub = m_tokens.nextBlockToken();
         if (sub == "Still") {
             std::string name(m_tokens.next());
+            if (!load) {
+                m_tokens.advance(1);
+                continue;
+            }
             if (name.size() >= 2 && name[1] == ':')
                 name.insert(2, "/");
             const uint32_t flags = name.find("_nodxt") != std::string::npos ? 2u : 3u;

@@ -61,7 +61,8 @@ public:
     void readChannel(AnimatedValue& dest, bool degrees);
     std::unique_ptr<Envelope> readEnvelopeBlock(bool degrees);
     void readMotion(SceneObject* item);
-    Texture* readClip();
+    // `load` false reads the clip block and looks up no texture.
+    Texture* readClip(bool load = true);
     // An [r] value: an inline envelope when the cursor stands on
     // "(envelope)", else a number that becomes the constant.
     void readAnimated(AnimatedValue& dest, bool degrees);
@@ -206,6 +207,7 @@ private:
     void readMixerActor();
     void readMixerMotion(MixerActor* actor, MixerMotion* motion);
     void readMixerChannel(SceneObject* item, MixerMotion* motion);
+    void readHyperVoxels();
 
     Scene& m_scene;
     Stream* m_fileSystem;

@@ -1,8 +1,9 @@
 // The plug-in blocks the scene loader understands: levels of detail, the
 // master handler (physics spaces, the motion mixer's place), the morph
 // mixer, and the custom-object servers for rigid bodies, joints, geoms and
-// particles. Any other class or server is left to the key pass, which
-// drops its tokens one by one.
+// particles; the HyperVoxel block is handed to its reader
+// (LwsHyperVoxels.cpp). Any other class or server is left to the key pass,
+// which drops its tokens one by one.
 #include "engine/lightwave/LwsLoader.h"
 
 #include "engine/lightwave/LwMesh.h"
@@ -65,8 +66,8 @@ void LwsLoader::keyPlugin()
         readMorphMixer();
     else if (kind == LwsWords::CustomObjHandler)
         readCustomObject();
-    // "VolumetricHandler" is the HyperVoxel block's; until it is read its
-    // tokens are dropped like any other plug-in's.
+    else if (kind == LwsWords::VolumetricHandler)
+        readHyperVoxels();
 }
 
 void LwsLoader::readLevelsOfDetail()

@@ -72,4 +72,34 @@ inline constexpr const char* MorphEntryEnd = "EndMorph";
 inline constexpr const char* MorphMixerVersion = "Version";
 inline constexpr const char* MorphMixerVersionNumber = "1";
 
+// The HyperVoxel block: "Plugin VolumetricHandler <index> <server>", then
+// "{ HyperVoxelData" with its flags line and, per voxel, an object entry
+// "{ HVObject" whose "HVFlags" line names the object and the voxel type,
+// the voxel's parameter block "{ HVChannels" and its texture block
+// "{ HVTextures" holding one "{ TextureBlock <name>" per layer; "}" closes
+// the block, "EndPlugin" the plug-in.
+inline constexpr const char* HyperVoxelServer = "HyperVoxelsFilter";
+inline constexpr const char* HyperVoxelData = "HyperVoxelData";
+inline constexpr const char* HVFlags = "HVFlags";
+inline constexpr const char* HVObject = "HVObject";
+inline constexpr const char* HVChannels = "HVChannels";
+inline constexpr const char* HVTextures = "HVTextures";
+inline constexpr const char* HVBlendingGroups = "HVBlendingGroups";
+inline constexpr const char* HVClip = "HVClip";
+inline constexpr const char* TextureBlock = "TextureBlock";
+// A layer's "{ Texture <kind>" block holds its placement and image; only
+// these kinds are read, any other is skipped whole.
+inline constexpr const char* TextureSettings = "Texture";
+inline constexpr const char* ProceduralKind = "Procedural";
+inline constexpr const char* ImageMapKind = "ImageMap";
+inline constexpr const char* GradientKind = "Gradient";
+inline constexpr const char* TextureMapKind = "TextureMap";
+// "{ Image { Clip { Still <file> } } }": the layer's image.
+inline constexpr const char* ImageBlock = "Image";
+inline constexpr const char* ClipBlock = "Clip";
+inline constexpr const char* Still = "Still";
+// The voxel types of an object entry.
+inline constexpr int HyperVoxelSpritesType = 1;
+inline constexpr int ParticleRendererType = 2;
+
 } // namespace LwsWords

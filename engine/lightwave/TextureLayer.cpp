@@ -62,6 +62,22 @@ void seamRepair(std::array<float, 3>* uv, uint32_t count)
 
 } // namespace
 
+int32_t textureAddressMode(int32_t code, uint32_t caps)
+{
+    switch (code) {
+    case 0:
+        return (caps & 0x8) ? 4 : (caps & 0x4) ? 3 : 1;
+    case 1:
+        return 1;
+    case 2:
+        return (caps & 0x2) ? 2 : 1;
+    case 3:
+        return (caps & 0x4) ? 3 : 1;
+    default:
+        return code;
+    }
+}
+
 TextureLayer::TextureLayer() = default;
 TextureLayer::~TextureLayer() = default;
 
@@ -213,6 +229,19 @@ void TextureLayer::coordinatesFor(const LayerPolygon& polygon, int32_t layer, co
                         out[i] = record.values[e];
         }
     }
+}
+
+void TextureLayer::quadCoordinates(const Vector3 (&corners)[4], const Vector3& normal, float (&out)[4][3])
+{
+    static constexpr uint32_t Points[4] = {0, 1, 2, 3};
+    LayerPolygon quad;
+    quad.count = 4;
+    quad.points = Points;
+    quad.normal = normal;
+    std::array<float, 3> coords[4];
+    coordinatesFor(quad, 0, corners, coords);
+    for (int i = 0; i < 4; ++i)
+        std::copy(coords[i].begin(), coords[i].end(), out[i]);
 }
 
 void TextureLayer::computeLayerCoordinates(const SurfaceStagePlan& plan, const LayerPolygon& polygon, int32_t layer,

@@ -6,6 +6,7 @@
 #include "engine/core/Matrix4.h"
 #include "engine/core/Vector3.h"
 #include "engine/scene/AnimatedValue.h"
+#include "engine/scene/HyperVoxelLayer.h"
 
 #include <array>
 #include <cstdint>
@@ -50,8 +51,9 @@ struct LayerPolygon {
 };
 
 // One texture layer of a surface: an image map, a procedural, a gradient,
-// or the surface's vertex colours. Owned by its surface.
-class TextureLayer : public MaterialLayer {
+// or the surface's vertex colours. Owned by its surface, or by the
+// HyperVoxel whose scene-file block made it.
+class TextureLayer : public MaterialLayer, public HyperVoxelLayer {
 public:
     TextureLayer();
     ~TextureLayer() override;
@@ -83,6 +85,12 @@ public:
     // MaterialLayer
     float opacityAt(double time) override { return m_opacity.evaluate(time); }
 
+    // HyperVoxelLayer
+    bool hasImage() const override { return m_image != nullptr; }
+    int32_t blendMode() const override { return m_opacityType; }
+    // The quad as one polygon of four points in object layer 0.
+    void quadCoordinates(const Vector3 (&corners)[4], const Vector3& normal, float (&out)[4][3]) override;
+
     int32_t m_type = -1;
     AnimatedValue m_opacity{1.0f};
     float m_rgbScale = 1.0f;
@@ -110,3 +118,8 @@ public:
 
 // The gradient input names a PNAM sub-chunk may carry; -1 for any other.
 int32_t gradientInputIndex(const std::string& name);
+
+// The Direct3D address mode (1 wrap, 2 mirror, 3 clamp, 4 border) for a
+// LightWave wrap code on a device with these address caps; codes LightWave
+// does not define go through as they are.
+int32_t textureAddressMode(int32_t code, uint32_t caps);

@@ -1,15 +1,18 @@
 #pragma once
 #include "engine/scene/AnimatedValue.h"
+#include "engine/scene/HyperVoxelLayer.h"
 #include "engine/scene/Particle.h"
 
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 class Camera;
 class Renderer;
 
 // The render object a particle item carries: the look of its particles
 // (animated size, density, opacity, luminosity and colour, and a few
-// switches). The concrete kinds draw an emitter's table; the emitter's move
+// switches, and the texture layers of the scene file). The concrete kinds draw an emitter's table; the emitter's move
 // pass hands it over once per frame. A mesh object owns its render object
 // and forwards device loss and reset to it.
 class HyperVoxel {
@@ -25,12 +28,16 @@ public:
     // `particles` is an emitter's whole table of ParticleTableSize records.
     virtual void render(double time, const Particle* particles, Camera* camera) = 0;
 
-    // Leaves the look channels' values at the time in their constants.
-    void evaluateChannels(double time)
-    {
-        for (AnimatedValue* channel : {&m_opacity, &m_density, &m_luminosity, &m_colorR, &m_colorG, &m_colorB})
-            channel->evaluate(time);
-    }
+    // A scene file gives at most this many layers to one voxel; further
+    // ones are read and dropped.
+    static constexpr size_t MaxTextureLayers = 64;
+
+    // Leaves the look channels' values at the time in their constants. The
+    // colour is left alone while the first layer's image gives it.
+    void evaluateChannels(double time);
+    // Appends an owned layer; false (and the layer freed) once the voxel
+    // holds MaxTextureLayers.
+    bool addTextureLayer(std::unique_ptr<HyperVoxelLayer> layer);
 
     Renderer* m_renderer;
     AnimatedValue m_dissolve{0.0f};
@@ -52,4 +59,5 @@ public:
     uint8_t m_maintainVolume = 0;
     int32_t m_requestedSlices = 0;
     AnimatedValue m_textureAmplitude{0.0f};
+    std::vector<std::unique_ptr<HyperVoxelLayer>> m_textureLayers;
 };

@@ -40,12 +40,22 @@ ParticleRenderer::ParticleRenderer(Renderer* renderer) : HyperVoxel(renderer)
     m_geometry.hasColor = true;
 }
 
+int32_t ParticleRenderer::slotCount() const
+{
+    return 1 + int32_t(std::min<size_t>(m_textureLayers.size(), size_t(VertexLayout::MaxSlots - 1)));
+}
+
 ParticleRenderer::~ParticleRenderer() = default;
 
 void ParticleRenderer::createBuffers()
 {
-    if (m_buffers)
+    const int32_t slots = slotCount();
+    if (m_buffers && m_geometry.slotCount == slots)
         return;
+    m_buffers.reset();
+    m_geometry.slotCount = slots;
+    for (int32_t s = 0; s < VertexLayout::MaxSlots; ++s)
+        m_geometry.animatedSlot[s] = s < slots;
     m_capacity = ParticleTableSize;
     m_buffers = std::make_unique<MeshBuffers>(nullptr, nullptr, m_renderer, m_geometry);
     m_buffers->create(false, false, VerticesPerQuad * m_capacity, IndicesPerQuad * m_capacity);
@@ -71,6 +81,7 @@ int32_t ParticleRenderer::buildQuads(const Particle* particles, const Vector3& r
 {
     int32_t quads = 0;
     const int32_t limit = std::min<int32_t>(m_capacity, ParticleTableSize);
+    const int32_t layers = std::min<int32_t>(m_geometry.slotCount, slotCount()) - 1;
     for (int32_t i = 0; i < limit; ++i) {
         const Particle& p = particles[i];
         if (!p.alive)
@@ -97,6 +108,21 @@ int32_t ParticleRenderer::buildQuads(const Particle* particles, const Vector3& r
             v.texCoords[0][1] = CornerTexCoords[k][1];
             v.texCoords[0][2] = 0.0f;
         }
+        if (layers > 0) {
+            LwVertex* quad = &m_vertices[size_t(base)];
+            const Vector3 corners[VerticesPerQuad] = {
+                {quad[0].position[0], quad[0].position[1], quad[0].position[2]},
+                {quad[1].position[0], quad[1].position[1], quad[1].position[2]},
+                {quad[2].position[0], quad[2].position[1], quad[2].position[2]},
+                {quad[3].position[0], quad[3].position[1], quad[3].position[2]},
+            };
+            for (int32_t l = 0; l < layers; ++l) {
+                float coords[VerticesPerQuad][3];
+                m_textureLayers[size_t(l)]->quadCoordinates(corners, normal, coords);
+                for (int32_t k = 0; k < VerticesPerQuad; ++k)
+                    std::memcpy(quad[k].texCoords[1 + l], coords[k], sizeof coords[k]);
+            }
+        }
         const uint32_t b = uint32_t(base);
         const uint32_t quad[IndicesPerQuad] = {b, b + 1, b + 2, b + 2, b + 1, b + 3};
         std::memcpy(&m_indices[size_t(quads * IndicesPerQuad)], quad, sizeof quad);
@@ -109,8 +135,9 @@ void ParticleRenderer::render(double time, const Particle* particles, Camera* ca
 {
     if (!particles || !camera)
         return;
-    // A renderer nobody prepared makes its storage on its first frame.
-    if (!m_buffers)
+    // A renderer nobody prepared makes its storage on its first frame, and
+    // one whose layers came after it makes it again for their slots.
+    if (!m_buffers || m_geometry.slotCount != slotCount())
         createBuffers();
     if (!camera->m_projectionValid || camera->m_depthRangeSet)
         camera->resetProjection(time);

@@ -346,3 +346,77 @@ LwsWriter& LwsWriter::motionMixer(const std::vector<LwsMixerActor>& actors)
     line(W::Close);
     return line(W::EndPlugin);
 }
+
+std::string LwsWriter::animated(const LwsAnimated& value)
+{
+    if (value.envelope.keys.empty())
+        return number(value.value) + " 0";
+    return number(value.value) + " 1\n" + envelopeBlock(value.envelope, "    ");
+}
+
+std::string LwsWriter::animatedTriple(const std::array<LwsAnimated, 3>& values)
+{
+    std::string text;
+    bool enveloped = false;
+    for (const LwsAnimated& v : values) {
+        text += number(v.value) + " ";
+        enveloped = enveloped || !v.envelope.keys.empty();
+    }
+    if (!enveloped)
+        return text + "0";
+    text += "1\n";
+    for (const LwsAnimated& v : values) {
+        LwsEnvelope e = v.envelope;
+        if (e.keys.empty())
+            e.keys.push_back({v.value, 0.0f, 0, {}});
+        text += envelopeBlock(e, "    ");
+    }
+    return text;
+}
+
+LwsWriter& LwsWriter::hyperVoxels(const std::vector<LwsHyperVoxel>& voxels, const std::vector<std::string>& extraLines)
+{
+    const std::string open(W::Open);
+    const std::string close(W::Close);
+    auto entry = [this](const std::string& indent, const std::pair<std::string, std::string>& l) {
+        line(indent + l.first + (l.second.empty() ? "" : " " + l.second));
+    };
+    line(std::string(W::Plugin) + " " + W::VolumetricHandler + " 1 " + W::HyperVoxelServer);
+    line(open + " " + W::HyperVoxelData);
+    line(std::string("  ") + W::HVFlags + " 0 0 0 0");
+    for (const LwsHyperVoxel& v : voxels) {
+        if (!v.object.empty()) {
+            line("  " + open + " " + W::HVObject);
+            line(std::string("    ") + W::HVFlags + " " + quotedName(v.object) + " 0 0 0 " + std::to_string(v.type) +
+                 " 0 0 0");
+            line("  " + close);
+        }
+        line("  " + open + " " + W::HVChannels);
+        for (const auto& p : v.parameters)
+            entry("    ", p);
+        line("  " + close);
+        line("  " + open + " " + W::HVTextures);
+        for (const LwsHyperVoxelLayer& layer : v.layers) {
+            line("    " + open + " " + W::TextureBlock + " " + quotedName(layer.name));
+            for (const auto& l : layer.lines)
+                entry("      ", l);
+            line("      " + open + " " + W::TextureSettings + " " + layer.kind);
+            for (const auto& l : layer.textureLines)
+                entry("        ", l);
+            if (!layer.image.empty()) {
+                line("        " + open + " " + W::ImageBlock);
+                line("          " + open + " " + W::ClipBlock);
+                line("            " + open + " " + W::Still + " " + quotedName(layer.image) + " " + close);
+                line("          " + close);
+                line("        " + close);
+            }
+            line("      " + close);
+            line("    " + close);
+        }
+        line("  " + close);
+    }
+    for (const std::string& l : extraLines)
+        line("  " + l);
+    line(close);
+    return line(W::EndPlugin);
+}

@@ -116,6 +116,41 @@ struct LwsMixerActor {
     std::vector<LwsMixerMotion> motions;
 };
 
+// An animated value of the HyperVoxel block: a constant, and an envelope
+// when it has keys.
+struct LwsAnimated {
+    LwsAnimated(float v = 0.0f, LwsEnvelope e = {}) : value(v), envelope(std::move(e)) {}
+    float value;
+    LwsEnvelope envelope;
+};
+
+// One texture layer of a HyperVoxel: "{ TextureBlock <name>" with its
+// lines, a "{ Texture <kind>" block with its lines and, when `image` is not
+// empty, its image; each line is a key and its values as written (see
+// LwsWriter::animated for the animated ones).
+struct LwsHyperVoxelLayer {
+    std::string name = "Layer";
+    std::vector<std::pair<std::string, std::string>> lines;
+    std::string kind = "ImageMap";
+    std::vector<std::pair<std::string, std::string>> textureLines;
+    std::string image;
+};
+
+// One HyperVoxel: the object entry (left out when `object` is empty, so the
+// lines below go to whichever voxel is current), its parameter lines and
+// its texture layers.
+struct LwsHyperVoxel {
+    LwsHyperVoxel(std::string o = {}, int32_t t = 2, std::vector<std::pair<std::string, std::string>> p = {},
+                  std::vector<LwsHyperVoxelLayer> l = {})
+        : object(std::move(o)), type(t), parameters(std::move(p)), layers(std::move(l))
+    {
+    }
+    std::string object;
+    int32_t type; // 1 sprites, 2 particle quads
+    std::vector<std::pair<std::string, std::string>> parameters;
+    std::vector<LwsHyperVoxelLayer> layers;
+};
+
 class LwsWriter {
 public:
     // The header: "LWSC" and version 3.
@@ -153,12 +188,20 @@ public:
     LwsWriter& wind(const LwsWind& w, bool enabled = true);
     LwsWriter& particleCollision(const LwsParticleCollision& c);
     LwsWriter& motionMixer(const std::vector<LwsMixerActor>& actors);
+    // The HyperVoxel block; `extraLines` are written inside it behind the
+    // voxels, as they stand.
+    LwsWriter& hyperVoxels(const std::vector<LwsHyperVoxel>& voxels, const std::vector<std::string>& extraLines = {});
 
     const std::string& text() const { return m_text; }
 
     static std::string number(double value);
     static std::string itemId(uint32_t id);
     static std::string envelopeBlock(const LwsEnvelope& envelope, const std::string& indent = "");
+    // The values of an animated line of the HyperVoxel block: the constant
+    // and the envelope flag, then the envelope when it has keys; a colour
+    // or vector gives three constants, one flag and three envelopes.
+    static std::string animated(const LwsAnimated& value);
+    static std::string animatedTriple(const std::array<LwsAnimated, 3>& values);
 
 private:
     std::string m_text;

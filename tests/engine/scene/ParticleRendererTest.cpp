@@ -4,6 +4,7 @@
 #include "engine/core/Renderer.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/Envelope.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/ParticleRenderer.h"
 #include "engine/scene/Scene.h"
@@ -19,6 +20,26 @@
 #include <string>
 
 namespace {
+
+// A texture layer as the voxel sees it: each corner's coordinates name the
+// layer and the corner, so a test can tell which slot got which.
+class FakeLayer : public HyperVoxelLayer {
+public:
+    FakeLayer(int32_t id, bool image, int32_t blend) : m_id(id), m_image(image), m_blend(blend) {}
+    bool hasImage() const override { return m_image; }
+    int32_t blendMode() const override { return m_blend; }
+    void quadCoordinates(const Vector3 (&corners)[4], const Vector3& normal, float (&out)[4][3]) override
+    {
+        for (int k = 0; k < 4; ++k) {
+            out[k][0] = float(m_id);
+            out[k][1] = float(k);
+            out[k][2] = corners[k].z + normal.z;
+        }
+    }
+    int32_t m_id;
+    bool m_image;
+    int32_t m_blend;
+};
 
 class ParticleRendererTest : public testing::Test {
 protected:
@@ -186,4 +207,66 @@ TEST_F(ParticleRendererTest, DynamicBuffersAreRemadeAroundAReset)
     item->onResetDevice();
     EXPECT_EQ(calls("createBuffer").size(), 2u);
     EXPECT_NE(buffers.m_vertexBuffers[0], nullptr);
+}
+
+TEST_F(ParticleRendererTest, TheFirstLayersImageKeepsTheColourChannels)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<bool, int32_t>> layers; // image, blend mode
+        bool colourEvaluated;
+    };
+    const Case cases[] = {
+        {"no layers", {}, true},
+        {"a first layer without image", {{false, 0}, {true, 0}}, true},
+        {"a first image blended by the voxel's colour", {{true, 3}}, true},
+        {"a first image", {{true, 0}, {false, 3}}, false},
+        {"a first image of another blend mode", {{true, 6}}, false},
+    };
+    for (const Case& c : cases) {
+        ParticleRenderer quads(m_rig.renderer());
+        for (const auto& [image, blend] : c.layers)
+            ASSERT_TRUE(quads.addTextureLayer(std::make_unique<FakeLayer>(0, image, blend)));
+        for (AnimatedValue* v : {&quads.m_colorR, &quads.m_opacity}) {
+            auto ramp = std::make_unique<Envelope>();
+            ramp->addKeyLinear(0.0f, 0.0f);
+            ramp->addKeyLinear(1.0f, 0.5f);
+            v->m_envelope = std::move(ramp);
+        }
+        quads.evaluateChannels(1.0);
+        EXPECT_FLOAT_EQ(quads.m_opacity.m_value, 0.5f) << c.what;
+        EXPECT_FLOAT_EQ(quads.m_colorR.m_value, c.colourEvaluated ? 0.5f : 200.0f / 255.0f) << c.what;
+    }
+}
+
+TEST_F(ParticleRendererTest, QuadsCarryTheCoordinatesOfEachLayer)
+{
+    for (int32_t id : {1, 2})
+        m_quads->addTextureLayer(std::make_unique<FakeLayer>(id, true, 0));
+    m_table[4] = particle(0, 0, 3, 1, 0);
+    recording().clearCalls();
+    m_quads->render(0.0, m_table, m_camera);
+    // Made again for two more slots: 40 bytes and 12 for each layer.
+    const auto made = calls("createBuffer");
+    ASSERT_EQ(made.size(), 2u);
+    EXPECT_NE(made[0].find(" 25600 bytes vertex"), std::string::npos) << made[0];
+    EXPECT_EQ(m_quads->m_buffers->m_format.m_layout.slotCount, 3);
+    const LwVertex* v = m_quads->m_vertices.data();
+    for (int k = 0; k < 4; ++k) {
+        for (int32_t slot : {1, 2}) {
+            EXPECT_EQ(v[k].texCoords[slot][0], float(slot));
+            EXPECT_EQ(v[k].texCoords[slot][1], float(k));
+            // The corner as drawn, seen along the camera's normal.
+            EXPECT_FLOAT_EQ(v[k].texCoords[slot][2], 4.0f);
+        }
+    }
+    EXPECT_EQ(calls("draw type 4 primitives 2").size(), 1u);
+
+    // Slots run out before layers do; a voxel keeps a bounded number.
+    for (int32_t id = 3; size_t(id) <= HyperVoxel::MaxTextureLayers; ++id)
+        EXPECT_TRUE(m_quads->addTextureLayer(std::make_unique<FakeLayer>(id, true, 0)));
+    EXPECT_FALSE(m_quads->addTextureLayer(std::make_unique<FakeLayer>(0, true, 0)));
+    m_quads->render(0.0, m_table, m_camera);
+    EXPECT_EQ(m_quads->m_buffers->m_format.m_layout.slotCount, VertexLayout::MaxSlots);
+    EXPECT_EQ(m_quads->m_vertices[0].texCoords[7][0], 7.0f);
 }

@@ -58,4 +58,36 @@ VORLUND_SEEDS(fuzz_lws)
     actor.motions = {{"Drive", 0, 60, {{"Body", {{"Position.X", ramp()}, {"Smile", ramp()}}}}}};
     effects.motionMixer({actor});
     seeds::writeFile(dir / "effects", bytes(effects));
+
+    LwsWriter voxels;
+    voxels.loadObjectLayer(1, "cube.lwo").emitter({});
+    voxels.addNullObject("Sparks").emitter({});
+    voxels.addNullObject("Smoke");
+    LwsAnimated fading{1.0f, ramp()};
+    LwsHyperVoxelLayer image;
+    image.lines = {{"Enable", "1"}, {"Channel", "0"}, {"Opacity", "3 " + LwsWriter::animated(fading)}};
+    image.textureLines = {{"Center", LwsWriter::animatedTriple(std::array<LwsAnimated, 3>{{fading, {}, {}}})},
+                          {"Size", "1 1 1 0"},
+                          {"Projection", "1"},
+                          {"Axis", "2"},
+                          {"WrapOptions", "0 2"},
+                          {"AntiAliasing", "1 2"},
+                          {"PixelBlending", "1"}};
+    image.image = "spark_nodxt.png";
+    LwsHyperVoxelLayer procedural;
+    procedural.kind = "Procedural";
+    procedural.lines = {{"Enable", "0"}, {"Negative", "1"}};
+    voxels.hyperVoxels({{"Sparks", 2,
+                         {{"Dissolve", LwsWriter::animated(fading)},
+                          {"VColor", LwsWriter::animatedTriple(std::array<LwsAnimated, 3>{{fading, {0.5f}, {}}})},
+                          {"Color", "1 1 1 0"},
+                          {"UseAllLights", "1"},
+                          {"Slices", "16"}},
+                         {image, procedural}},
+                        {"Smoke", 1, {{"VOpacity", "0.5 0"}}},
+                        {"Missing", 2, {{"VDensity", "0.5 0"}}, {image}}},
+                       {"HVBlendingGroups 0 0", "HVClip 0 0 0 0 1 x { Clip { Still clip.png } }"});
+    voxels.addLight("Sun");
+    voxels.addCamera("Camera");
+    seeds::writeFile(dir / "hypervoxels", bytes(voxels));
 }
