@@ -4,9 +4,6 @@
 // (material states, activate, texture binding) and one small quad. Each
 // frame reads one pixel back so the rasteriser's work is counted too.
 // Counters: draws per second; programs and ms per permutation.
-#include "engine/core/DisplayChecker.h"
-#include "engine/core/DisplayManager.h"
-#include "engine/core/EngineSettings.h"
 #include "engine/core/FixedFunctionPass.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/ShaderIntParams.h"
@@ -15,15 +12,13 @@
 #include "platform/d3d9/Direct3DSurface9.h"
 #include "platform/d3d9/DeviceBackend.h"
 #include "platform/d3dx/D3DXShader.h"
-#include "platform/win/Window.h"
+#include "support/MaterialShaders.h"
+#include "support/RendererRig.h"
 
 #include <benchmark/benchmark.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <fstream>
-#include <memory>
-#include <sstream>
+#include <string>
 #include <vector>
 
 namespace {
@@ -36,63 +31,21 @@ struct Vertex {
 };
 constexpr DWORD kFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 
-LRESULT procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
-std::string shaderSource()
-{
-    const char* root = std::getenv("VORLUND_SOURCE_DIR");
-    std::ifstream in(std::string(root ? root : ".") + "/data/shaders/material.glsl");
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// The start sequence up to the renderer, with the material source given
-// to the shader passes.
+// The start sequence up to the renderer on GL, with the material source
+// given to the shader passes.
 class Rig {
 public:
     explicit Rig(bool fixedFunction)
     {
         selectD3D9Backend(D3D9Backend::Gl);
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = procedure;
-        wc.lpszClassName = "VorlundPassBench";
-        RegisterClassExA(&wc);
-        m_manager = std::make_unique<DisplayManager>();
-        if (!m_manager->init("", ""))
-            return;
-        DisplayChecker(m_manager.get()).check(0);
-        EngineSettings& s = *m_manager->m_settings;
-        s.width = s.windowWidth = kSize;
-        s.height = s.windowHeight = kSize;
-        s.windowed = 1;
-        s.fixedFunction = fixedFunction ? 1 : 0;
-        if (!m_manager->createWindows("VorlundPassBench", nullptr))
-            return;
-        m_renderer = std::make_unique<Renderer>(m_manager.get());
-        const std::string source = shaderSource();
-        ID3DXEffectCompiler* compiler = nullptr;
-        D3DXCreateEffectCompiler(source.data(), UINT(source.size()), &compiler);
-        m_renderer->setEffectCompiler(compiler);
-        compiler->Release();
+        if (m_rig.start(kSize, kSize, fixedFunction))
+            useMaterialShaders(*m_rig.renderer);
     }
-    ~Rig()
-    {
-        m_renderer.reset();
-        if (m_manager) {
-            m_manager->hideWindows();
-            m_manager->shutdown();
-        }
-    }
-    Renderer* renderer() const { return m_renderer.get(); }
+    ~Rig() { selectD3D9Backend(D3D9Backend::Default); }
+    Renderer* renderer() const { return m_rig.renderer.get(); }
 
 private:
-    std::unique_ptr<DisplayManager> m_manager;
-    std::unique_ptr<Renderer> m_renderer;
+    RendererRig m_rig;
 };
 
 void compilePermutations(benchmark::State& bench)
@@ -111,7 +64,7 @@ void compilePermutations(benchmark::State& bench)
         MaterialShaderPass pass(&r);
         bench.PauseTiming();
         ID3DXEffectCompiler* compiler = nullptr;
-        const std::string source = shaderSource();
+        const std::string source = materialShaderSource();
         D3DXCreateEffectCompiler(source.data(), UINT(source.size()), &compiler);
         pass.setCompiler(compiler);
         compiler->Release();

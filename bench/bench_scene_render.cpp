@@ -6,9 +6,6 @@
 // calls and visible objects per frame. The showcase scene (floor, mirror,
 // skinned and morphed objects, glass, an occluder and a shadow-casting
 // light; tools/lib/ShowcaseScene.h) runs the same way.
-#include "engine/core/DisplayChecker.h"
-#include "engine/core/DisplayManager.h"
-#include "engine/core/EngineSettings.h"
 #include "engine/core/Renderer.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"
@@ -18,8 +15,8 @@
 #include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/RecordingBackend.h"
-#include "platform/win/MessageQueue.h"
-#include "platform/win/Window.h"
+#include "support/DeviceReadBack.h"
+#include "support/SceneRig.h"
 #include "tools/lib/Lwo2Writer.h"
 #include "tools/lib/LwsWriter.h"
 #include "tools/lib/MemoryFileSystem.h"
@@ -37,11 +34,6 @@ namespace {
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 
-LRESULT procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return DefWindowProcA(window, message, wParam, lParam);
-}
-
 class Rig {
 public:
     // cubes < 0: the showcase scene.
@@ -50,31 +42,16 @@ public:
         selectD3D9Backend(backend);
         if (backend == D3D9Backend::Recording)
             recordingSetup() = RecordingSetup::standard();
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = procedure;
-        wc.lpszClassName = "VorlundSceneBench";
-        RegisterClassExA(&wc);
-        m_displays = std::make_unique<DisplayManager>();
-        if (!m_displays->init("", ""))
+        m_rig = std::make_unique<SceneRig>();
+        if (!m_rig->start(kWidth, kHeight))
             return;
-        DisplayChecker(m_displays.get()).check(0);
-        EngineSettings& s = *m_displays->m_settings;
-        s.width = s.windowWidth = kWidth;
-        s.height = s.windowHeight = kHeight;
-        s.windowed = 1;
-        s.fixedFunction = 1;
-        if (!m_displays->createWindows("VorlundSceneBench", nullptr))
-            return;
-        m_renderer = std::make_unique<Renderer>(m_displays.get());
-        m_manager = std::make_unique<SceneManager>(m_renderer.get(), "bench");
-        m_scene = m_manager->loadScene("bench");
+        m_scene = m_rig->scene;
         if (cubes < 0) {
             for (const ShowcaseScene::File& file : ShowcaseScene::files())
                 m_files.addFile(file.name, file.bytes);
             if (!m_scene->loadLWS(&m_files, ShowcaseScene::SceneFile, nullptr, 0.0f, 1.0f))
                 return;
-            m_manager->prepare(nullptr);
+            m_rig->manager->prepare(nullptr);
             m_camera = m_scene->m_currentCamera;
             return;
         }
@@ -124,7 +101,7 @@ public:
             m_portal->initialize();
             m_scene->m_antiportals.push_back(m_portal.get());
         }
-        m_manager->prepare(nullptr);
+        m_rig->manager->prepare(nullptr);
         m_camera = m_scene->m_currentCamera;
     }
     ~Rig()
@@ -132,22 +109,15 @@ public:
         if (m_scene)
             m_scene->m_antiportals.clear();
         m_portal.reset();
-        m_manager.reset();
-        m_renderer.reset();
-        if (m_displays) {
-            m_displays->hideWindows();
-            m_displays->shutdown();
-        }
-        MSG msg{};
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        }
+        m_rig.reset();
+        drainWindowMessages();
         selectD3D9Backend(D3D9Backend::Default);
     }
     bool ready() const { return m_camera != nullptr; }
 
     void frame(double time)
     {
-        IDirect3DDevice9* d = m_renderer->m_device;
+        IDirect3DDevice9* d = m_rig->device();
         d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0);
         d->BeginScene();
         m_scene->render(time, m_camera);
@@ -156,12 +126,10 @@ public:
         if (auto* recording = dynamic_cast<RecordingBackend*>(&d->backend()))
             recording->clearCalls();
     }
-    Renderer& renderer() { return *m_renderer; }
+    Renderer& renderer() { return *m_rig->renderer(); }
 
 private:
-    std::unique_ptr<DisplayManager> m_displays;
-    std::unique_ptr<Renderer> m_renderer;
-    std::unique_ptr<SceneManager> m_manager;
+    std::unique_ptr<SceneRig> m_rig;
     Scene* m_scene = nullptr;
     Camera* m_camera = nullptr;
     MemoryFileSystem m_files;
