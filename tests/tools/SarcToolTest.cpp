@@ -1,9 +1,11 @@
 // The sarc program end to end: pack a folder, list it, extract it again, and
-// refuse bad input with a non-zero exit.
+// refuse bad input with a non-zero exit; start without the libraries it
+// does not use.
 #include "tools/lib/ArchiveWriter.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +21,20 @@ std::string sarcProgram()
 {
     const char* dir = std::getenv("VORLUND_BINARY_DIR");
     return (fs::path(dir ? dir : ".") / "bin" / "sarc").string();
+}
+
+// What the program prints on stdout and stderr, run with `environment`.
+std::string output(const std::string& environment, const std::string& arguments)
+{
+    std::string text;
+    FILE* pipe = popen((environment + " '" + sarcProgram() + "' " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return text;
+    char buffer[4096];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        text.append(buffer, n);
+    pclose(pipe);
+    return text;
 }
 
 int run(const std::string& arguments)
@@ -44,10 +60,10 @@ class SarcTool : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_dir = fs::temp_directory_path() /
-                ("vorlund_sarc_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(m_dir);
-        fs::create_directories(m_dir);
+        // A folder of its own: other checkouts run these tests at the same time.
+        std::string pattern = (fs::temp_directory_path() / "vorlund_sarc_XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_dir = pattern;
     }
     void TearDown() override { fs::remove_all(m_dir); }
 
@@ -112,4 +128,13 @@ TEST_F(SarcTool, RefusesBadInputWithANonZeroExit)
     // The unsafe name is skipped; the rest of the archive still comes out.
     EXPECT_FALSE(fs::exists(m_dir / "escaped.txt"));
     EXPECT_TRUE(fs::exists(m_dir / "out" / "safe.txt"));
+}
+
+TEST_F(SarcTool, StartsWithoutTheDisplaySoundAndGuiLibraries)
+{
+    // The dynamic loader lists what it would load at start-up, and stops.
+    const std::string loaded = output("LD_TRACE_LOADED_OBJECTS=1", "");
+    ASSERT_NE(loaded.find("libc.so"), std::string::npos) << loaded;
+    for (const char* library : {"libSDL2", "libGL.so", "libGLEW", "libFAudio", "libCEGUI", "libpng"})
+        EXPECT_EQ(loaded.find(library), std::string::npos) << library << " in\n" << loaded;
 }
