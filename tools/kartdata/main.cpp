@@ -97,10 +97,12 @@ Box wheel(float x, float z, float radius, float width)
 
 // The paint of the body, side skirts and spoilers: the surface "kart logo"
 // with two image layers seen from above, the kart's colour picture over the
-// whole kart, then its logo once on the bonnet (the border around it is
-// transparent). A kart, and each kart preview, points these two layers at
-// its own colour and logo just before it is drawn; the pictures named here
-// are what the object shows otherwise.
+// whole kart, then its logo once on the bonnet. The logo layer stretches the
+// picture's edge, which is transparent in every logo, beyond it: a "reset"
+// layer would show the surface's own colour there and cover the paint. A
+// kart, and each kart preview, points these two layers at its own colour and
+// logo just before it is drawn; the pictures named here are what the object
+// shows otherwise.
 Lwo2Surface paintSurface()
 {
     Lwo2Surface s = material("kart logo", {1.0f, 1.0f, 1.0f}, 0.4f);
@@ -116,7 +118,7 @@ Lwo2Surface paintSurface()
     logo.center = {0.0f, 0.0f, -0.55f};
     logo.size = {0.28f, 1.0f, 0.28f};
     logo.image = 2;
-    logo.wrapU = logo.wrapV = 0; // reset: nothing outside the picture
+    logo.wrapU = logo.wrapV = 3; // edge
     s.blocks = {colour, logo};
     return s;
 }

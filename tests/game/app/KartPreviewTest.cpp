@@ -15,7 +15,10 @@
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
 #include "platform/d3d9/D3D9Backend.h"
+#include "platform/d3d9/Direct3DTexture9.h"
+#include "platform/d3d9/RecordingBackend.h"
 #include "support/PlayerFolderRig.h"
+#include "support/RecordingWorld.h"
 #include "support/RendererRig.h"
 #include "support/ScopedWorkingDirectory.h"
 
@@ -340,6 +343,61 @@ TEST_F(KartPreview, EachPreviewDrawsWithItsOwnColourAndLogoInThePaint)
 
     app.m_previews[0].kart = kartItems[0];
     app.m_previews[1].kart = kartItems[1];
+}
+
+// The device's storage of a texture, 0 when it has none.
+uint32_t storageOf(Texture* texture)
+{
+    IDirect3DTexture9* device = texture ? texture->getD3DTexture(0.0) : nullptr;
+    return device ? static_cast<IDirect3DBaseTexture9*>(device)->storage() : 0;
+}
+
+// The textures of stage 0 of each draw.
+std::set<uint32_t> drawnTextures(IDirect3DDevice9* device)
+{
+    std::set<uint32_t> drawn;
+    for (const std::string& call : recordedCalls(device, "draw ")) {
+        const size_t at = call.find(" texture0 ");
+        if (at != std::string::npos)
+            drawn.insert(uint32_t(std::stoul(call.substr(at + 10))));
+    }
+    return drawn;
+}
+
+TEST_F(KartPreview, TheDeviceDrawsEachPreviewsPaintWithItsColour)
+{
+    Application& app = *m_app;
+    SceneManager& scenes = *app.m_previewScenes;
+    Surface* paint = scenes.findSurface(std::string(kKartObject) + "@kart logo");
+    ASSERT_NE(paint, nullptr);
+    const uint32_t own = storageOf(paint->m_imageLayers[0]->m_image);
+    const uint32_t red = storageOf(scenes.findTexture("D:\\Zoprax9\\textures_cars\\kart_rot_0001.bmp", 0));
+    const uint32_t yellow = storageOf(scenes.findTexture("D:\\Zoprax9\\textures_cars\\kart_gelb_0001.bmp", 0));
+    ASSERT_NE(own, 0u);
+    ASSERT_NE(red, 0u);
+    ASSERT_NE(yellow, 0u);
+    app.attachMenuKarts();
+    ASSERT_TRUE(app.applyKartLook("brisk", 2, 0, 0, 3, 5, 0, 0));
+    ASSERT_TRUE(app.applyKartLook("tomo", 0, 0, 0, 6, 1, 0, 1));
+    const float rects[2][4] = {{0, 0, 32, 32}, {32, 0, 64, 32}};
+    std::copy(&rects[0][0], &rects[0][0] + 8, &app.m_previewRects[0][0]);
+    IDirect3DDevice9* device = app.m_renderer->m_device;
+
+    app.m_previewCount = 1;
+    recordingBackend(device).clearCalls();
+    app.renderKartPreviews();
+    std::set<uint32_t> drawn = drawnTextures(device);
+    EXPECT_TRUE(drawn.count(red)) << "the first preview's body in red";
+    EXPECT_FALSE(drawn.count(yellow));
+    EXPECT_FALSE(drawn.count(own)) << "nothing painted keeps the object's own colour";
+
+    app.m_previewCount = 2;
+    recordingBackend(device).clearCalls();
+    app.renderKartPreviews();
+    drawn = drawnTextures(device);
+    EXPECT_TRUE(drawn.count(red));
+    EXPECT_TRUE(drawn.count(yellow));
+    EXPECT_FALSE(drawn.count(own));
 }
 
 } // namespace
