@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 // Where the showcase scene's objects must and must not show in a 640 x 480
@@ -14,8 +15,13 @@ struct ShowcaseProbe {
     int pixelY() const;
 };
 
-// What holds in every frame of the scene, whatever the meshes deform.
+// The objects where they stand and nothing behind the occluder.
 const std::vector<ShowcaseProbe>& showcaseProbes();
 
 // 0xRRGGBB; "drawn" is any channel above 24, the backdrop is 0.
 bool showcaseLit(uint32_t rgb);
+
+// Checks a frame of the showcase scene, read through `pixel` (x, y from the
+// top left, 0xRRGGBB): every probe, and the glass drawn after the opaque
+// floor and far to near (the blue near glass over the red far one).
+void expectShowcaseRegions(const std::function<uint32_t(int, int)>& pixel);

@@ -122,13 +122,7 @@ TEST_F(LwsViewTool, ShowcaseShotShowsTheSceneRegions)
     ASSERT_EQ(run(quoted(folder / ShowcaseScene::SceneFile) + " --frames 2 --shot " + quoted(shot)), 0);
     const std::vector<uint8_t> bmp = read(shot);
     ASSERT_EQ(bmp.size(), 54u + 640u * 480u * 3u);
-    for (const ShowcaseProbe& probe : showcaseProbes()) {
-        const uint32_t rgb = pixel(bmp, probe.pixelX(), probe.pixelY());
-        if (probe.drawn)
-            EXPECT_TRUE(showcaseLit(rgb)) << probe.what << " at " << probe.pixelX() << "," << probe.pixelY();
-        else
-            EXPECT_EQ(rgb, 0u) << probe.what << " at " << probe.pixelX() << "," << probe.pixelY();
-    }
+    expectShowcaseRegions([&bmp](int x, int y) { return pixel(bmp, x, y); });
 }
 
 TEST_F(LwsViewTool, RefusesBadArgumentsAndMissingFiles)

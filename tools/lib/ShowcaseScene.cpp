@@ -112,7 +112,9 @@ std::string objectFile(const std::string& name) { return "Objects/" + name + ".l
 std::vector<File> files()
 {
     const Look stone{"Stone", {0.8f, 0.25f, 0.2f}};
-    const Look glass{"Glass", {0.3f, 0.6f, 0.9f}, 0.5f};
+    // Two glass colours, so that which one lies over the other shows.
+    const Look blueGlass{"BlueGlass", {0.2f, 0.3f, 0.95f}, 0.5f};
+    const Look redGlass{"RedGlass", {0.95f, 0.25f, 0.2f}, 0.5f};
     std::vector<File> out;
     auto add = [&](const char* name, std::vector<uint8_t> bytes) { out.push_back({objectFile(name), std::move(bytes)}); };
 
@@ -134,8 +136,8 @@ std::vector<File> files()
                 offsets.push_back({i, {0.0f, kBlobStretch, 0.0f}});
             w.vmap("MORF", 3, "Stretch", offsets);
         }));
-    add("GlassNear", box(glass, {-0.3f, -1.0f, -0.3f}, {0.3f, 0.6f, 0.3f}));
-    add("GlassFar", box(glass, {-0.4f, -1.0f, -0.4f}, {0.4f, 0.8f, 0.4f}));
+    add("GlassNear", box(blueGlass, {-0.3f, -1.0f, -0.3f}, {0.3f, 0.6f, 0.3f}));
+    add("GlassFar", box(redGlass, {-0.4f, -1.0f, -0.4f}, {0.4f, 0.8f, 0.4f}));
     // Flat along z and facing the camera (-z).
     add("AntiPortal", quad({"Portal", {1, 1, 1}}, {{1.6f, 2.5f, 0}, {4.5f, 2.5f, 0}, {4.5f, -1.0f, 0}, {1.6f, -1.0f, 0}}));
     add("Hidden", box(stone, {-0.4f, -1.0f, -0.4f}, {0.4f, 1.5f, 0.4f}));

@@ -18,7 +18,8 @@
 //              raises it by `kArmLift`
 //   Blob       morphed: its morph "Stretch" pulls its top up by
 //              `kBlobStretch`, at weight 1
-//   GlassNear, GlassFar  two transparent boxes, one in front of the other
+//   GlassNear, GlassFar  two transparent boxes, blue in front of red, the
+//              floor behind both
 //   AntiPortal an occluder on the right at z 6; Hidden stands behind it
 //   Aside      outside the view to the right; Behind, behind the camera
 //   Sun        a distant light

@@ -190,11 +190,5 @@ TEST_F(ShowcaseSceneTest, FrameShowsWhatIsThereAndNotWhatIsHidden)
         GTEST_SKIP() << "no GL display";
     frame();
     frame(1.0 / 30.0);
-    for (const ShowcaseProbe& probe : showcaseProbes()) {
-        const uint32_t rgb = pixel(probe.pixelX(), probe.pixelY());
-        if (probe.drawn)
-            EXPECT_TRUE(showcaseLit(rgb)) << probe.what << " at " << probe.pixelX() << "," << probe.pixelY();
-        else
-            EXPECT_EQ(rgb, 0u) << probe.what << " at " << probe.pixelX() << "," << probe.pixelY();
-    }
+    expectShowcaseRegions([this](int x, int y) { return pixel(x, y); });
 }
