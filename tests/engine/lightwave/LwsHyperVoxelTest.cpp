@@ -11,6 +11,11 @@
 #include "engine/scene/ParticleEmitter.h"
 #include "engine/scene/ParticleRenderer.h"
 
+#include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/d3d9/RecordingBackend.h"
+#include "support/RecordingWorld.h"
+#include "support/SceneRig.h"
+
 #include <functional>
 
 namespace {
@@ -404,6 +409,70 @@ TEST_F(LwsHyperVoxelTest, AClipLineEndsTheBlock)
     EXPECT_TRUE(hasTexture("Images/clip.png"));
     EXPECT_EQ(voxel("Smoke"), nullptr);
     EXPECT_NE(named("After"), nullptr);
+}
+
+// The block's voxels on a device: an emitter's births reach the device as
+// quads or as sprite stacks through the voxel its object got.
+TEST(LwsHyperVoxelDrawTest, EmittersDrawThroughTheVoxelsTheBlockGaveThem)
+{
+    RecordingWorld world;
+    SceneRig rig;
+    ASSERT_TRUE(rig.start());
+    MemoryFileSystem files;
+    LwsWriter w;
+    w.addNullObject("Sparks").emitter({});
+    w.addNullObject("Smoke").emitter({});
+    w.hyperVoxels({{"Sparks", 2}, {"Smoke", 1}});
+    w.addLight("Sun");
+    w.addCamera("Camera", {{2, {{{-5, 0, 0, {}}}}}});
+    files.addFile("voxels.lws", std::vector<uint8_t>(w.text().begin(), w.text().end()));
+    Scene& scene = *rig.scene;
+    ASSERT_TRUE(scene.loadLWS(&files, "voxels.lws", nullptr, 0.0f, 1.0f));
+    ASSERT_EQ(scene.m_emitters.size(), 2u);
+
+    // The first frame only sets the clock; half a second later each emitter
+    // has given birth to 50 particles at 100 a second.
+    Camera* camera = scene.m_cameras.front();
+    scene.updateParticles(camera, 0.0);
+    recordingBackend(rig.device()).clearCalls();
+    scene.updateParticles(camera, 0.5);
+    EXPECT_EQ(recordedCalls(rig.device(), "draw type 4 primitives 100 indexed").size(), 1u) << "50 quads";
+    EXPECT_EQ(recordedCalls(rig.device(), "draw type 4 primitives 3200 indexed").size(), 1u) << "50 stacks";
+}
+
+TEST(LwsHyperVoxelDrawTest, WrapCodesFollowTheDevicesAddressCaps)
+{
+    struct Row {
+        uint32_t caps;
+        const char* codes; // width, height
+        int32_t u, v;
+    };
+    // 0x2 mirror, 0x4 clamp, 0x8 border, 0x10 independent U and V.
+    const Row rows[] = {
+        {0x1E, "0 2", 4, 2}, {0x1E, "3 0", 3, 4}, {0x0C, "2 0", 4, 4}, {0x14, "2 0", 1, 3}, {0x10, "0 3", 1, 1},
+    };
+    RecordingWorld world;
+    SceneRig rig;
+    ASSERT_TRUE(rig.start());
+    for (const Row& row : rows) {
+        rig.renderer()->m_caps.TextureAddressCaps = row.caps;
+        LwsHyperVoxelLayer l;
+        l.textureLines = {{"WrapOptions", row.codes}};
+        LwsWriter w;
+        w.addNullObject("Sparks");
+        w.hyperVoxels({{"Sparks", 2, {}, {l}}});
+        w.addLight("Sun");
+        w.addCamera("Camera");
+        MemoryFileSystem files;
+        files.addFile("wrap.lws", std::vector<uint8_t>(w.text().begin(), w.text().end()));
+        Scene* scene = rig.manager->loadScene("wrap");
+        ASSERT_TRUE(scene->loadLWS(&files, "wrap.lws", nullptr, 0.0f, 1.0f));
+        MeshObject* object = scene->findObjectByName("Sparks");
+        ASSERT_TRUE(object && object->m_deviceObject && object->m_deviceObject->m_textureLayers.size() == 1);
+        auto* layer = static_cast<TextureLayer*>(object->m_deviceObject->m_textureLayers[0].get());
+        EXPECT_EQ(layer->m_addressU, row.u) << row.caps << " " << row.codes;
+        EXPECT_EQ(layer->m_addressV, row.v) << row.caps << " " << row.codes;
+    }
 }
 
 } // namespace
