@@ -1,13 +1,34 @@
-// The engine's material shaders: the same lighting, colour texture and
-// projected shadows as the fixed-function passes draw. The integer
-// parameters arrive as literals, so every branch on them is settled when a
-// permutation compiles. Fog has no parameters in the tables and is not
-// drawn by these shaders.
+// The engine's material shaders: the same materials as the fixed-function
+// passes draw - the surface colour or its colour images, lighting with
+// specular highlights, diffuse, specular and transparency images, alpha
+// test, projected shadows - and the vertex side of the lens distortion. The
+// integer parameters arrive as literals, so every branch on them is settled
+// when a permutation compiles. Fog and the alpha test are the device's, as
+// after any pixel shader.
+//
+// A material's image layers use the texture coordinates of the slots the
+// stage plan gives them: the colour layers first, then luminosity, diffuse,
+// reflection, specular and transparency, in that order.
+
+#stage common
+#define slotCOLR 0
+#define slotDIFF (numTexCOLR + numTexLUMI)
+#define slotSPEC (slotDIFF + numTexDIFF + numTexREFL)
+#define slotTRAN (slotSPEC + numTexSPEC)
+// A colour image replaces the surface colour unless it multiplies (mode 3).
+#define colourFromImage (numTexCOLR > 0 && metaTexCOLRBlendop[0] != 3)
 
 #stage vertex
 layout(location = 0) in vec4 inPosition;
 layout(location = 1) in vec3 inNormal;
 layout(location = 4) in vec2 inTexCoord0;
+layout(location = 5) in vec2 inTexCoord1;
+layout(location = 6) in vec2 inTexCoord2;
+layout(location = 7) in vec2 inTexCoord3;
+layout(location = 8) in vec2 inTexCoord4;
+layout(location = 9) in vec2 inTexCoord5;
+layout(location = 10) in vec2 inTexCoord6;
+layout(location = 11) in vec2 inTexCoord7;
 
 uniform vec4 matWorldViewProj[4];
 uniform vec3 matWorldView[4];
@@ -27,10 +48,13 @@ uniform float spotLightCosThetaMinusCosPhi[8];
 uniform vec3 spotLightAttenuation[8];
 uniform vec4 srfColor;
 uniform vec4 srfLighting;
+uniform vec3 srfReflectivity;
+uniform float srfAddTransparency;
+uniform float cylindricalScale;
 
 out vec4 vColor;
 out vec4 vSpecular;
-out vec2 vTexCoord0;
+out vec2 vTexCoord[8];
 out vec4 vShadow[4];
 
 // Row vectors, as the tables store the matrices.
@@ -84,17 +108,36 @@ void vertexMain()
         float f = falloff(spotLightFalloffType[i], spotLightAttenuation[i], len) * cone;
         diffuse += lightTerm(spotLightColor[i] * f, l, n, toEye, specular);
     }
-    vec3 colour = srfColor.rgb * (srfLighting.y * (ambientLightColor + diffuse) + srfLighting.x);
+    // Under a colour image the lit colour is white, faded as the surface
+    // colour was (its alpha over the additive part; a mirror never fades).
+    vec3 base = srfColor.rgb;
+    if (colourFromImage) {
+        float fade = srfReflectivity.x != 0.0 ? 1.0 : srfColor.a / max(1.0 - srfAddTransparency, 1e-6);
+        base = vec3(clamp(fade, 0.0, 1.0));
+    }
+    vec3 colour = base * (srfLighting.y * (ambientLightColor + diffuse) + srfLighting.x);
     vColor = vec4(clamp(colour, 0.0, 1.0), srfColor.a);
     vSpecular = vec4(clamp(specular, 0.0, 1.0), 0.0);
-    vTexCoord0 = inTexCoord0;
+    vTexCoord = vec2[8](inTexCoord0, inTexCoord1, inTexCoord2, inTexCoord3, inTexCoord4, inTexCoord5, inTexCoord6,
+                        inTexCoord7);
     for (int i = 0; i < 4; ++i) {
         vec4 m[4] = vec4[4](matWorldLightviewLightprojShadowbias[4 * i], matWorldLightviewLightprojShadowbias[4 * i + 1],
                             matWorldLightviewLightprojShadowbias[4 * i + 2],
                             matWorldLightviewLightprojShadowbias[4 * i + 3]);
         vShadow[i] = transformRows(vec4(viewPos, 1.0), m);
     }
-    d3d_Position = transformRows(p, matWorldViewProj);
+    vec4 clip = transformRows(p, matWorldViewProj);
+    // Lens distortion: the projection was widened; x / w becomes
+    // proportional to the horizontal angle, as the scene warps the corners
+    // of what it culls (cylindricalScale is one over the half angle).
+    if (isCylindricalViewer != 0) {
+        float s = sqrt(clip.x * clip.x + clip.w * clip.w);
+        if (clip.w < 0.0)
+            s = -s;
+        clip.x = s == 0.0 ? 0.0 : atan(clip.x / clip.w) * s * cylindricalScale;
+        clip.w = s;
+    }
+    d3d_Position = clip;
 }
 
 void vshader() { vertexMain(); }
@@ -138,10 +181,17 @@ void vshaderSF8() { vertexMain(); }
 #stage pixel
 in vec4 vColor;
 in vec4 vSpecular;
-in vec2 vTexCoord0;
+in vec2 vTexCoord[8];
 in vec4 vShadow[4];
 
 uniform sampler2D COLR0;
+uniform sampler2D COLR1;
+uniform sampler2D COLR2;
+uniform sampler2D COLR3;
+uniform sampler2D DIFF0;
+uniform sampler2D DIFF1;
+uniform sampler2D SPEC0;
+uniform sampler2D TRAN0;
 uniform sampler2D ZMAP0;
 uniform sampler2D ZMAP1;
 uniform sampler2D ZMAP2;
@@ -158,12 +208,42 @@ vec3 shadowOf(sampler2D map, vec4 coord)
     return texture(map, uv).rgb;
 }
 
+// A later colour layer lies over the colours below by its image's alpha.
+vec3 overlay(vec3 below, sampler2D image, int slot)
+{
+    vec4 t = texture(image, vTexCoord[slot]);
+    return mix(below, t.rgb, t.a);
+}
+
 void pshader()
 {
     vec4 c = vColor;
-    if (numTexCOLR > 0)
-        c *= texture(COLR0, vTexCoord0);
-    c.rgb += vSpecular.rgb;
+    if (numTexCOLR > 0) {
+        vec3 t = texture(COLR0, vTexCoord[slotCOLR]).rgb;
+        c.rgb *= metaTexCOLRInvert[0] != 0 ? vec3(1.0) - t : t;
+    }
+    if (numTexCOLR > 1)
+        c.rgb = overlay(c.rgb, COLR1, slotCOLR + 1);
+    if (numTexCOLR > 2)
+        c.rgb = overlay(c.rgb, COLR2, slotCOLR + 2);
+    if (numTexCOLR > 3)
+        c.rgb = overlay(c.rgb, COLR3, slotCOLR + 3);
+    if (numTexDIFF > 0) {
+        vec4 t = texture(DIFF0, vTexCoord[slotDIFF]);
+        c = vec4(clamp(c.rgb * t.rgb * 2.0, 0.0, 1.0), c.a * t.a);
+    }
+    if (numTexDIFF > 1) {
+        vec4 t = texture(DIFF1, vTexCoord[slotDIFF + 1]);
+        c = vec4(clamp(c.rgb * t.rgb * 2.0, 0.0, 1.0), c.a * t.a);
+    }
+    vec3 highlight = vSpecular.rgb;
+    if (numTexSPEC > 0)
+        highlight *= texture(SPEC0, vTexCoord[slotSPEC]).rgb;
+    c.rgb = min(c.rgb + highlight, vec3(1.0));
+    // The transparency image's alpha; the blend takes premultiplied colour.
+    if (numTexTRAN > 0) {
+        c *= vec4(texture(TRAN0, vTexCoord[slotTRAN]).a);
+    }
     if (numShadows > 0)
         c.rgb *= shadowOf(ZMAP0, vShadow[0]);
     if (numShadows > 1)

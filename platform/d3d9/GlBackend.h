@@ -86,6 +86,10 @@ private:
         int pixelConstants = -1;
         int posFixup = -1;
         int clipPlanes = -1;
+        int alphaTest = -1;
+        int fogColor = -1;
+        int fogRange = -1;
+        int fogAffine = -1;
     };
 
     bool current();
@@ -100,6 +104,8 @@ private:
     void bindTextures(const DrawCall& call);
     void noteUnitZero(uint32_t name, uint32_t target);
     LinkedProgram* linkedProgram(uint32_t vertexShader, uint32_t pixelShader);
+    // The alpha test and fog Direct3D applies after an authored pixel shader.
+    static void setPostShaderUniforms(const LinkedProgram& linked, const FixedFunctionState& state);
 
     CapabilityModel m_capabilities;
     HWND m_window = nullptr;

@@ -208,7 +208,42 @@ GlBackend::LinkedProgram* GlBackend::linkedProgram(uint32_t vertexShader, uint32
     linked.pixelConstants = glGetUniformLocation(program, "ps_c");
     linked.posFixup = glGetUniformLocation(program, "d3d_posFixup");
     linked.clipPlanes = glGetUniformLocation(program, "d3d_clipPlanes");
+    linked.alphaTest = glGetUniformLocation(program, "d3d_alphaTest");
+    linked.fogColor = glGetUniformLocation(program, "d3d_fogColor");
+    linked.fogRange = glGetUniformLocation(program, "d3d_fogRange");
+    linked.fogAffine = glGetUniformLocation(program, "d3d_fogAffine");
     return &linked;
+}
+
+void GlBackend::setPostShaderUniforms(const LinkedProgram& linked, const FixedFunctionState& state)
+{
+    if (linked.alphaTest >= 0) {
+        const DWORD func = state.renderState(D3DRS_ALPHATESTENABLE) ? std::min<DWORD>(state.renderState(D3DRS_ALPHAFUNC), 8) : 0;
+        glUniform4f(linked.alphaTest, float(func), float(state.renderState(D3DRS_ALPHAREF) & 0xFF), 0.0f, 0.0f);
+    }
+    if (linked.fogColor >= 0) {
+        // With a vertex shader the table mode decides: linear table fog
+        // from the depth, otherwise the fog value the shader wrote.
+        float mode = 0.0f;
+        if (state.renderState(D3DRS_FOGENABLE))
+            mode = state.renderState(D3DRS_FOGTABLEMODE) == D3DFOG_LINEAR ? 2.0f : 1.0f;
+        const DWORD c = state.renderState(D3DRS_FOGCOLOR);
+        glUniform4f(linked.fogColor, float((c >> 16) & 0xFF) / 255.0f, float((c >> 8) & 0xFF) / 255.0f,
+                    float(c & 0xFF) / 255.0f, mode);
+    }
+    if (linked.fogRange >= 0) {
+        const float start = state.renderStateFloat(D3DRS_FOGSTART);
+        const float end = state.renderStateFloat(D3DRS_FOGEND);
+        // Equal start and end make a step at the end distance.
+        glUniform2f(linked.fogRange, end, end != start ? 1.0f / (end - start) : 1e30f);
+    }
+    if (linked.fogAffine >= 0) {
+        // Table fog reads the depth under an affine projection and eye w
+        // under a perspective one, as the fixed-function programs do.
+        const D3DMATRIX& p = state.transform(D3DTS_PROJECTION);
+        const bool affine = p._14 == 0.0f && p._24 == 0.0f && p._34 == 0.0f && p._44 == 1.0f;
+        glUniform1f(linked.fogAffine, affine ? 1.0f : 0.0f);
+    }
 }
 
 HRESULT GlBackend::draw(const DrawCall& call)
@@ -256,6 +291,7 @@ HRESULT GlBackend::draw(const DrawCall& call)
                 std::copy(call.state->clipPlane(i), call.state->clipPlane(i) + 4, planes + 4 * i);
             glUniform4fv(linked->clipPlanes, GLsizei(D3DMAXUSERCLIPPLANES), planes);
         }
+        setPostShaderUniforms(*linked, *call.state);
     } else {
         // The key is rebuilt only when something it depends on moved.
         std::array<FixedFunctionTextureKind, FixedFunctionKey::kStageCount> kinds {};
