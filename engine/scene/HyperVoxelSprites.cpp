@@ -1,5 +1,6 @@
 #include "engine/scene/HyperVoxelSprites.h"
 
+#include "engine/core/DeviceMatrix.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Camera.h"
@@ -24,13 +25,6 @@ struct SliceVertex {
     float x, y, z, u, v, w;
 };
 static_assert(sizeof(SliceVertex) == VertexStride, "x, y, z and three texture coordinates");
-
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX out;
-    std::memcpy(&out, m.m, sizeof out);
-    return out;
-}
 
 template <typename T>
 void release(T*& object)

@@ -1,5 +1,6 @@
 #include "engine/scene/ItemDisplay.h"
 
+#include "engine/core/DeviceMatrix.h"
 #include "engine/core/Renderer.h"
 #include "engine/scene/SceneObject.h"
 #include "platform/d3d9/Direct3DDevice9.h"
@@ -12,13 +13,6 @@ struct LineVertex {
     float x, y, z;
     D3DCOLOR color;
 };
-
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX out;
-    std::memcpy(&out, m.m, sizeof m.m);
-    return out;
-}
 
 } // namespace
 

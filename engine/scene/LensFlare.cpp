@@ -1,6 +1,7 @@
 #include "engine/scene/LensFlare.h"
 
 #include "engine/core/Color.h"
+#include "engine/core/DeviceMatrix.h"
 #include "engine/core/DisplayManager.h"
 #include "engine/core/FlareTexture.h"
 #include "engine/core/Renderer.h"
@@ -57,13 +58,6 @@ constexpr float GreyGlow = 0.46f;
 constexpr float MinVisible = 1e-6f;
 
 uint32_t g_largestPixelCount = 16;
-
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX out;
-    std::memcpy(&out, m.m, sizeof out);
-    return out;
-}
 
 Vector3 transformPoint(const Vector3& p, const Matrix4& m)
 {

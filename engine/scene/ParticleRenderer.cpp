@@ -1,5 +1,6 @@
 #include "engine/scene/ParticleRenderer.h"
 
+#include "engine/core/DeviceMatrix.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/core/ShaderPass.h"
@@ -18,13 +19,6 @@ constexpr float QuadColor[4] = {1.0f, 0.0f, 1.0f, 1.0f};
 constexpr float CornerTexCoords[4][2] = {{1, 1}, {0, 1}, {1, 0}, {0, 0}};
 // Corner signs along right and up.
 constexpr float CornerSigns[4][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}};
-
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX out;
-    std::memcpy(&out, m.m, sizeof out);
-    return out;
-}
 
 Vector3 row(const Matrix4& m, int r)
 {

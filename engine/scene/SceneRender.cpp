@@ -1,5 +1,7 @@
 #include "engine/core/BoundingBox.h"
+
 #include "engine/core/Color.h"
+#include "engine/core/DeviceMatrix.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/core/ShaderIntParams.h"
@@ -24,13 +26,6 @@ DWORD floatBits(float value)
     DWORD bits;
     std::memcpy(&bits, &value, sizeof bits);
     return bits;
-}
-
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX out;
-    std::memcpy(&out, m.m, sizeof out);
-    return out;
 }
 
 Matrix4 product(const Matrix4& a, const Matrix4& b)

@@ -1,4 +1,6 @@
 #include "engine/core/BoundingBox.h"
+
+#include "engine/core/DeviceMatrix.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
 #include "engine/core/ShaderFloatParams.h"
@@ -149,8 +151,7 @@ void Scene::renderLensFlares(SceneItem* camera, const std::vector<ReflectionView
         m_renderer->m_shaderFloatParams->m_world = Matrix4::identity();
         m_renderer->m_shaderFloatParams->m_transformsValid = false;
     }
-    D3DMATRIX identity;
-    std::memcpy(&identity, Matrix4::identity().m, sizeof identity);
+    const D3DMATRIX identity = toD3D(Matrix4::identity());
     device->SetTransform(D3DTS_WORLD, &identity);
     device->SetVertexShader(nullptr);
     device->SetPixelShader(nullptr);

@@ -1,5 +1,6 @@
 #include "engine/scene/WireLines.h"
 
+#include "engine/core/DeviceMatrix.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 
@@ -10,8 +11,7 @@ namespace {
 void setWorld(IDirect3DDevice9* device, ShaderFloatParams& params, const Matrix4& world)
 {
     params.m_world = world;
-    D3DMATRIX deviceWorld;
-    std::memcpy(&deviceWorld, world.m, sizeof world.m);
+    const D3DMATRIX deviceWorld = toD3D(world);
     device->SetTransform(D3DTS_WORLD, &deviceWorld);
     params.m_transformsValid = false;
 }

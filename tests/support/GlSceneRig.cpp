@@ -1,8 +1,8 @@
 #include "GlSceneRig.h"
 
 #include "DeviceReadBack.h"
+#include "engine/core/DeviceMatrix.h"
 #include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Scene.h"
@@ -11,13 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 GlSceneRig::GlSceneRig() : m_rig(std::make_unique<SceneRig>())
 {
-    resetReportSwitch();
-    reportLevel = 3;
-    reportToText = 1;
     selectD3D9Backend(D3D9Backend::Gl);
 }
 
@@ -27,7 +22,6 @@ GlSceneRig::~GlSceneRig()
     m_rig.reset();
     drainWindowMessages();
     selectD3D9Backend(D3D9Backend::Default);
-    resetReportSwitch();
 }
 
 bool GlSceneRig::start(int size, bool fixedFunction)
@@ -78,13 +72,6 @@ D3DCOLOR GlSceneRig::pixel(int x, int y) const
 std::vector<D3DCOLOR> GlSceneRig::screen() const
 {
     return readBackBuffer(device(), RECT{0, 0, m_size, m_size});
-}
-
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX out;
-    std::memcpy(&out, m.m, sizeof out);
-    return out;
 }
 
 Matrix4 perspective90(float nearZ, float farZ)

@@ -3,9 +3,9 @@
 // a square window, the scene's camera made current, errors to the report
 // text (lastErrorText) instead of message boxes. Tests skip when start()
 // finds no GL display.
+#include "RecordedReports.h"
 #include "SceneRig.h"
 #include "engine/core/Matrix4.h"
-#include "platform/d3d9/D3D9States.h"
 #include "platform/d3d9/D3D9Types.h"
 
 #include <functional>
@@ -46,13 +46,11 @@ public:
     std::vector<D3DCOLOR> screen() const;
 
 private:
+    RecordedReports m_reports;
     std::unique_ptr<SceneRig> m_rig;
     Camera* m_camera = nullptr;
     int m_size = 0;
 };
-
-// Matrix4's rows as Direct3D's matrix.
-D3DMATRIX toD3D(const Matrix4& m);
 
 // A perspective of 90 degrees both ways, depth nearZ to farZ.
 Matrix4 perspective90(float nearZ, float farZ);

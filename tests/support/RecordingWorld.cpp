@@ -1,6 +1,5 @@
 #include "RecordingWorld.h"
 
-#include "engine/core/Report.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/RecordingBackend.h"
 #include "platform/registry/Registry.h"
@@ -21,9 +20,6 @@ RecordingWorld::RecordingWorld()
     m_registryPath = ::testing::TempDir() + "vorlund-recording-registry-" + std::to_string(getpid()) + ".txt";
     std::remove(m_registryPath.c_str());
     setRegistryFile(m_registryPath.c_str());
-    resetReportSwitch();
-    reportLevel = 3;
-    reportToText = 1;
 }
 
 RecordingWorld::~RecordingWorld()
@@ -32,7 +28,6 @@ RecordingWorld::~RecordingWorld()
     recordingSetup() = RecordingSetup::standard();
     setRegistryFile(nullptr);
     std::remove(m_registryPath.c_str());
-    resetReportSwitch();
 }
 
 void RecordingWorld::setRegistry(const std::string& text)

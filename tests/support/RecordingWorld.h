@@ -1,4 +1,5 @@
 #pragma once
+#include "RecordedReports.h"
 #include "platform/d3d9/D3D9Backend.h"
 
 #include <string>
@@ -22,6 +23,7 @@ public:
     RecordingSetup& setup() { return recordingSetup(); }
 
 private:
+    RecordedReports m_reports;
     std::string m_registryPath;
 };
 

@@ -2,6 +2,7 @@
 // damaged archives and entries.
 #include "engine/core/ArchiveFile.h"
 #include "engine/core/Report.h"
+#include "support/RecordedReports.h"
 #include "tools/lib/ArchiveWriter.h"
 #include "tools/lib/MemoryFileSystem.h"
 
@@ -58,15 +59,7 @@ Bytes singleEntryArchive(const Bytes& data, uint8_t flags)
 
 class ArchiveFileTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        resetReportSwitch();
-        reportLevel = 3;
-        reportToText = 1;
-    }
-    void TearDown() override { resetReportSwitch(); }
-
-    std::string lastError() const { return lastErrorText.c_str(); }
+    std::string lastError() const { return m_reports.last(); }
 
     // Mounts `bytes` as "data.sar" into a fresh archive.
     bool mount(const Bytes& bytes)
@@ -76,6 +69,7 @@ protected:
         return m_archive->mount(m_files, "data.sar");
     }
 
+    RecordedReports m_reports;
     MemoryFileSystem m_files;
     std::unique_ptr<ArchiveFile> m_archive;
 };

@@ -4,6 +4,7 @@
 #include "engine/core/BlockTransforms.h"
 #include "engine/core/RangeDecoder.h"
 #include "engine/core/Report.h"
+#include "support/RecordedReports.h"
 #include "tools/lib/ArchiveWriter.h"
 #include "tools/lib/BlockSortEncoder.h"
 #include "tools/lib/MemoryFileSystem.h"
@@ -119,13 +120,7 @@ Bytes readAll(Stream& stream)
 
 class ArchiveRoundTrip : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        resetReportSwitch();
-        reportLevel = 3;
-        reportToText = 1;
-    }
-    void TearDown() override { resetReportSwitch(); }
+    RecordedReports m_reports;
 };
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "engine/core/BmpReader.h"
 #include "engine/core/Report.h"
+#include "support/RecordedReports.h"
 #include "tools/lib/ImageWriters.h"
 #include "tools/lib/MemoryFileSystem.h"
 
@@ -11,20 +12,13 @@ namespace {
 
 class BmpReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        reportLevel = 3;
-        reportToText = 1;
-        lastErrorText.assignCString("");
-    }
-    void TearDown() override { resetReportSwitch(); }
-
     std::unique_ptr<ImageFile> decode(const std::vector<uint8_t>& bytes, int keepRowOrder = 0)
     {
         m_files.addFile("t.bmp", bytes);
         return loadBMP("t.bmp", m_files, keepRowOrder);
     }
 
+    RecordedReports m_reports;
     MemoryFileSystem m_files;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/core/FormatDescription.h"
 #include "engine/core/FormatRequirements.h"
 #include "engine/core/Report.h"
+#include "support/RecordedReports.h"
 
 #include <gtest/gtest.h>
 
@@ -154,13 +155,7 @@ TEST(FormatRequirements, ScoreFollowsTheFormula)
 
 class ReportedFormatRequirements : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        resetReportSwitch();
-        reportLevel = 3;
-        reportToText = 1;
-    }
-    void TearDown() override { resetReportSwitch(); }
+    RecordedReports m_reports;
 };
 
 TEST_F(ReportedFormatRequirements, ThirteenMasksAssertAndOnlyTwelveCount)

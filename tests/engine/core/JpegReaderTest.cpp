@@ -1,5 +1,6 @@
 #include "engine/core/JpegReader.h"
 #include "engine/core/Report.h"
+#include "support/RecordedReports.h"
 #include "tools/lib/ImageWriters.h"
 #include "tools/lib/MemoryFileSystem.h"
 
@@ -12,20 +13,13 @@ namespace {
 
 class JpegReaderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        reportLevel = 3;
-        reportToText = 1;
-        lastErrorText.assignCString("");
-    }
-    void TearDown() override { resetReportSwitch(); }
-
     std::unique_ptr<ImageFile> decode(const std::vector<uint8_t>& bytes)
     {
         m_files.addFile("t.jpg", bytes);
         return loadJPEG(m_files, "t.jpg", 0);
     }
 
+    RecordedReports m_reports;
     MemoryFileSystem m_files;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/core/Color.h"
 #include "engine/core/Matrix4.h"
 #include "engine/core/Report.h"
+#include "support/RecordedReports.h"
 
 #include <gtest/gtest.h>
 
@@ -23,13 +24,7 @@ Matrix4 affineSample()
 
 class ReportRecording : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        resetReportSwitch();
-        reportLevel = 3;
-        reportToText = 1;
-    }
-    void TearDown() override { resetReportSwitch(); }
+    RecordedReports m_reports;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "engine/scene/SceneManager.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/RecordingBackend.h"
+#include "support/RecordedReports.h"
 #include "support/RecordingWorld.h"
 #include "support/RendererRig.h"
 #include "tools/lib/TriangleWriter.h"
@@ -25,18 +26,6 @@
 namespace {
 
 constexpr float degrees = 0.017453292519943295f;
-
-// Reports recorded, not shown, for the test's life.
-struct RecordedReports {
-    RecordedReports()
-    {
-        resetReportSwitch();
-        reportToText = 1;
-        reportLevel = 3;
-    }
-    ~RecordedReports() { resetReportSwitch(); }
-    std::string last() const { return lastErrorText.c_str(); }
-};
 
 struct CollisionScene {
     CollisionScene() : scene(nullptr) { scene.addSpace(0, "top", SpaceRecord::NoParent); }

@@ -2,6 +2,7 @@
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/NearCallback.h"
 #include "engine/scene/Scene.h"
+#include "support/RecordedReports.h"
 #include "tools/lib/TriangleWriter.h"
 
 #include <gtest/gtest.h>
@@ -17,17 +18,6 @@
 #include <vector>
 
 namespace {
-
-struct RecordedReports {
-    RecordedReports()
-    {
-        resetReportSwitch();
-        reportToText = 1;
-        reportLevel = 3;
-    }
-    ~RecordedReports() { resetReportSwitch(); }
-    std::string last() const { return lastErrorText.c_str(); }
-};
 
 // Counts what it is asked and notes which objects each contact joined, in
 // the order ODE delivered them.

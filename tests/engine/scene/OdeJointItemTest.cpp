@@ -1,6 +1,7 @@
 #include "engine/core/Report.h"
 #include "engine/scene/OdeJointItem.h"
 #include "engine/scene/Scene.h"
+#include "support/RecordedReports.h"
 
 #include <gtest/gtest.h>
 
@@ -13,17 +14,6 @@
 namespace {
 
 constexpr float degrees = 0.017453292519943295f;
-
-struct RecordedReports {
-    RecordedReports()
-    {
-        resetReportSwitch();
-        reportToText = 1;
-        reportLevel = 3;
-    }
-    ~RecordedReports() { resetReportSwitch(); }
-    std::string last() const { return lastErrorText.c_str(); }
-};
 
 double distance(const dReal* a, const dReal* b)
 {

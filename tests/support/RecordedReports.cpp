@@ -1,0 +1,20 @@
+#include "RecordedReports.h"
+
+#include "engine/core/Report.h"
+
+RecordedReports::RecordedReports()
+{
+    resetReportSwitch();
+    reportLevel = ReportAssertion;
+    reportToText = 1;
+}
+
+RecordedReports::~RecordedReports()
+{
+    resetReportSwitch();
+}
+
+std::string RecordedReports::last() const
+{
+    return lastErrorText.c_str();
+}
