@@ -6,22 +6,17 @@
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Scene.h"
-#include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 
 #include <gtest/gtest.h>
 
-GlSceneRig::GlSceneRig() : m_rig(std::make_unique<SceneRig>())
-{
-    selectD3D9Backend(D3D9Backend::Gl);
-}
+GlSceneRig::GlSceneRig() : m_rig(std::make_unique<SceneRig>()) {}
 
 GlSceneRig::~GlSceneRig()
 {
-    // The windows' last messages go with them, not into the next test.
+    // Before the world drains the windows' last messages, so that none
+    // is left for the next test.
     m_rig.reset();
-    drainWindowMessages();
-    selectD3D9Backend(D3D9Backend::Default);
 }
 
 bool GlSceneRig::start(int size, bool fixedFunction)

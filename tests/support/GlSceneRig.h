@@ -3,7 +3,7 @@
 // a square window, the scene's camera made current, errors to the report
 // text (lastErrorText) instead of message boxes. Tests skip when start()
 // finds no GL display.
-#include "RecordedReports.h"
+#include "GlWorld.h"
 #include "SceneRig.h"
 #include "engine/core/Matrix4.h"
 #include "platform/d3d9/D3D9Types.h"
@@ -46,7 +46,7 @@ public:
     std::vector<D3DCOLOR> screen() const;
 
 private:
-    RecordedReports m_reports;
+    GlWorld m_world;
     std::unique_ptr<SceneRig> m_rig;
     Camera* m_camera = nullptr;
     int m_size = 0;

@@ -8,6 +8,7 @@
 #include "platform/d3d9/RecordingBackend.h"
 #include "platform/win/MessageQueue.h"
 #include "support/DeviceReadBack.h"
+#include "support/GlWorld.h"
 #include "support/RecordingWorld.h"
 #include "support/RendererRig.h"
 #include "tools/lib/ImageWriters.h"
@@ -33,13 +34,6 @@ std::vector<uint8_t> quadrantPicture(int side)
     return writeBmp(layout, {}, pixels);
 }
 
-void drainMessages()
-{
-    MSG msg {};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
-
 size_t countCalls(const RecordingBackend& backend, const char* prefix)
 {
     return size_t(std::count_if(backend.calls().begin(), backend.calls().end(),
@@ -51,11 +45,11 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_rig.start(64, 48));
-        drainMessages();
+        drainWindowMessages();
         m_backend = static_cast<RecordingBackend*>(&m_rig.device()->backend());
         m_backend->clearCalls();
     }
-    void TearDown() override { drainMessages(); }
+    void TearDown() override { drainWindowMessages(); }
 
     RecordingWorld m_world;
     RendererRig m_rig;
@@ -96,19 +90,7 @@ TEST_F(LoadingScreenRecording, PendingMessagesAreHandledAndTheFrameDrawn)
 // The picture drawn on the GL backend and read back from the back buffer.
 class LoadingScreenGl : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        resetReportSwitch();
-        reportLevel = 3;
-        reportToText = 1;
-        selectD3D9Backend(D3D9Backend::Gl);
-    }
-    void TearDown() override
-    {
-        drainMessages();
-        selectD3D9Backend(D3D9Backend::Default);
-        resetReportSwitch();
-    }
+    GlWorld m_world;
 };
 
 TEST_F(LoadingScreenGl, PictureTexelsReachTheScreen)
@@ -119,7 +101,7 @@ TEST_F(LoadingScreenGl, PictureTexelsReachTheScreen)
     const std::string boxes = testing::internal::GetCapturedStderr();
     if (!started)
         GTEST_SKIP() << "no display: " << boxes;
-    drainMessages();
+    drainWindowMessages();
     MemoryFileSystem files;
     files.addFile("x\\loading.bmp", quadrantPicture(16));
     {

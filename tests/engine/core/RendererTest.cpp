@@ -8,6 +8,7 @@
 #include "platform/d3d9/RecordingBackend.h"
 #include "platform/win/DisplaySettings.h"
 #include "support/DeviceReadBack.h"
+#include "support/GlWorld.h"
 #include "support/RecordingWorld.h"
 
 #include <gtest/gtest.h>
@@ -263,18 +264,7 @@ TEST_F(RendererRecording, ScreenTargetsTakeTheDisplaySize)
 // from the device's own back buffer.
 class RendererGl : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        resetReportSwitch();
-        reportLevel = 3;
-        reportToText = 1;
-        selectD3D9Backend(D3D9Backend::Gl);
-    }
-    void TearDown() override
-    {
-        selectD3D9Backend(D3D9Backend::Default);
-        resetReportSwitch();
-    }
+    GlWorld m_world;
 };
 
 void clearAndPresent(IDirect3DDevice9* device, D3DCOLOR colour)
