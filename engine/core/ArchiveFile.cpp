@@ -5,6 +5,7 @@
 #include "engine/core/Format.h"
 #include "engine/core/RangeDecoder.h"
 #include "engine/core/Report.h"
+#include "platform/memory/LittleEndian.h"
 #include "platform/memory/ScratchMemory.h"
 
 #include <algorithm>
@@ -30,11 +31,6 @@ constexpr uint32_t kMaxEntries = 1u << 18;
 // a forged size from making a huge allocation.
 constexpr uint64_t kMaxSymbolsPerByte = 360;
 constexpr uint64_t kExpansionSlack = 4096;
-
-uint32_t readLe32(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // A short read is a failure: the caller must never hand out bytes it did not read.
 bool readFully(Stream& stream, void* dest, uint32_t count)

@@ -2,6 +2,7 @@
 
 #include "engine/core/Format.h"
 #include "engine/core/Report.h"
+#include "platform/memory/LittleEndian.h"
 
 #include <vector>
 
@@ -9,16 +10,6 @@ namespace {
 
 constexpr uint32_t fileHeaderSize = 14;
 constexpr uint32_t bmpMagic = 0x4D42; // "BM"
-
-uint32_t readU16(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
-}
-
-uint32_t readU32(const uint8_t* p)
-{
-    return readU16(p) | readU16(p + 2) << 16;
-}
 
 // The info header sizes whose first 40 bytes are the classic BITMAPINFOHEADER:
 // the plain one, the two Adobe variants with colour masks, V4 and V5. The
@@ -55,20 +46,20 @@ std::unique_ptr<ImageFile> loadBMP(const char* name, Stream& stream, int keepRow
     const uint32_t headerRead = stream.read(header, sizeof header);
     if (headerRead < 2)
         return fail("loadBMP: Truncated BMP file\n");
-    const uint32_t type = readU16(header);
+    const uint32_t type = readLe16(header);
     if (type != bmpMagic)
         return fail(formatStatic("loadBMP: Unknown file type: %x\n", type));
     if (headerRead != sizeof header)
         return fail("loadBMP: Truncated BMP file\n");
 
     const uint8_t* info = header + fileHeaderSize;
-    const uint32_t dataOffset = readU32(header + 10);
-    const uint32_t infoSize = readU32(info);
-    const int32_t biWidth = int32_t(readU32(info + 4));
-    const int32_t biHeight = int32_t(readU32(info + 8));
-    const uint32_t bitCount = readU16(info + 14);
-    const uint32_t compression = readU32(info + 16);
-    uint32_t colorsUsed = readU32(info + 32);
+    const uint32_t dataOffset = readLe32(header + 10);
+    const uint32_t infoSize = readLe32(info);
+    const int32_t biWidth = int32_t(readLe32(info + 4));
+    const int32_t biHeight = int32_t(readLe32(info + 8));
+    const uint32_t bitCount = readLe16(info + 14);
+    const uint32_t compression = readLe32(info + 16);
+    uint32_t colorsUsed = readLe32(info + 32);
 
     if (!knownInfoHeader(infoSize))
         return fail(formatStatic("loadBMP: Unsupported BMP header size: %u\n", infoSize));

@@ -1,6 +1,7 @@
 #include "game/menu/Highscores.h"
 
 #include "platform/files/PlayerFiles.h"
+#include "platform/memory/LittleEndian.h"
 
 #include <cstring>
 #include <memory>
@@ -35,8 +36,7 @@ public:
     {
         if (m_bytes.size() - m_at < 4)
             return false;
-        const auto* p = reinterpret_cast<const uint8_t*>(m_bytes.data() + m_at);
-        value = int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+        value = int32_t(readLe32(reinterpret_cast<const uint8_t*>(m_bytes.data() + m_at)));
         m_at += 4;
         return true;
     }

@@ -1,4 +1,5 @@
 #include "game/net/ChunkReader.h"
+#include "platform/memory/LittleEndian.h"
 
 #include <cstring>
 
@@ -67,7 +68,7 @@ uint16_t ChunkReader::readWord()
         return 0;
     const uint8_t* p = &m_buffer[m_head + size_t(m_readBufferPos)];
     m_readBufferPos += 2;
-    return uint16_t(p[0] | p[1] << 8);
+    return readLe16(p);
 }
 
 uint32_t ChunkReader::readDword()
@@ -76,7 +77,7 @@ uint32_t ChunkReader::readDword()
         return 0;
     const uint8_t* p = &m_buffer[m_head + size_t(m_readBufferPos)];
     m_readBufferPos += 4;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return readLe32(p);
 }
 
 float ChunkReader::readFloat()

@@ -1,4 +1,5 @@
 #include "game/net/NetPayload.h"
+#include "platform/memory/LittleEndian.h"
 
 #include <cmath>
 #include <cstring>
@@ -23,7 +24,7 @@ uint16_t NetPayload::readWord()
         return 0;
     const uint8_t* p = m_data + m_pos;
     m_pos += 2;
-    return uint16_t(p[0] | p[1] << 8);
+    return readLe16(p);
 }
 
 uint32_t NetPayload::readDword()
@@ -32,7 +33,7 @@ uint32_t NetPayload::readDword()
         return 0;
     const uint8_t* p = m_data + m_pos;
     m_pos += 4;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return readLe32(p);
 }
 
 float NetPayload::readFloat()

@@ -1,4 +1,5 @@
 #include "platform/d3dx/BlockCodec.h"
+#include "platform/memory/LittleEndian.h"
 
 #include <initializer_list>
 
@@ -64,11 +65,6 @@ void alphaPalette(int a0, int a1, int palette[8])
     }
 }
 
-uint32_t read16(const uint8_t* p)
-{
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8;
-}
-
 void write16(uint8_t* p, uint32_t v)
 {
     p[0] = uint8_t(v);
@@ -78,8 +74,8 @@ void write16(uint8_t* p, uint32_t v)
 void decodeColour(const uint8_t* p, bool fourColour, uint32_t texels[16])
 {
     uint32_t palette[4];
-    colourPalette(read16(p), read16(p + 2), fourColour, palette);
-    const uint32_t indices = read16(p + 4) | read16(p + 6) << 16;
+    colourPalette(readLe16(p), readLe16(p + 2), fourColour, palette);
+    const uint32_t indices = readLe32(p + 4);
     for (int i = 0; i < 16; ++i)
         texels[i] = palette[(indices >> (2 * i)) & 3];
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/d3dx/D3DXTypes.h"
+#include "platform/memory/LittleEndian.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -70,8 +71,7 @@ D3DFORMAT identifyFormat(const PixelFormatFields& fields);
 
 inline uint32_t read32(const uint8_t* data, size_t offset)
 {
-    const uint8_t* p = data + offset;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return readLe32(data + offset);
 }
 
 inline void write32(uint8_t* data, size_t offset, uint32_t value)
