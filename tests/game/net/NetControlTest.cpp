@@ -376,7 +376,8 @@ protected:
     void sync()
     {
         relay->sendChunk(99, {});
-        ASSERT_EQ(marker.wait(++markers).size(), markers);
+        ++markers;
+        ASSERT_EQ(marker.wait(markers).size(), markers);
     }
 
     LoopbackListener listener;
