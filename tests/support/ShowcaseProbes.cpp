@@ -16,7 +16,7 @@ const std::vector<ShowcaseProbe>& showcaseProbes()
         {"the far glass beside the near one", 1.45f, 0.3f, 8.6f, true},
         {"the pole above the mirror", 0.0f, 0.5f, 19.6f, true},
         {"the floor", -1.2f, -1.0f, 5.0f, true},
-        {"the box behind the occluder", 4.0f, 0.5f, 11.6f, false},
+        {"the box behind the occluder", 4.0f, 0.5f, 10.6f, false},
         {"the sky between box and arm", -2.5f, 0.5f, 9.7f, false},
         {"the sky above everything", 0.0f, 2.8f, 10.0f, false},
     };

@@ -14,6 +14,7 @@ struct Look {
     std::array<float, 3> colour;
     float transparency = 0.0f;
     float reflection = 0.0f;
+    int reflectionMode = -1; // -1: none written
 };
 
 Lwo2Surface surfaceOf(const Look& look)
@@ -26,6 +27,7 @@ Lwo2Surface surfaceOf(const Look& look)
         s.values.push_back({"TRAN", look.transparency});
     if (look.reflection > 0.0f)
         s.values.push_back({"REFL", look.reflection});
+    s.reflectionMode = look.reflectionMode;
     return s;
 }
 
@@ -102,7 +104,7 @@ const std::vector<Placement>& placements()
         {"Floor", {0.0f, -1.0f, 0.0f}},      {"Mirror", {0.0f, -1.0f, 12.0f}}, {"Pole", {0.0f, -1.0f, 20.0f}},
         {"Box", {-3.3f, 0.0f, 10.0f}},       {"Arm", {-1.8f, 0.0f, 10.0f}},    {"Blob", {-0.6f, 0.0f, 10.0f}},
         {"GlassNear", {0.7f, 0.0f, 7.0f}},   {"GlassFar", {1.1f, 0.0f, 9.0f}}, {"AntiPortal", {0.0f, 0.0f, 6.0f}},
-        {"Hidden", {4.0f, 0.0f, 12.0f}},     {"Aside", {30.0f, 0.0f, 10.0f}},  {"Behind", {0.0f, 0.0f, -5.0f}},
+        {"Hidden", {4.0f, 0.0f, 11.0f}},     {"Aside", {30.0f, 0.0f, 10.0f}},  {"Behind", {0.0f, 0.0f, -5.0f}},
     };
     return table;
 }
@@ -119,8 +121,9 @@ std::vector<File> files()
     auto add = [&](const char* name, std::vector<uint8_t> bytes) { out.push_back({objectFile(name), std::move(bytes)}); };
 
     add("Floor", quad({"Floor", {0.6f, 0.6f, 0.55f}}, {{-12, 0, 1}, {-12, 0, 12}, {12, 0, 12}, {12, 0, 1}}));
-    // A mirror: reflection 1 and no reflection image.
-    add("Mirror", quad({"Mirror", {0.7f, 0.75f, 0.8f}, 0.0f, 1.0f}, {{-6, 0, 0}, {-6, 0, 14}, {6, 0, 14}, {6, 0, 0}}));
+    // A mirror: reflection 1 and no reflection image; dark, so that what
+    // it reflects is what shows.
+    add("Mirror", quad({"Mirror", {0.08f, 0.08f, 0.1f}, 0.0f, 1.0f, 0}, {{-6, 0, 0}, {-6, 0, 14}, {6, 0, 14}, {6, 0, 0}}));
     add("Pole", box({"Pole", {0.9f, 0.8f, 0.2f}}, {-0.4f, 0.0f, -0.4f}, {0.4f, 2.2f, 0.4f}));
     add("Box", box(stone, {-0.5f, -1.0f, -0.5f}, {0.5f, 1.0f, 0.5f}));
     add("Arm", box({"Skin", {0.9f, 0.6f, 0.5f}}, {-0.3f, 0.2f, -0.3f}, {0.3f, 0.8f, 0.3f}, [](Lwo2Writer& w) {
