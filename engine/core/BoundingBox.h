@@ -8,6 +8,7 @@
 
 class MeshObject;
 class Renderer;
+class SceneObject;
 
 // The object-space bounds of a renderable: the eight corners of an
 // axis-aligned box (corner i takes max.x when bit 2 is set, max.y for bit 1,
@@ -22,6 +23,8 @@ public:
     virtual const void* renderData() const { return nullptr; }
     virtual void computeBounds() = 0;
     virtual const Vector3* points() = 0;
+    // How many entries points() returns; 0 where there are none to read.
+    virtual int32_t pointCount() const { return 0; }
     virtual void clearFrameFlag() { m_flags[2] = 0; }
     // Writes (c.x, c.y, c.z, 1) * matrix for each corner: 32 floats.
     virtual void transformCorners(const Matrix4& matrix, float* out) const;
@@ -29,7 +32,8 @@ public:
     // The mesh steps of an object's preparation and draw; renderables that
     // are no meshes have nothing to build and draw as they always do.
     virtual bool prepareFor(MeshObject* owner) { return true; }
-    virtual void renderFor(double time, MeshObject* owner) { render(); }
+    // `camera` is the view being drawn; it may be null.
+    virtual void renderFor(double time, MeshObject* owner, SceneObject* camera) { render(); }
     virtual void onResetDevice() {}
     virtual void onLostDevice() {}
     // Non-zero for a mesh the scene draws after all others, far to near

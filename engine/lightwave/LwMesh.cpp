@@ -1,10 +1,6 @@
 #include "engine/lightwave/LwMesh.h"
 
 #include "engine/core/RenderGeometry.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderPass.h"
-#include "engine/lightwave/Surface.h"
-#include "engine/lightwave/TextureLayer.h"
 #include "engine/lightwave/LwoVertexMaps.h"
 #include "engine/lightwave/SurfaceStagePlan.h"
 
@@ -71,29 +67,4 @@ uint32_t LwMesh::numMorphmaps()
             return map && map->type() == LwoPointMap::TypeMorph;
         }));
     return uint32_t(m_morphCount);
-}
-
-
-void LwMesh::renderFor(double time, MeshObject* owner)
-{
-    (void)owner;
-    if (!isBuilt() || !m_context || !m_context->m_mainPass)
-        return;
-    ++m_renderDepth;
-    const std::vector<ActiveLight> lights;
-    for (size_t b = 0; b < m_geometries.size(); ++b) {
-        RenderGeometry* geometry = m_geometries[b].get();
-        if (m_deformable && m_forceDeform && b < m_data.batchFirstVertex.size()) {
-            const int32_t first = m_data.batchFirstVertex[b];
-            static_cast<MeshBuffers*>(geometry)->setVertices(m_data.deformedVertices.data() + first,
-                                                             m_data.batchEndVertex[b] - first);
-        }
-        auto* surface = static_cast<Surface*>(geometry->m_surface);
-        if (surface && !(surface->m_transparency.evaluate(time) < 0.999999f) &&
-            !surface->findImageLayer(lwoCode("TRAN"), 1))
-            continue;
-        geometry->draw(m_context->m_mainPass.get(), time, lights);
-    }
-    m_forceDeform = 0;
-    --m_renderDepth;
 }

@@ -10,6 +10,10 @@
 
 class LwMesh;
 class LwoFile;
+class ReflectionView;
+class SceneObject;
+struct ActiveLight;
+struct Matrix4;
 class LwoPointMap;
 class MeshObject;
 class RenderGeometry;
@@ -59,12 +63,33 @@ public:
 
     void computeBounds() override;
     const Vector3* points() override;
-    void render() override { renderFor(0.0, nullptr); }
+    // Nested draws end here: a mesh drawn inside a mirror's reflection of a
+    // mirror draws nothing. The count also picks the stencil values.
+    static constexpr int32_t MaxRenderDepth = 2;
+    // Room in the per-draw list of shadow-map lights.
+    static constexpr size_t MaxDrawLights = 50;
+    // Beyond this many units from the camera a skinned mesh keeps its last
+    // pose; up to the first it is skinned every frame, in between every
+    // other frame.
+    static constexpr float SkinEveryFrameDistance = 10.0f;
+    static constexpr float SkinNeverDistance = 30.0f;
+
+    void render() override { renderFor(0.0, nullptr, nullptr); }
     bool prepareFor(MeshObject* owner) override { return prepare(owner); }
-    // Uploads a deformable mesh's vertices when due and draws every batch
-    // with the renderer's main pass; a fully transparent surface without a
-    // transparency image is not drawn.
-    void renderFor(double time, MeshObject* owner) override;
+    // One draw for `owner` (may be null: no deformation, no shadow choice,
+    // no mirrors) from `camera` (may be null: skinned as if near): morphs
+    // and skins on the CPU, uploads when due, then draws every batch: into
+    // a shadow map only for a shadow caster, with the shadow pass;
+    // otherwise a surface with a reflection and no reflection image as a
+    // stencil-masked mirror at the outermost depth, every other surface
+    // plainly (a fully transparent one without a transparency image not
+    // at all).
+    void renderFor(double time, MeshObject* owner, SceneObject* camera) override;
+    const void* activeReflection() const override { return m_activeReflection; }
+    int32_t pointCount() const override { return int32_t(m_points.size()); }
+    // How many LwMesh draws are in progress on the call stack, all meshes
+    // together.
+    static int32_t& renderDepthCounter();
     void onResetDevice() override;
     void onLostDevice() override;
     // A layer with a blended surface draws after the opaque ones, far to near.
@@ -84,6 +109,11 @@ public:
     // Positions of `deformedVertices` from the morph weights (one per morph
     // map); all weights 0 leaves the base positions.
     void blendMorphs(const float* weights, size_t count);
+    // Skins `deformedVertices` with the bone palette: from the morphed
+    // positions when the mesh has morph maps, else from `vertices`. A
+    // vertex without weight keeps its source position and normal; palette
+    // indices beyond `paletteSize` count as no weight.
+    void skinVertices(const Matrix4* palette, size_t paletteSize);
     // The surfaces the mesh batches by: the file's tags, then one slot for
     // polygons whose tag names no surface.
     int32_t surfaceCount() const;
@@ -96,7 +126,6 @@ public:
     uint32_t numMorphmaps();
 
     LwoFile* file() const { return m_file; }
-    int32_t pointCount() const { return int32_t(m_points.size()); }
     int32_t polygonCount() const { return int32_t(m_polygons.size()); }
 
     LwoFile* m_file;
@@ -115,8 +144,15 @@ public:
     uint8_t m_forceDeform = 1;
     uint8_t m_deformable = 0;
     int32_t m_renderDepth = 0;
+    // The mirror view this mesh draws its reflection through right now.
+    ReflectionView* m_activeReflection = nullptr;
 
 private:
+    void morphFor(MeshObject* owner, double time);
+    void updateSkinSchedule(MeshObject* owner, SceneObject* camera, double time);
+    void drawPlain(size_t batch, double time, const std::vector<ActiveLight>& lights);
+    void drawMirror(size_t batch, double time, MeshObject* owner, SceneObject* camera,
+                    const std::vector<ActiveLight>& lights);
     void buildRenderData(MeshObject* owner);
     void computeBoneWeights(MeshObject* owner, LwVertex& vertex, uint32_t point);
     void fillMorphDeltas(LwVertex& vertex, uint32_t point);

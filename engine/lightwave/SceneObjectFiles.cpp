@@ -32,6 +32,22 @@ public:
         for (LwoFile* file : m_manager->m_lwoFiles)
             file->m_prepared = 1;
     }
+    // The meshes' geometries let their default-pool buffers go and make
+    // them again; a deformable mesh uploads on its next draw.
+    void onLostDevice() override
+    {
+        for (LwoFile* file : m_manager->m_lwoFiles)
+            for (const auto& mesh : file->m_layers)
+                if (mesh)
+                    mesh->onLostDevice();
+    }
+    void onResetDevice() override
+    {
+        for (LwoFile* file : m_manager->m_lwoFiles)
+            for (const auto& mesh : file->m_layers)
+                if (mesh)
+                    mesh->onResetDevice();
+    }
 
 private:
     SceneManager* m_manager;

@@ -191,8 +191,11 @@ void MeshObject::render(double time, SceneObject* camera)
     device->SetTransform(D3DTS_WORLD, &d3dWorld);
     const bool wire = !m_unseenByCamera && (m_renderer->m_wireframe || m_wireframe);
     device->SetRenderState(D3DRS_FILLMODE, wire ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
+    // The bone palette the mesh skins with.
+    if (!m_bones.empty() && m_renderer->m_shaderFloatParams)
+        writeSkinning(*m_renderer->m_shaderFloatParams, time);
     if (BoundingBox* mesh = selectLod(cameraDistance(time, camera)))
-        mesh->renderFor(time, this);
+        mesh->renderFor(time, this, camera);
     if (m_renderer->m_drawBoundingBoxes)
         drawBounds();
 }

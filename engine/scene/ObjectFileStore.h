@@ -8,4 +8,7 @@ class ObjectFileStore : public ObjectBase {
 public:
     // Every loaded object file counts as prepared.
     virtual void markPrepared() = 0;
+    // Passed on to every mesh of every object file.
+    virtual void onLostDevice() {}
+    virtual void onResetDevice() {}
 };

@@ -70,6 +70,8 @@ void SceneManager::onLostDevice()
 {
     for (Scene* scene : m_scenes)
         scene->onLostDevice();
+    if (m_objectFiles)
+        m_objectFiles->onLostDevice();
     for (Texture* texture : m_textures)
         texture->onLostDevice();
 }
@@ -139,6 +141,8 @@ void SceneManager::onResetDevice()
     }
     for (Scene* scene : m_scenes)
         scene->onResetDevice();
+    if (m_objectFiles)
+        m_objectFiles->onResetDevice();
     for (Texture* texture : m_textures)
         texture->onResetDevice();
 }

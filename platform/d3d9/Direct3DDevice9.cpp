@@ -381,6 +381,14 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
     return D3D_OK;
 }
 
+HRESULT IDirect3DDevice9::GetViewport(D3DVIEWPORT9* viewport)
+{
+    if (!viewport)
+        return D3DERR_INVALIDCALL;
+    *viewport = m_viewport;
+    return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport)
 {
     if (!viewport || !m_renderTarget)

@@ -88,6 +88,7 @@ public:
     HRESULT EndScene();
     HRESULT Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD stencil);
     HRESULT SetViewport(const D3DVIEWPORT9* viewport);
+    HRESULT GetViewport(D3DVIEWPORT9* viewport);
     void SetGammaRamp(UINT swapChain, DWORD flags, const D3DGAMMARAMP* ramp);
     HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface);
     HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface);
