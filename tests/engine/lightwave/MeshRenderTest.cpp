@@ -4,9 +4,11 @@
 #include "engine/core/LwVertex.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
+#include "engine/core/ShaderFloatParams.h"
 #include "engine/core/ShaderPass.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/LwoFile.h"
+#include "engine/core/RenderGeometry.h"
 #include "engine/lightwave/Surface.h"
 #include "engine/scene/Bone.h"
 #include "engine/scene/Camera.h"
@@ -19,6 +21,7 @@
 #include "platform/d3d9/RecordingBackend.h"
 #include "support/RecordingWorld.h"
 #include "support/RendererRig.h"
+#include "support/ScopedWorkingDirectory.h"
 #include "tools/lib/ImageWriters.h"
 #include "tools/lib/Lwo2Writer.h"
 #include "tools/lib/MemoryFileSystem.h"
@@ -62,7 +65,8 @@ public:
                     + rs(D3DRS_STENCILREF) + " op " + rs(D3DRS_STENCILPASS) + " colour "
                     + rs(D3DRS_COLORWRITEENABLE) + " zfunc " + rs(D3DRS_ZFUNC) + " cull "
                     + std::to_string(m_renderer->m_cullMode) + " clip " + rs(D3DRS_CLIPPLANEENABLE)
-                    + (viewport.MinZ == 1.0f ? " far" : "");
+                    + (viewport.MinZ == 1.0f ? " far" : "")
+                    + (d->state().transform(D3DTS_VIEW)._22 < 0.0f ? " mirrored" : "");
         m_log->push_back(line);
     }
 
@@ -399,4 +403,125 @@ TEST_F(MeshRenderTest, ShadowMapFramesDrawOnlyCastersWithTheShadowPass)
     m_log.clear();
     meshOf(object)->render();
     EXPECT_TRUE(m_log.empty());
+}
+
+namespace {
+
+// A floor quad 8 wide from z 2 to z 20 in the object's y = 0 plane, facing
+// up; its first three points give the mirror plane's normal.
+std::vector<uint8_t> mirrorFloor(float reflection = 1.0f)
+{
+    Lwo2Writer w;
+    w.tags({"Mirror"});
+    w.layer(0);
+    w.points({{-4, 0, 2}, {-4, 0, 20}, {4, 0, 20}, {4, 0, 2}});
+    w.polygons({{0, 1, 2, 3}});
+    w.polygonTags({0});
+    Lwo2Surface s = named("Mirror");
+    s.color = {0, 0, 0};
+    s.values = {{"REFL", reflection}};
+    s.reflectionMode = 0;
+    w.surface(s);
+    return w.finish();
+}
+
+} // namespace
+
+TEST_F(MeshRenderTest, MirrorDrawsItsReflectionInsideTheStencilMaskAndPutsEverythingBack)
+{
+    MeshObject* floor = place("floor.lwo", mirrorFloor(), 0.0f);
+    ASSERT_NE(floor, nullptr);
+    floor->m_motion[PositionY].m_value = -1.0f;
+    place("box.lwo", lwo2Cube("Box"), 10.0f);
+    logStates(true);
+    m_rig.renderer->m_colorWriteMask = 0x7;
+    m_rig.device()->SetRenderState(D3DRS_STENCILREF, 5);
+    frame();
+    const Lines expected = {
+        "main Box stencil 0 func 8 ref 5 op 1 colour 15 zfunc 4 cull 3 clip 0",
+        // Mark the mirror's pixels without colour.
+        "main Mirror stencil 1 func 3 ref 0 op 7 colour 0 zfunc 4 cull 3 clip 0",
+        // Open them: depth back to the far plane.
+        "reset Mirror stencil 1 func 4 ref 1 op 1 colour 7 zfunc 8 cull 3 clip 0 far",
+        // The reflection, mirrored and clipped at the mirror plane; the
+        // mirror is not in its own image.
+        "main Box stencil 1 func 4 ref 1 op 1 colour 7 zfunc 4 cull 2 clip 1 mirrored",
+        // Close: the surface over its reflection, the mask taken back.
+        "main Mirror stencil 1 func 3 ref 1 op 8 colour 7 zfunc 4 cull 3 clip 0",
+    };
+    EXPECT_EQ(m_log, expected);
+    EXPECT_EQ(state(D3DRS_STENCILENABLE), DWORD(FALSE));
+    EXPECT_EQ(state(D3DRS_STENCILREF), 5u);
+    EXPECT_EQ(state(D3DRS_STENCILFUNC), DWORD(D3DCMP_LESSEQUAL));
+    EXPECT_EQ(state(D3DRS_CLIPPLANEENABLE), 0u);
+    EXPECT_EQ(m_rig.renderer->m_cullMode, 3u);
+    EXPECT_EQ(meshOf(floor)->activeReflection(), nullptr);
+    // The camera's view and projection are what the device holds again.
+    const FixedFunctionState& device = m_rig.device()->state();
+    const ShaderFloatParams& params = *m_rig.renderer->m_shaderFloatParams;
+    EXPECT_EQ(std::memcmp(&device.transform(D3DTS_VIEW), m_camera->getInvMatrix(0.0, true).m, 64), 0);
+    EXPECT_EQ(std::memcmp(params.m_view.m, m_camera->getInvMatrix(0.0, true).m, 64), 0);
+    EXPECT_EQ(std::memcmp(&device.transform(D3DTS_PROJECTION), params.m_projection.m, 64), 0);
+    EXPECT_EQ(params.m_projection.at(1, 1), m_camera->m_projection.at(1, 1));
+    EXPECT_EQ(std::memcmp(&device.transform(D3DTS_WORLD), floor->getMatrix(0.0, true).m, 64), 0);
+    const D3DVIEWPORT9* viewport = m_camera->viewport();
+    D3DVIEWPORT9 now{};
+    m_rig.device()->GetViewport(&now);
+    EXPECT_EQ(now.MaxZ, viewport->MaxZ);
+    EXPECT_EQ(now.MinZ, viewport->MinZ);
+}
+
+TEST_F(MeshRenderTest, MirrorsReflectOnlyAtTheOutermostDepth)
+{
+    MeshObject* floor = place("floor.lwo", mirrorFloor(), 0.0f);
+    ASSERT_NE(floor, nullptr);
+    floor->m_motion[PositionY].m_value = -1.0f;
+    struct Case {
+        int32_t depthAround;
+        Lines drawn;
+    };
+    // Inside one reflection a mirror draws as a plain surface; inside two
+    // nothing draws at all.
+    const Case cases[] = {
+        {0, {"main Mirror", "reset Mirror", "main Mirror"}},
+        {1, {"main Mirror"}},
+        {2, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.depthAround);
+        m_log.clear();
+        LwMesh::renderDepthCounter() = c.depthAround;
+        floor->render(0.0, m_camera);
+        EXPECT_EQ(LwMesh::renderDepthCounter(), c.depthAround);
+        LwMesh::renderDepthCounter() = 0;
+        EXPECT_EQ(m_log, c.drawn);
+        EXPECT_EQ(meshOf(floor)->m_renderDepth, 0);
+    }
+}
+
+TEST_F(MeshRenderTest, MirrorSeenByACameraWithoutASceneReportsAndStillDrawsTheSurface)
+{
+    MeshObject* floor = place("floor.lwo", mirrorFloor(), 0.0f);
+    ASSERT_NE(floor, nullptr);
+    floor->m_motion[PositionY].m_value = -1.0f;
+    lastErrorText.assignCString("");
+    m_rig.device()->SetRenderState(D3DRS_STENCILREF, 3);
+    Scene* scene = m_camera->m_scene;
+    m_camera->m_scene = nullptr;
+    floor->render(0.0, m_camera);
+    m_camera->m_scene = scene;
+    EXPECT_STREQ(lastErrorText.c_str(), "reflection scene ist nicht zugeordnet!\n");
+    EXPECT_EQ(m_log, (Lines{"main Mirror", "reset Mirror", "main Mirror"}));
+    EXPECT_EQ(state(D3DRS_STENCILENABLE), DWORD(FALSE));
+    EXPECT_EQ(state(D3DRS_STENCILREF), 3u);
+    EXPECT_EQ(m_rig.renderer->m_cullMode, 3u);
+
+    // Without a reflection the same surface is a plain one.
+    m_log.clear();
+    lastErrorText.assignCString("");
+    Surface* surface = meshOf(floor)->m_geometries[0]->m_surface;
+    surface->m_reflection.m_value = 0.0f;
+    floor->render(0.0, m_camera);
+    EXPECT_EQ(m_log, (Lines{"main Mirror"}));
+    EXPECT_STREQ(lastErrorText.c_str(), "");
 }

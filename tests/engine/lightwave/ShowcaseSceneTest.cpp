@@ -88,8 +88,9 @@ protected:
     }
 
     // The object each recorded draw belongs to, by the vertex buffer it
-    // draws from, in drawing order.
-    std::vector<std::string> recordedDraws() const
+    // draws from, in drawing order: the camera's own view, or what the
+    // mirror reflects (drawn with the mirror's clip plane on).
+    std::vector<std::string> recordedDraws(bool reflected = false) const
     {
         std::map<uint32_t, std::string> byBuffer;
         for (const ShowcaseScene::Placement& p : ShowcaseScene::placements()) {
@@ -103,11 +104,17 @@ protected:
         }
         std::vector<std::string> draws;
         auto* recording = dynamic_cast<RecordingBackend*>(&m_rig->device()->backend());
+        bool clipping = false;
         for (const std::string& call : recording->calls()) {
+            unsigned state = 0, value = 0;
+            if (std::sscanf(call.c_str(), "renderState %u %u", &state, &value) == 2 && state == D3DRS_CLIPPLANEENABLE)
+                clipping = value != 0;
             unsigned buffer = 0;
             const size_t at = call.find(" stream0 ");
             if (call.rfind("draw ", 0) != 0 || at == std::string::npos ||
                 std::sscanf(call.c_str() + at, " stream0 %u", &buffer) != 1)
+                continue;
+            if (clipping != reflected)
                 continue;
             const auto found = byBuffer.find(buffer);
             draws.push_back(found == byBuffer.end() ? "?" : found->second);
@@ -161,13 +168,22 @@ TEST_F(ShowcaseSceneTest, DrawsOnlyWhatTheCameraSeesOpaqueFirstThenGlassFarToNea
     const uint32_t before = m_rig->renderer->m_drawCallCount;
     frame(1.0 / 30.0);
     const std::vector<std::string> draws = recordedDraws();
-    EXPECT_EQ(m_rig->renderer->m_drawCallCount - before, draws.size());
+    const std::vector<std::string> reflected = recordedDraws(true);
+    EXPECT_EQ(m_rig->renderer->m_drawCallCount - before, draws.size() + reflected.size());
 
     for (const char* seen : {"Floor", "Mirror", "Pole", "Box", "Arm", "Blob", "GlassNear", "GlassFar"})
         EXPECT_GE(countOf(draws, seen), 1u) << seen;
     for (const char* unseen : {"Hidden", "Aside", "Behind", "AntiPortal", "?"})
         EXPECT_EQ(countOf(draws, unseen), 0u) << unseen;
-    EXPECT_EQ(draws.size(), 8u);
+    // The mirror draws three times: the stencil mark, the depth reset and
+    // the surface over its reflection.
+    EXPECT_EQ(countOf(draws, "Mirror"), 3u);
+    EXPECT_EQ(draws.size(), 10u);
+    // The pole standing on the mirror shows in it; the mirror never shows
+    // in its own image.
+    EXPECT_GE(countOf(reflected, "Pole"), 1u);
+    for (const char* unseen : {"Mirror", "AntiPortal", "?"})
+        EXPECT_EQ(countOf(reflected, unseen), 0u) << unseen;
 
     // Both glass boxes after every opaque draw, far before near.
     const auto firstGlass = std::find_if(draws.begin(), draws.end(),

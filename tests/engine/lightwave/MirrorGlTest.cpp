@@ -1,0 +1,176 @@
+// A mirror floor drawn on the GL backend and read back: the cube above it
+// shows twice, once upside down inside the floor, and what lies under the
+// floor shows neither directly nor in the reflection.
+#include "LwoRig.h"
+
+#include "engine/core/BoundingBox.h"
+#include "engine/core/FixedFunctionPass.h"
+#include "engine/core/Renderer.h"
+#include "engine/scene/Camera.h"
+#include "engine/scene/MeshObject.h"
+#include "platform/d3d9/D3D9Backend.h"
+#include "platform/d3d9/Direct3DDevice9.h"
+#include "support/DeviceReadBack.h"
+#include "support/RendererRig.h"
+#include "support/ScopedWorkingDirectory.h"
+
+namespace {
+
+struct ColourVertex {
+    float x, y, z;
+    D3DCOLOR colour;
+};
+
+// A unit cube of one colour, drawn unlit from both sides.
+class ColourCube : public BoundingBox {
+public:
+    ColourCube(IDirect3DDevice9* device, D3DCOLOR colour) : BoundingBox(nullptr, nullptr), m_device(device), m_colour(colour)
+    {
+        setMinMax(Vector3(-0.5f, -0.5f, -0.5f), Vector3(0.5f, 0.5f, 0.5f));
+        m_valid = true;
+    }
+    void computeBounds() override {}
+    const Vector3* points() override { return m_corners; }
+    void render() override
+    {
+        std::vector<ColourVertex> v;
+        auto face = [&](int a, int b, int c, int d) {
+            for (int i : {a, b, c, c, b, d})
+                v.push_back({m_corners[i].x, m_corners[i].y, m_corners[i].z, m_colour});
+        };
+        face(0, 2, 4, 6);
+        face(1, 3, 5, 7);
+        face(0, 1, 2, 3);
+        face(4, 5, 6, 7);
+        face(0, 1, 4, 5);
+        face(2, 3, 6, 7);
+        m_device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        m_device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        m_device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+        m_device->SetTexture(0, nullptr);
+        m_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        m_device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+        m_device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        m_device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+        m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(v.size() / 3), v.data(), sizeof(ColourVertex));
+        // The meshes drawn after it are lit, as the scene set them up.
+        m_device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    }
+
+    IDirect3DDevice9* m_device;
+    D3DCOLOR m_colour;
+};
+
+// The fixed-function pass, except that a surface with a reflection leaves
+// the colour under it as it is: the mirror's surface shows its reflection
+// whatever the pass makes of its material.
+class ClearMirrorPass : public FixedFunctionPass {
+public:
+    using FixedFunctionPass::FixedFunctionPass;
+    void applyMaterialStates(Surface* surface, double time) override
+    {
+        FixedFunctionPass::applyMaterialStates(surface, time);
+        if (!surface || surface->m_reflection.m_value == 0.0f)
+            return;
+        IDirect3DDevice9* d = m_renderer->m_device;
+        d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+        d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    }
+};
+
+class MirrorGlTest : public LwoRig {
+protected:
+    void SetUp() override
+    {
+        LwoRig::SetUp();
+        selectD3D9Backend(D3D9Backend::Gl);
+        testing::internal::CaptureStderr();
+        m_rig = std::make_unique<RendererRig>();
+        m_started = m_rig->start(64, 64, true);
+        testing::internal::GetCapturedStderr();
+        drainWindowMessages();
+        if (!m_started)
+            return;
+        m_rig->renderer->m_mainPass = std::make_unique<ClearMirrorPass>(m_rig->renderer.get());
+        manager = std::make_unique<SceneManager>(m_rig->renderer.get(), "mirror");
+        scene = manager->loadScene("mirror");
+        m_camera = scene->addCamera(true);
+    }
+    void TearDown() override
+    {
+        manager.reset();
+        m_cubes.clear();
+        m_rig.reset();
+        drainWindowMessages();
+        selectD3D9Backend(D3D9Backend::Default);
+        LwoRig::TearDown();
+    }
+
+    void addCube(D3DCOLOR colour, float y, float z)
+    {
+        m_cubes.push_back(std::make_unique<ColourCube>(m_rig->device(), colour));
+        MeshObject* object = scene->addNullObject("cube", scene->m_root);
+        object->addLod(m_cubes.back().get(), 0.0f);
+        object->m_motion[PositionY].m_value = y;
+        object->m_motion[PositionZ].m_value = z;
+    }
+
+    D3DCOLOR pixel(int x, int y) { return readBackBufferPixel(m_rig->device(), x, y) | 0xFF000000u; }
+
+    ScopedWorkingDirectory m_folder{"mirrorgl"};
+    std::unique_ptr<RendererRig> m_rig;
+    bool m_started = false;
+    Camera* m_camera = nullptr;
+    std::vector<std::unique_ptr<ColourCube>> m_cubes;
+};
+
+} // namespace
+
+TEST_F(MirrorGlTest, FloorMirrorShowsTheCubeAboveItUpsideDown)
+{
+    if (!m_started)
+        GTEST_SKIP() << "no GL display";
+    // A black, fully reflective floor quad one unit under the eye, from z 2
+    // to z 20, facing up.
+    Lwo2Writer w;
+    w.tags({"Mirror"});
+    w.layer(0);
+    w.points({{-4, 0, 2}, {-4, 0, 20}, {4, 0, 20}, {4, 0, 2}});
+    w.polygons({{0, 1, 2, 3}});
+    w.polygonTags({0});
+    Lwo2Surface s;
+    s.name = "Mirror";
+    s.color = {0, 0, 0};
+    s.values = {{"REFL", 1.0f}};
+    s.reflectionMode = 0;
+    w.surface(s);
+    files.addFile("floor.lwo", w.finish());
+    MeshObject* floor = scene->loadObjectLayer(&files, "floor.lwo", 0, scene->m_root);
+    ASSERT_NE(floor, nullptr) << lastError();
+    floor->m_motion[PositionY].m_value = -1.0f;
+    addCube(0xFFFF0000u, 0.0f, 10.0f);  // red, straight ahead above the floor
+    addCube(0xFF0000FFu, -3.0f, 10.0f); // blue, under the floor
+
+    IDirect3DDevice9* d = m_rig->device();
+    ASSERT_EQ(d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL, 0xFF000000u, 1.0f, 0),
+              D3D_OK);
+    d->BeginScene();
+    scene->render(0.0, m_camera);
+    d->EndScene();
+
+    auto red = [](D3DCOLOR c) { return (c & 0xFF0000u) > 0x800000u && (c & 0xFFu) < 0x80u; };
+    auto blue = [](D3DCOLOR c) { return (c & 0xFFu) > 0x80u && (c & 0xFF0000u) < 0x800000u; };
+    EXPECT_EQ(pixel(32, 32), 0xFFFF0000u) << "the cube itself";
+    // Its image lies in the floor between rows 48 and 56 (y -1.5 to -2.5
+    // seen at depth 9.5 to 10.5).
+    EXPECT_EQ(pixel(32, 52), 0xFFFF0000u) << "the cube in the mirror";
+    EXPECT_FALSE(red(pixel(12, 52))) << "the floor beside the image";
+    EXPECT_FALSE(red(pixel(32, 44))) << "the floor between the cube and its image";
+    EXPECT_EQ(pixel(32, 10), 0xFF000000u) << "the sky";
+    // The blue cube would show at the bottom edge without the floor, and
+    // its image above the horizon without the stencil and the clip plane.
+    EXPECT_FALSE(blue(pixel(32, 61))) << "under the floor";
+    EXPECT_EQ(pixel(32, 22), 0xFF000000u) << "no image of what lies under the floor";
+}
