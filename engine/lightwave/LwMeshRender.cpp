@@ -146,7 +146,7 @@ void LwMesh::renderFor(double time, MeshObject* owner, SceneObject* camera)
     if (bones)
         updateSkinSchedule(owner, camera, time);
     if (bones && m_deformable && (m_skinThisFrame || m_forceDeform)) {
-        static ProfileSection section("LwMesh skinning");
+        static ProfileSection section("bones");
         ProfileScope scope(section.index());
         if (ShaderFloatParams* params = m_context->m_shaderFloatParams.get())
             skinVertices(params->m_boneMatrices, size_t(ShaderFloatParams::MaxBones));
@@ -157,7 +157,7 @@ void LwMesh::renderFor(double time, MeshObject* owner, SceneObject* camera)
 
     const bool shadowFrame = ShadowPass::active();
     for (size_t b = 0; b < m_geometries.size(); ++b) {
-        static ProfileSection batchSection("LwMesh batch");
+        static ProfileSection batchSection("setvertex");
         ProfileScope scope(batchSection.index());
         RenderGeometry* geometry = m_geometries[b].get();
         if (upload && b < m_data.batchFirstVertex.size()) {
@@ -193,7 +193,7 @@ void LwMesh::renderFor(double time, MeshObject* owner, SceneObject* camera)
 
 void LwMesh::morphFor(MeshObject* owner, double time)
 {
-    static ProfileSection section("LwMesh morphing");
+    static ProfileSection section("morphs");
     ProfileScope scope(section.index());
     // One weight per morph map, in map order; a map without an entry of
     // its own weighs 0.
@@ -360,21 +360,7 @@ void LwMesh::drawMirror(size_t batch, double time, MeshObject* owner, SceneObjec
     const float planeDistance = -dot(origin, normal);
 
     const Matrix4 view = fromD3D(savedView);
-    const Matrix4 projection = fromD3D(savedProjection);
     const Matrix4 mirroredView = product(reflection(normal, planeDistance), view);
-
-    // The world plane keeps what lies in front of the mirror; shaders clip
-    // in clip space.
-    float clipPlane[4] = {normal.x, normal.y, normal.z, planeDistance};
-    if (!m_context->m_fixedFunction) {
-        Matrix4 inverse;
-        Matrix4::inverse(inverse, product(mirroredView, projection));
-        float moved[4];
-        for (int i = 0; i < 4; ++i)
-            moved[i] = inverse.at(i, 0) * clipPlane[0] + inverse.at(i, 1) * clipPlane[1]
-                       + inverse.at(i, 2) * clipPlane[2] + inverse.at(i, 3) * clipPlane[3];
-        std::memcpy(clipPlane, moved, sizeof clipPlane);
-    }
 
     // The outline: the bottom face of the box (corners 0, 1, 5, 4 in turn)
     // in the mirrored view's space, where the eye is the origin. Each side
@@ -414,6 +400,22 @@ void LwMesh::drawMirror(size_t batch, double time, MeshObject* owner, SceneObjec
         auto* realCamera = static_cast<Camera*>(camera);
         ReflectionView reflectionView(scene, mirroredView, Vector3(), corners[0], mirrorNormal, 4, std::move(planes),
                                       realCamera);
+        // The reflection draws with the camera's depth range (its own
+        // distances, or the range it chose this frame); the camera's bare
+        // lens would put everything at one depth.
+        const Matrix4 projection = reflectionView.setDepthRange(time, 0.0f, 0.0f);
+        // The world plane keeps what lies in front of the mirror; shaders
+        // clip in clip space, with the projection the reflection draws with.
+        float clipPlane[4] = {normal.x, normal.y, normal.z, planeDistance};
+        if (!m_context->m_fixedFunction) {
+            Matrix4 inverse;
+            Matrix4::inverse(inverse, product(mirroredView, projection));
+            float moved[4];
+            for (int i = 0; i < 4; ++i)
+                moved[i] = inverse.at(i, 0) * clipPlane[0] + inverse.at(i, 1) * clipPlane[1]
+                           + inverse.at(i, 2) * clipPlane[2] + inverse.at(i, 3) * clipPlane[3];
+            std::memcpy(clipPlane, moved, sizeof clipPlane);
+        }
         ReflectionView* previous = m_activeReflection;
         m_activeReflection = &reflectionView;
         device->SetClipPlane(0, clipPlane);

@@ -106,12 +106,9 @@ void ReflectionView::evaluateMotion(double)
 
 void ReflectionView::resetProjection(double time)
 {
-    if (m_camera) {
-        if (!m_camera->m_projectionValid || m_camera->m_depthRangeSet) {
-            m_camera->resetProjection(time);
-            m_camera->m_depthRangeSet = 0;
-        }
-        m_projection = m_camera->m_projection;
-    }
+    // The camera's lens with the camera's depth range: its bare lens has no
+    // depth terms, which would draw the whole reflection at one depth.
+    if (m_camera)
+        setDepthRange(time, 0.0f, 0.0f);
     m_projectionValid = 1;
 }

@@ -38,6 +38,12 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
+struct Reflected {
+    float plane[4];
+    Matrix4 view;
+    Matrix4 projection;
+};
+
 // Draws nothing of its own: writes the pass name, the surface and the
 // device states the mesh is responsible for into the log.
 class LoggingPass : public ShaderPass {
@@ -47,8 +53,9 @@ public:
     {
     }
     bool activate() override { return false; }
-    void applyMaterialStates(Surface* surface, double) override
+    void applyMaterialStates(Material* material, double) override
     {
+        const auto* surface = static_cast<const Surface*>(material);
         IDirect3DDevice9* d = m_renderer->m_device;
         auto rs = [d](D3DRENDERSTATETYPE s) {
             DWORD v = 0;
@@ -68,11 +75,21 @@ public:
                     + (viewport.MinZ == 1.0f ? " far" : "")
                     + (d->state().transform(D3DTS_VIEW)._22 < 0.0f ? " mirrored" : "");
         m_log->push_back(line);
+        // What a draw inside a reflection was given to clip with.
+        const FixedFunctionState& state = d->state();
+        if (m_reflected && state.renderState(D3DRS_CLIPPLANEENABLE)) {
+            Reflected r;
+            std::memcpy(r.plane, state.clipPlane(0), sizeof r.plane);
+            std::memcpy(r.view.m, &state.transform(D3DTS_VIEW), sizeof r.view.m);
+            std::memcpy(r.projection.m, &state.transform(D3DTS_PROJECTION), sizeof r.projection.m);
+            m_reflected->push_back(r);
+        }
     }
 
     std::string m_passName;
     Lines* m_log;
     bool m_withStates = false;
+    std::vector<Reflected>* m_reflected = nullptr;
 };
 
 std::vector<std::array<float, 3>> cubePoints(float half = 0.5f)
@@ -97,7 +114,7 @@ class MeshRenderTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_rig.start(64, 64, true));
+        ASSERT_TRUE(m_rig.start(64, 64, fixedFunction()));
         m_manager = std::make_unique<SceneManager>(m_rig.renderer.get(), "mesh");
         m_scene = m_manager->loadScene("mesh");
         m_camera = m_scene->addCamera(true); // at the origin, looking along +Z
@@ -106,6 +123,7 @@ protected:
         auto shadow = std::make_unique<LoggingPass>(&r, "shadow", &m_log);
         auto reset = std::make_unique<LoggingPass>(&r, "reset", &m_log);
         m_passes = {main.get(), shadow.get(), reset.get()};
+        main->m_reflected = &m_reflected;
         r.m_mainPass = std::move(main);
         r.m_secondPass = std::move(shadow);
         r.m_opaquePass = std::move(reset);
@@ -115,6 +133,7 @@ protected:
         m_manager.reset();
         EXPECT_EQ(LwMesh::renderDepthCounter(), 0);
     }
+    virtual bool fixedFunction() const { return true; }
 
     void logStates(bool on)
     {
@@ -150,6 +169,7 @@ protected:
     {
         recording().clearCalls();
         m_log.clear();
+        m_reflected.clear();
         m_scene->render(time, m_camera);
         const auto& calls = recording().calls();
         return std::count_if(calls.begin(), calls.end(),
@@ -178,6 +198,7 @@ protected:
     Scene* m_scene = nullptr;
     Camera* m_camera = nullptr;
     Lines m_log;
+    std::vector<Reflected> m_reflected;
     std::vector<LoggingPass*> m_passes;
 };
 
@@ -519,9 +540,52 @@ TEST_F(MeshRenderTest, MirrorSeenByACameraWithoutASceneReportsAndStillDrawsTheSu
     // Without a reflection the same surface is a plain one.
     m_log.clear();
     lastErrorText.assignCString("");
-    Surface* surface = meshOf(floor)->m_geometries[0]->m_surface;
+    auto* surface = static_cast<Surface*>(meshOf(floor)->m_geometries[0]->m_surface);
     surface->m_reflection.m_value = 0.0f;
     floor->render(0.0, m_camera);
     EXPECT_EQ(m_log, (Lines{"main Mirror"}));
     EXPECT_STREQ(lastErrorText.c_str(), "");
+}
+
+namespace {
+
+class MeshRenderShaderTest : public MeshRenderTest {
+protected:
+    bool fixedFunction() const override { return false; }
+};
+
+float planeSide(const float plane[4], const Matrix4& toClip, Vector3 p)
+{
+    float clip[4];
+    for (int c = 0; c < 4; ++c)
+        clip[c] = p.x * toClip.at(0, c) + p.y * toClip.at(1, c) + p.z * toClip.at(2, c) + toClip.at(3, c);
+    return clip[0] * plane[0] + clip[1] * plane[1] + clip[2] * plane[2] + clip[3] * plane[3];
+}
+
+} // namespace
+
+// With shaders the clip plane is given in clip space: what the reflection
+// draws lies on the kept side exactly when its world position lies above
+// the mirror.
+TEST_F(MeshRenderShaderTest, ClipPlaneMovesIntoClipSpace)
+{
+    MeshObject* floor = place("floor.lwo", mirrorFloor(), 0.0f);
+    ASSERT_NE(floor, nullptr);
+    floor->m_motion[PositionY].m_value = -1.0f;
+    place("box.lwo", lwo2Cube("Box"), 10.0f);
+    frame();
+    ASSERT_EQ(m_reflected.size(), 1u) << "the box in the mirror";
+    const Reflected& r = m_reflected[0];
+    const Matrix4 toClip = [&] {
+        Matrix4 out;
+        Matrix4::multiply(out, r.view, r.projection);
+        return out;
+    }();
+    // The mirrored view turns world points above the floor into their
+    // images under it; the plane keeps the world side above.
+    EXPECT_NEAR(planeSide(r.plane, toClip, {0, -1, 10}), 0.0f, 1e-3f);
+    EXPECT_GT(planeSide(r.plane, toClip, {0, 0, 10}), 0.0f);
+    EXPECT_GT(planeSide(r.plane, toClip, {3, 2, 15}), 0.0f);
+    EXPECT_LT(planeSide(r.plane, toClip, {0, -2, 10}), 0.0f);
+    EXPECT_LT(planeSide(r.plane, toClip, {-2, -5, 6}), 0.0f);
 }

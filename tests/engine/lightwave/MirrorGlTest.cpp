@@ -4,7 +4,6 @@
 #include "LwoRig.h"
 
 #include "engine/core/BoundingBox.h"
-#include "engine/core/FixedFunctionPass.h"
 #include "engine/core/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"
@@ -62,24 +61,6 @@ public:
     D3DCOLOR m_colour;
 };
 
-// The fixed-function pass, except that a surface with a reflection leaves
-// the colour under it as it is: the mirror's surface shows its reflection
-// whatever the pass makes of its material.
-class ClearMirrorPass : public FixedFunctionPass {
-public:
-    using FixedFunctionPass::FixedFunctionPass;
-    void applyMaterialStates(Surface* surface, double time) override
-    {
-        FixedFunctionPass::applyMaterialStates(surface, time);
-        if (!surface || surface->m_reflection.m_value == 0.0f)
-            return;
-        IDirect3DDevice9* d = m_renderer->m_device;
-        d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-        d->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
-        d->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    }
-};
-
 class MirrorGlTest : public LwoRig {
 protected:
     void SetUp() override
@@ -93,7 +74,6 @@ protected:
         drainWindowMessages();
         if (!m_started)
             return;
-        m_rig->renderer->m_mainPass = std::make_unique<ClearMirrorPass>(m_rig->renderer.get());
         manager = std::make_unique<SceneManager>(m_rig->renderer.get(), "mirror");
         scene = manager->loadScene("mirror");
         m_camera = scene->addCamera(true);
