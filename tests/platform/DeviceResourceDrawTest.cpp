@@ -527,4 +527,59 @@ TEST(DeviceShaders, AuthoredGlslDrawsWithItsConstants)
     pixelShader->Release();
 }
 
+TEST(DeviceShaders, AuthoredPixelShadersAreAlphaTestedAndFogged)
+{
+    GlDeviceRig rig;
+    if (!rig.ready())
+        GTEST_SKIP() << "no OpenGL display";
+    IDirect3DDevice9* d = rig.device();
+    // The vertex shader hands the device its fog value; the pixel shader
+    // draws blue at alpha 0.4 (102 of 255).
+    const std::vector<DWORD> vs = IDirect3DShader9::wrap(
+        "layout(location = 0) in vec3 position;\n"
+        "void main() { d3d_Position = vec4(position, 1.0); d3d_Fog = vs_c[0].x; }\n",
+        false);
+    const std::vector<DWORD> ps = IDirect3DShader9::wrap("void main() { d3d_FragColor = ps_c[0]; }\n", true);
+    IDirect3DVertexShader9* vertexShader = nullptr;
+    IDirect3DPixelShader9* pixelShader = nullptr;
+    ASSERT_EQ(d->CreateVertexShader(vs.data(), &vertexShader), D3D_OK);
+    ASSERT_EQ(d->CreatePixelShader(ps.data(), &pixelShader), D3D_OK);
+    d->SetVertexShader(vertexShader);
+    d->SetPixelShader(pixelShader);
+    const float fog[4] = {0.25f, 0, 0, 0};
+    const float colour[4] = {0.0f, 0.0f, 1.0f, 0.4f};
+    ASSERT_EQ(d->SetVertexShaderConstantF(0, fog, 1), D3D_OK);
+    ASSERT_EQ(d->SetPixelShaderConstantF(0, colour, 1), D3D_OK);
+    d->SetRenderState(D3DRS_FOGCOLOR, 0xFFFF0000u);
+    struct Case {
+        DWORD alphaTest, func, reference, fog;
+        D3DCOLOR expected;
+    };
+    const Case cases[] = {
+        {FALSE, D3DCMP_ALWAYS, 0, FALSE, 0xFF0000FF},
+        {TRUE, D3DCMP_GREATER, 127, FALSE, 0xFF000000},
+        {TRUE, D3DCMP_GREATER, 101, FALSE, 0xFF0000FF},
+        {TRUE, D3DCMP_LESSEQUAL, 101, FALSE, 0xFF000000},
+        {TRUE, D3DCMP_EQUAL, 102, FALSE, 0xFF0000FF},
+        {TRUE, D3DCMP_NEVER, 0, FALSE, 0xFF000000},
+        // Vertex fog: three quarters fog colour over the shader's blue.
+        {FALSE, D3DCMP_ALWAYS, 0, TRUE, 0xFFBF0040},
+    };
+    for (const Case& c : cases) {
+        d->SetRenderState(D3DRS_ALPHATESTENABLE, c.alphaTest);
+        d->SetRenderState(D3DRS_ALPHAFUNC, c.func);
+        d->SetRenderState(D3DRS_ALPHAREF, c.reference);
+        d->SetRenderState(D3DRS_FOGENABLE, c.fog);
+        d->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_NONE);
+        rig.clear(0xFF000000);
+        ASSERT_EQ(rig.drawList(GlDeviceRig::quad(-1, -1, 1, 1, 0.5f)), D3D_OK);
+        const D3DCOLOR got = rig.pixel(8, 8) | 0xFF000000u;
+        EXPECT_TRUE(near(got, c.expected, 2)) << c.func << " " << c.reference << std::hex << " got 0x" << got;
+    }
+    d->SetVertexShader(nullptr);
+    d->SetPixelShader(nullptr);
+    vertexShader->Release();
+    pixelShader->Release();
+}
+
 } // namespace
