@@ -29,6 +29,7 @@ public:
 
     Renderer* renderer() const { return m_rig->renderer(); }
     IDirect3DDevice9* device() const { return m_rig->device(); }
+    SceneManager* manager() const { return m_rig->manager.get(); }
     Scene* scene() const { return m_rig->scene; }
     Camera* camera() const { return m_camera; }
     Light* addLight(int32_t type) { return m_rig->addLight(type); }

@@ -13,14 +13,10 @@
 #include "engine/core/RenderGeometry.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/MeshObject.h"
-#include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3dx/DdsWriter.h"
-#include "platform/win/MessageQueue.h"
-#include "support/DeviceReadBack.h"
 #include "support/GlSceneRig.h"
 #include "support/MaterialShaders.h"
-#include "support/RendererRig.h"
 #include "tools/lib/ImageWriters.h"
 
 #include <cmath>
@@ -30,13 +26,6 @@ namespace {
 
 constexpr int kSize = 64;
 constexpr D3DCOLOR kBackground = 0xFF404040u;
-
-void drainMessages()
-{
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
 
 // A 2 x 2 image with alpha, as the converted copy a texture prefers.
 std::vector<uint8_t> ddsImage(const uint32_t (&argb)[4])
@@ -152,10 +141,7 @@ class SurfaceDrawGl : public LwoRig {
 protected:
     void TearDown() override
     {
-        manager.reset();
-        rigHolder.reset();
-        drainMessages();
-        selectD3D9Backend(D3D9Backend::Default);
+        m_gl.reset();
         LwoRig::TearDown();
     }
 
@@ -163,23 +149,15 @@ protected:
     // when there is no display.
     std::vector<D3DCOLOR> drawGrid(bool fixedFunction, float diffuse, float luminosity, bool lit)
     {
-        manager.reset();
-        rigHolder.reset();
-        drainMessages();
-        selectD3D9Backend(D3D9Backend::Gl);
-        testing::internal::CaptureStderr();
-        rigHolder = std::make_unique<RendererRig>();
-        const bool started = rigHolder->start(kSize, kSize, fixedFunction);
-        testing::internal::GetCapturedStderr();
-        drainMessages();
-        if (!started)
+        // The last setting's rig goes first: it puts the backend back.
+        m_gl.reset();
+        m_gl = std::make_unique<GlSceneRig>();
+        if (!m_gl->start(kSize, fixedFunction))
             return {};
-        Renderer& r = *rigHolder->renderer;
-        IDirect3DDevice9* d = rigHolder->device();
+        Renderer& r = *m_gl->renderer();
+        IDirect3DDevice9* d = m_gl->device();
         useMaterialShaders(r);
 
-        manager = std::make_unique<SceneManager>(&r, "surfaces");
-        scene = manager->loadScene("surfaces");
         BmpLayout layout;
         layout.width = layout.height = 2;
         files.addFile("red.bmp", writeBmp(layout, {}, {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000}));
@@ -189,32 +167,25 @@ protected:
         // Black keeps, white cuts: the top left and bottom right remain.
         files.addFile("mask.bmp", writeBmp(layout, {}, {0x000000, 0xFFFFFF, 0xFFFFFF, 0x000000}));
         files.addFile("grid.lwo", gridObject(surfaces(diffuse, luminosity)));
-        MeshObject* object = scene->loadObjectLayer(&files, "grid.lwo", 0, scene->m_root);
+        Scene* glScene = m_gl->scene();
+        MeshObject* object = glScene->loadObjectLayer(&files, "grid.lwo", 0, glScene->m_root);
         EXPECT_NE(object, nullptr) << lastError();
         if (!object)
             return {};
-        manager->prepare(nullptr);
+        m_gl->manager()->prepare(nullptr);
         auto* mesh = static_cast<LwMesh*>(object->firstLodMesh());
         EXPECT_EQ(mesh->m_geometries.size(), 6u);
 
         ShaderFloatParams& f = *r.m_shaderFloatParams;
         ShaderIntParams& n = *r.m_shaderIntParams;
-        f.m_world = f.m_view = f.m_projection = Matrix4::identity();
-        f.m_transformsValid = false;
-        D3DMATRIX identity;
-        std::memcpy(&identity, Matrix4::identity().m, sizeof identity);
-        for (D3DTRANSFORMSTATETYPE t : {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION})
-            d->SetTransform(t, &identity);
+        m_gl->setTransforms(Matrix4::identity(), Matrix4::identity(), Matrix4::identity());
         r.m_cullMode = D3DCULL_NONE;
         d->SetRenderState(D3DRS_LIGHTING, TRUE);
         d->SetRenderState(D3DRS_AMBIENT, 0xFF333333u);
         std::fill(f.m_ambientLightColor, f.m_ambientLightColor + 3, 0.2f);
         if (lit) {
             // One distant light shining straight into the screen.
-            auto* sun = new Light(scene);
-            scene->m_lights.push_back(sun);
-            scene->m_root->addChild(sun);
-            sun->m_lightType = 0;
+            Light* sun = m_gl->addLight(0);
             sun->m_intensity.m_value = 1.0f;
             sun->m_color[0].m_value = 0.9f;
             sun->m_color[1].m_value = 0.7f;
@@ -229,19 +200,20 @@ protected:
                 sun->bindShaderLight(0, 0.0);
             }
         }
-        d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBackground, 1.0f, 0);
-        d->BeginScene();
-        for (const auto& geometry : mesh->m_geometries)
-            geometry->draw(r.m_mainPass.get(), 0.0, {});
-        d->EndScene();
+        m_gl->frame(
+            [&] {
+                for (const auto& geometry : mesh->m_geometries)
+                    geometry->draw(r.m_mainPass.get(), 0.0, {});
+            },
+            kBackground);
         EXPECT_STREQ(lastErrorText.c_str(), "");
         std::vector<D3DCOLOR> pixels;
         for (const Sample& s : kSamples)
-            pixels.push_back(readBackBufferPixel(d, s.x, s.y) & 0xFFFFFFu);
+            pixels.push_back(m_gl->pixel(s.x, s.y) & 0xFFFFFFu);
         return pixels;
     }
 
-    std::unique_ptr<RendererRig> rigHolder;
+    std::unique_ptr<GlSceneRig> m_gl;
 };
 
 int channel(D3DCOLOR c, int shift)
