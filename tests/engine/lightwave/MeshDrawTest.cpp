@@ -12,21 +12,12 @@
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DTexture9.h"
 #include "platform/d3d9/RecordingBackend.h"
-#include "platform/win/MessageQueue.h"
 #include "support/DeviceReadBack.h"
-#include "support/RendererRig.h"
 #include "tools/lib/ImageWriters.h"
 
 #include <cstring>
 
 namespace {
-
-void drainMessages()
-{
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
 
 // The cube whose -z face carries a 2 x 2 image across it, corner to corner.
 // LightWave's v runs up the image, as the textures keep their rows.
@@ -80,30 +71,8 @@ public:
 
 class MeshDrawTest : public LwoRig {
 protected:
-    void start(D3D9Backend backend)
-    {
-        selectD3D9Backend(backend);
-        testing::internal::CaptureStderr();
-        rigHolder = std::make_unique<RendererRig>();
-        started = rig().start(64, 64, true);
-        testing::internal::GetCapturedStderr();
-        drainMessages();
-        if (!started)
-            return;
-        manager = std::make_unique<SceneManager>(rig().renderer.get(), "draw");
-        scene = manager->loadScene("draw");
-    }
-    void TearDown() override
-    {
-        manager.reset();
-        rigHolder.reset();
-        drainMessages();
-        selectD3D9Backend(D3D9Backend::Default);
-        LwoRig::TearDown();
-    }
+    void start(D3D9Backend backend) { started = startRenderer(backend); }
 
-    RendererRig& rig() { return *rigHolder; }
-    std::unique_ptr<RendererRig> rigHolder;
     bool started = false;
 };
 

@@ -16,20 +16,11 @@
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DTexture9.h"
 #include "platform/d3dx/D3DXShader.h"
-#include "platform/win/MessageQueue.h"
-#include "support/RendererRig.h"
 #include "tools/lib/ImageWriters.h"
 
 #include <cmath>
 
 namespace {
-
-void drainMessages()
-{
-    MSG msg{};
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
 
 Lwo2Block imageBlock(const char* channel, int clip, const char* ordinal)
 {
@@ -82,25 +73,12 @@ class SurfacePassTest : public LwoRig {
 protected:
     void start(bool fixedFunction)
     {
-        selectD3D9Backend(D3D9Backend::Recording);
-        rigHolder = std::make_unique<RendererRig>();
-        ASSERT_TRUE(rig().start(64, 64, fixedFunction));
-        drainMessages();
-        manager = std::make_unique<SceneManager>(rig().renderer.get(), "surfaces");
-        scene = manager->loadScene("surfaces");
+        ASSERT_TRUE(startRenderer(D3D9Backend::Recording, fixedFunction)) << startOutput;
         BmpLayout layout;
         layout.width = layout.height = 2;
         files.addFile("red.bmp", writeBmp(layout, {}, {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000}));
         files.addFile("green.bmp", writeBmp(layout, {}, {0x00FF00, 0x00FF00, 0x00FF00, 0x00FF00}));
         files.addFile("mask.bmp", writeBmp(layout, {}, {0x000000, 0xFFFFFF, 0xFFFFFF, 0x000000}));
-    }
-    void TearDown() override
-    {
-        manager.reset();
-        rigHolder.reset();
-        drainMessages();
-        selectD3D9Backend(D3D9Backend::Default);
-        LwoRig::TearDown();
     }
     void loadTable(const SurfaceTable& table)
     {
@@ -143,10 +121,8 @@ protected:
         return layer && layer->m_image ? layer->m_image->getD3DTexture(0.0) : nullptr;
     }
 
-    RendererRig& rig() { return *rigHolder; }
     const FixedFunctionState& state() { return rig().device()->state(); }
     Renderer& renderer() { return *rig().renderer; }
-    std::unique_ptr<RendererRig> rigHolder;
     std::vector<std::unique_ptr<SurfaceStagePlan>> plans;
 };
 
