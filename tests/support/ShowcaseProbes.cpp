@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 int ShowcaseProbe::pixelX() const { return int(std::lround(320.0 + 768.0 * x / z)); }
@@ -12,6 +13,9 @@ const std::vector<ShowcaseProbe>& showcaseProbes()
     static const std::vector<ShowcaseProbe> table = {
         {"the box's front", -3.3f, 0.5f, 9.5f, true},
         {"the blob's body", -0.6f, 0.5f, 9.7f, true},
+        {"the blob's top, pulled up by its morph", -0.6f, 1.6f, 9.7f, true},
+        {"the arm, raised by its bone", -1.8f, 1.7f, 9.7f, true},
+        {"where the arm stands before its bone moves it", -1.8f, 0.5f, 9.7f, false},
         {"the near glass", 0.7f, 0.3f, 6.7f, true},
         {"the far glass beside the near one", 1.45f, 0.3f, 8.6f, true},
         {"the pole above the mirror", 0.0f, 0.5f, 19.6f, true},
@@ -65,4 +69,12 @@ void expectShowcaseRegions(const std::function<uint32_t(int, int)>& pixel)
     // After the opaque floor: it shows through the glass, tinted blue.
     EXPECT_GT(overFloor.r, nearOnly.r + 30) << "the floor behind the glass";
     EXPECT_GT(overFloor.b - overFloor.r, floor.b - floor.r + 20) << "the glass over the floor";
+
+    // The dark mirror shows the yellow foot of the pole standing on it.
+    const Rgb reflected = at(pixel, 0.0f, -1.0f, 15.36f);
+    const Rgb mirror = at(pixel, -3.0f, -1.0f, 15.36f);
+    EXPECT_LT(std::max({mirror.r, mirror.g, mirror.b}), 80) << "the mirror's own dark surface";
+    EXPECT_GT(reflected.r, mirror.r + 80) << "the pole in the mirror";
+    EXPECT_GT(reflected.g, mirror.g + 60) << "the pole in the mirror";
+    EXPECT_LT(reflected.b, reflected.r / 2) << "the pole in the mirror";
 }

@@ -15,13 +15,15 @@ struct ShowcaseProbe {
     int pixelY() const;
 };
 
-// The objects where they stand and nothing behind the occluder.
+// The objects where they stand (the skinned arm raised by its bone, the
+// morphed blob stretched) and nothing behind the occluder.
 const std::vector<ShowcaseProbe>& showcaseProbes();
 
 // 0xRRGGBB; "drawn" is any channel above 24, the backdrop is 0.
 bool showcaseLit(uint32_t rgb);
 
 // Checks a frame of the showcase scene, read through `pixel` (x, y from the
-// top left, 0xRRGGBB): every probe, and the glass drawn after the opaque
-// floor and far to near (the blue near glass over the red far one).
+// top left, 0xRRGGBB): every probe, the glass drawn after the opaque floor
+// and far to near (the blue near glass over the red far one), and the
+// pole's reflection in the mirror.
 void expectShowcaseRegions(const std::function<uint32_t(int, int)>& pixel);

@@ -48,7 +48,8 @@ protected:
         selectD3D9Backend(D3D9Backend::Default);
     }
 
-    bool start(D3D9Backend backend)
+    // Shadow detail 0 (the renderer's own setting) makes no shadow maps.
+    bool start(D3D9Backend backend, int32_t shadowDetail = 0)
     {
         selectD3D9Backend(backend);
         if (backend == D3D9Backend::Recording)
@@ -62,6 +63,7 @@ protected:
             return false;
         for (const ShowcaseScene::File& file : ShowcaseScene::files())
             m_files.addFile(file.name, file.bytes);
+        m_rig->renderer->m_shadowDetail = shadowDetail;
         m_manager = std::make_unique<SceneManager>(m_rig->renderer.get(), "showcase");
         m_scene = m_manager->loadScene("showcase");
         EXPECT_TRUE(m_scene->loadLWS(&m_files, ShowcaseScene::SceneFile, nullptr, 0.0f, 1.0f));
@@ -89,8 +91,9 @@ protected:
 
     // The object each recorded draw belongs to, by the vertex buffer it
     // draws from, in drawing order: the camera's own view, or what the
-    // mirror reflects (drawn with the mirror's clip plane on).
-    std::vector<std::string> recordedDraws(bool reflected = false) const
+    // mirror reflects (drawn with the mirror's clip plane on); `textures`
+    // gets each of those draws' stage-0 texture.
+    std::vector<std::string> recordedDraws(bool reflected = false, std::vector<unsigned>* textures = nullptr) const
     {
         std::map<uint32_t, std::string> byBuffer;
         for (const ShowcaseScene::Placement& p : ShowcaseScene::placements()) {
@@ -109,13 +112,16 @@ protected:
             unsigned state = 0, value = 0;
             if (std::sscanf(call.c_str(), "renderState %u %u", &state, &value) == 2 && state == D3DRS_CLIPPLANEENABLE)
                 clipping = value != 0;
-            unsigned buffer = 0;
+            unsigned buffer = 0, offset = 0, stride = 0, texture = 0;
             const size_t at = call.find(" stream0 ");
             if (call.rfind("draw ", 0) != 0 || at == std::string::npos ||
-                std::sscanf(call.c_str() + at, " stream0 %u", &buffer) != 1)
+                std::sscanf(call.c_str() + at, " stream0 %u+%u/%u texture0 %u", &buffer, &offset, &stride,
+                            &texture) != 4)
                 continue;
             if (clipping != reflected)
                 continue;
+            if (textures)
+                textures->push_back(texture);
             const auto found = byBuffer.find(buffer);
             draws.push_back(found == byBuffer.end() ? "?" : found->second);
         }
@@ -159,15 +165,18 @@ TEST_F(ShowcaseSceneTest, LoadsEveryPartOfTheScene)
 }
 
 // What the frustum and the occluder leave out is never drawn; the opaque
-// objects come first, then the two glass boxes, the farther one first.
+// objects come first, then the two glass boxes, the farther one first. The
+// mirror's reflection draws only what its outline can show. With shadow
+// maps on, the objects that receive shadows draw with the spot light's map.
 TEST_F(ShowcaseSceneTest, DrawsOnlyWhatTheCameraSeesOpaqueFirstThenGlassFarToNear)
 {
-    ASSERT_TRUE(start(D3D9Backend::Recording));
+    ASSERT_TRUE(start(D3D9Backend::Recording, 2));
     frame();
     clearRecording();
     const uint32_t before = m_rig->renderer->m_drawCallCount;
     frame(1.0 / 30.0);
-    const std::vector<std::string> draws = recordedDraws();
+    std::vector<unsigned> textures;
+    const std::vector<std::string> draws = recordedDraws(false, &textures);
     const std::vector<std::string> reflected = recordedDraws(true);
     EXPECT_EQ(m_rig->renderer->m_drawCallCount - before, draws.size() + reflected.size());
 
@@ -184,6 +193,18 @@ TEST_F(ShowcaseSceneTest, DrawsOnlyWhatTheCameraSeesOpaqueFirstThenGlassFarToNea
     EXPECT_GE(countOf(reflected, "Pole"), 1u);
     for (const char* unseen : {"Mirror", "AntiPortal", "?"})
         EXPECT_EQ(countOf(reflected, unseen), 0u) << unseen;
+    for (const char* outside : {"Box", "Arm", "Blob", "GlassNear", "GlassFar", "Aside", "Behind"})
+        EXPECT_EQ(countOf(reflected, outside), 0u) << outside;
+
+    // The spot light's shadow map lies on the floor and the mirror, which
+    // receive shadows, and on nothing else.
+    ASSERT_EQ(textures.size(), draws.size());
+    for (size_t i = 0; i < draws.size(); ++i) {
+        if (draws[i] == "Floor" || draws[i] == "Mirror")
+            EXPECT_NE(textures[i], 0u) << i << " " << draws[i];
+        else
+            EXPECT_EQ(textures[i], 0u) << i << " " << draws[i];
+    }
 
     // Both glass boxes after every opaque draw, far before near.
     const auto firstGlass = std::find_if(draws.begin(), draws.end(),
