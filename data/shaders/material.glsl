@@ -15,6 +15,9 @@
 #define slotDIFF (numTexCOLR + numTexLUMI)
 #define slotSPEC (slotDIFF + numTexDIFF + numTexREFL)
 #define slotTRAN (slotSPEC + numTexSPEC)
+// Eight coordinate slots: a branch its counts leave out still compiles, so
+// its index stays in range too.
+#define SLOT(n) min(n, 7)
 // A colour image replaces the surface colour unless it multiplies (mode 3).
 #define colourFromImage (numTexCOLR > 0 && metaTexCOLRBlendop[0] != 3)
 
@@ -219,30 +222,30 @@ void pshader()
 {
     vec4 c = vColor;
     if (numTexCOLR > 0) {
-        vec3 t = texture(COLR0, vTexCoord[slotCOLR]).rgb;
+        vec3 t = texture(COLR0, vTexCoord[SLOT(slotCOLR)]).rgb;
         c.rgb *= metaTexCOLRInvert[0] != 0 ? vec3(1.0) - t : t;
     }
     if (numTexCOLR > 1)
-        c.rgb = overlay(c.rgb, COLR1, slotCOLR + 1);
+        c.rgb = overlay(c.rgb, COLR1, SLOT(slotCOLR + 1));
     if (numTexCOLR > 2)
-        c.rgb = overlay(c.rgb, COLR2, slotCOLR + 2);
+        c.rgb = overlay(c.rgb, COLR2, SLOT(slotCOLR + 2));
     if (numTexCOLR > 3)
-        c.rgb = overlay(c.rgb, COLR3, slotCOLR + 3);
+        c.rgb = overlay(c.rgb, COLR3, SLOT(slotCOLR + 3));
     if (numTexDIFF > 0) {
-        vec4 t = texture(DIFF0, vTexCoord[slotDIFF]);
+        vec4 t = texture(DIFF0, vTexCoord[SLOT(slotDIFF)]);
         c = vec4(clamp(c.rgb * t.rgb * 2.0, 0.0, 1.0), c.a * t.a);
     }
     if (numTexDIFF > 1) {
-        vec4 t = texture(DIFF1, vTexCoord[slotDIFF + 1]);
+        vec4 t = texture(DIFF1, vTexCoord[SLOT(slotDIFF + 1)]);
         c = vec4(clamp(c.rgb * t.rgb * 2.0, 0.0, 1.0), c.a * t.a);
     }
     vec3 highlight = vSpecular.rgb;
     if (numTexSPEC > 0)
-        highlight *= texture(SPEC0, vTexCoord[slotSPEC]).rgb;
+        highlight *= texture(SPEC0, vTexCoord[SLOT(slotSPEC)]).rgb;
     c.rgb = min(c.rgb + highlight, vec3(1.0));
     // The transparency image's alpha; the blend takes premultiplied colour.
     if (numTexTRAN > 0) {
-        c *= vec4(texture(TRAN0, vTexCoord[slotTRAN]).a);
+        c *= vec4(texture(TRAN0, vTexCoord[SLOT(slotTRAN)]).a);
     }
     if (numShadows > 0)
         c.rgb *= shadowOf(ZMAP0, vShadow[0]);

@@ -359,3 +359,48 @@ TEST(SurfaceShaderGl, FogOverTheShadersAsOverFixedFunction)
         EXPECT_NEAR(channel(colour, 0), 0x80, 2) << std::hex << colour;
     }
 }
+
+TEST(SurfaceShaderGl, EveryLayerCountTheTablesAllowCompilesAndDraws)
+{
+    GlSceneRig gl;
+    if (!gl.start(kSize, false))
+        GTEST_SKIP() << "no GL display";
+    Renderer& r = *gl.renderer();
+    useMaterialShaders(r);
+    r.m_cullMode = D3DCULL_NONE;
+    gl.setTransforms(Matrix4::identity(), Matrix4::identity(), Matrix4::identity());
+    std::fill(r.m_shaderFloatParams->m_ambientLightColor, r.m_shaderFloatParams->m_ambientLightColor + 3, 1.0f);
+    struct Vertex {
+        float x, y, z, nx, ny, nz;
+    };
+    const Vertex a{-0.5f, 0.5f, 0.5f, 0, 0, -1}, b{0.5f, 0.5f, 0.5f, 0, 0, -1};
+    const Vertex c{-0.5f, -0.5f, 0.5f, 0, 0, -1}, d{0.5f, -0.5f, 0.5f, 0, 0, -1};
+    const Vertex quad[] = {a, b, c, c, b, d};
+    // Counts per channel (colour, luminosity, diffuse, reflection, specular,
+    // transparency) and shadows; the branches a permutation leaves out
+    // still compile.
+    const std::array<int32_t, 7> cases[] = {
+        {0, 0, 0, 0, 0, 0, 0}, {4, 4, 0, 0, 0, 0, 0}, {4, 0, 4, 0, 0, 0, 0}, {4, 4, 4, 4, 4, 4, 0},
+        {1, 0, 1, 0, 1, 1, 4}, {0, 0, 0, 0, 0, 4, 2},
+    };
+    ShaderIntParams& n = *r.m_shaderIntParams;
+    ShaderPass* pass = r.m_mainPass.get();
+    for (const auto& counts : cases) {
+        SCOPED_TRACE(testing::PrintToString(counts));
+        HRESULT drawn = D3DERR_INVALIDCALL;
+        gl.frame([&] {
+            pass->applyMaterialStates(nullptr, 0.0);
+            int32_t* slots[] = {n.m_numTexCOLR, n.m_numTexLUMI, n.m_numTexDIFF, n.m_numTexREFL, n.m_numTexSPEC,
+                                n.m_numTexTRAN, n.m_numShadows};
+            for (size_t i = 0; i < counts.size(); ++i)
+                *slots[i] = counts[i];
+            gl.device()->SetFVF(D3DFVF_XYZ | D3DFVF_NORMAL);
+            ASSERT_TRUE(pass->activate());
+            pass->bindTextures(nullptr, 0.0, {});
+            drawn = gl.device()->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, quad, sizeof(Vertex));
+        });
+        EXPECT_EQ(drawn, D3D_OK);
+        EXPECT_STREQ(lastErrorText.c_str(), "");
+    }
+    *n.m_numShadows = 0;
+}
