@@ -484,6 +484,11 @@ TEST_F(MeshRenderTest, MirrorDrawsItsReflectionInsideTheStencilMaskAndPutsEveryt
     EXPECT_EQ(std::memcmp(params.m_view.m, m_camera->getInvMatrix(0.0, true).m, 64), 0);
     EXPECT_EQ(std::memcmp(&device.transform(D3DTS_PROJECTION), params.m_projection.m, 64), 0);
     EXPECT_EQ(params.m_projection.at(1, 1), m_camera->m_projection.at(1, 1));
+    // The reflection drew with the camera's projection and depth range, not
+    // with the bare lens that puts every depth at 1.
+    ASSERT_EQ(m_reflected.size(), 1u);
+    EXPECT_EQ(std::memcmp(m_reflected[0].projection.m, params.m_projection.m, 64), 0);
+    EXPECT_NE(m_reflected[0].projection.at(3, 2), 0.0f);
     EXPECT_EQ(std::memcmp(&device.transform(D3DTS_WORLD), floor->getMatrix(0.0, true).m, 64), 0);
     const D3DVIEWPORT9* viewport = m_camera->viewport();
     D3DVIEWPORT9 now{};
