@@ -119,6 +119,10 @@ public:
                        double time);
     void renderLensFlares(SceneItem* camera, const std::vector<ReflectionView*>& visibleViews, double time);
     void selectLights(MeshObject* object, SceneItem* camera, double time);
+    // Every prepared shadow-map light draws the shadow casters it sees into
+    // its map, then the device's target, depth surface, viewport and view
+    // and projection are put back. Sets each such light's depth range.
+    void renderShadowMaps(double time, MeshObject* root);
     // Gathers the drawable objects under `object` that survive the frustum
     // and the active antiportals; widens [nearDepth, farDepth] by them.
     void collectVisible(SceneItem* camera, SceneObject* node, const Matrix4& viewProjection,

@@ -11,6 +11,7 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
+#include "engine/scene/ShadowPass.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 
 #include <algorithm>
@@ -89,6 +90,10 @@ void Scene::render(double time, SceneItem* camera, MeshObject* root)
     } else if (m_renderer && m_renderer->m_shaderIntParams) {
         *m_renderer->m_shaderIntParams->m_isLocalViewer = localViewer;
     }
+
+    // The lights' shadow maps first: the camera's objects read them.
+    if (m_renderDepth == 1 && !ShadowPass::active())
+        renderShadowMaps(time, root);
 
     const Matrix4 view = camera->getInvMatrix(time, true);
     if (m_renderer && m_renderer->m_shaderFloatParams) {
@@ -170,6 +175,8 @@ void Scene::renderObjects(SceneItem* camera, MeshObject* root, std::vector<Refle
                           double time)
 {
     const bool outermost = m_renderDepth < 2;
+    // A light's shadow map: casters only, no flares, no lens distortion.
+    const bool shadowFrame = ShadowPass::active();
     if (outermost) {
         visibleViews.clear();
         projectionOf(camera, time);
@@ -208,7 +215,7 @@ void Scene::renderObjects(SceneItem* camera, MeshObject* root, std::vector<Refle
         collectVisible(camera, root, viewProjection, antiportals, records, nearDepth, farDepth, time);
     sortVisible(records);
 
-    if (m_renderer && m_renderer->m_lensFlares) {
+    if (m_renderer && m_renderer->m_lensFlares && !shadowFrame) {
         for (SceneItem* item : m_lights) {
             Light* light = asLight(item);
             if (!light || light->m_switchedOff || !light->m_lensFlareEnabled || !light->m_lensFlare)
@@ -239,7 +246,7 @@ void Scene::renderObjects(SceneItem* camera, MeshObject* root, std::vector<Refle
     } else {
         projection = projectionOf(camera, time);
     }
-    const float halfAngle = distortionHalfAngle(m_renderer);
+    const float halfAngle = shadowFrame ? 0.0f : distortionHalfAngle(m_renderer);
     if (halfAngle > 0.0f) {
         projection.at(0, 0) *= std::tan(halfAngle);
         if (m_renderer->m_shaderFloatParams)
@@ -258,6 +265,13 @@ void Scene::renderObjects(SceneItem* camera, MeshObject* root, std::vector<Refle
 
     const bool collisionDisplay = m_renderer && m_renderer->m_collisionDisplay;
     for (const VisibleRecord& record : records) {
+        if (shadowFrame) {
+            if (record.object->m_shadowOptions & 2) {
+                record.object->m_lightList.clear();
+                record.object->render(time, camera);
+            }
+            continue;
+        }
         if (!collisionDisplay || record.object->firstLodMesh())
             selectLights(record.object, camera, time);
         record.object->render(time, camera);

@@ -12,6 +12,7 @@
 #include "engine/scene/Light.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
+#include "engine/scene/ShadowPass.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 
 #include <algorithm>
@@ -81,6 +82,7 @@ void Scene::collectVisible(SceneItem* camera, SceneObject* node, const Matrix4& 
             Matrix4::multiply(toClip, object->getMatrix(time, true), viewProjection);
             const float halfAngle =
                 m_renderer && !m_renderer->m_fixedFunction && m_renderer->m_lensDistortion > 0.0001f
+                        && !ShadowPass::active()
                     ? m_renderer->m_lensDistortion * Pi / 360.0f
                     : 0.0f;
             if (halfAngle > 0.0f) {

@@ -444,6 +444,17 @@ HRESULT IDirect3DDevice9::SetRenderTarget(DWORD index, IDirect3DSurface9* surfac
     return D3D_OK;
 }
 
+HRESULT IDirect3DDevice9::GetRenderTarget(DWORD index, IDirect3DSurface9** surface)
+{
+    if (!surface)
+        return D3DERR_INVALIDCALL;
+    *surface = index == 0 ? m_renderTarget : nullptr;
+    if (!*surface)
+        return D3DERR_NOTFOUND;
+    (*surface)->AddRef();
+    return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::GetDepthStencilSurface(IDirect3DSurface9** surface)
 {
     if (!surface)

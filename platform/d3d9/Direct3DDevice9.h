@@ -92,6 +92,8 @@ public:
     void SetGammaRamp(UINT swapChain, DWORD flags, const D3DGAMMARAMP* ramp);
     HRESULT GetBackBuffer(UINT swapChain, UINT index, D3DBACKBUFFER_TYPE type, IDirect3DSurface9** surface);
     HRESULT SetRenderTarget(DWORD index, IDirect3DSurface9* surface);
+    // The bound colour target, with a reference for the caller.
+    HRESULT GetRenderTarget(DWORD index, IDirect3DSurface9** surface);
     HRESULT GetDepthStencilSurface(IDirect3DSurface9** surface);
     HRESULT SetDepthStencilSurface(IDirect3DSurface9* surface);
     HRESULT CreateDepthStencilSurface(UINT width, UINT height, D3DFORMAT format, D3DMULTISAMPLE_TYPE multiSample,
@@ -119,6 +121,7 @@ public:
     HRESULT SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value);
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value);
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix);
+    HRESULT GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix);
     HRESULT SetLight(DWORD index, const D3DLIGHT9* light);
     HRESULT LightEnable(DWORD index, BOOL enable);
     HRESULT SetMaterial(const D3DMATERIAL9* material);

@@ -49,6 +49,14 @@ HRESULT IDirect3DDevice9::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMAT
     return D3D_OK;
 }
 
+HRESULT IDirect3DDevice9::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix)
+{
+    if (!matrix)
+        return D3DERR_INVALIDCALL;
+    *matrix = m_state.transform(state);
+    return D3D_OK;
+}
+
 HRESULT IDirect3DDevice9::SetLight(DWORD index, const D3DLIGHT9* light)
 {
     if (!light || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)

@@ -12,6 +12,7 @@
 #include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DVertexBuffer9.h"
 #include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/d3d9/Direct3DSurface9.h"
 #include "platform/d3d9/RecordingBackend.h"
 #include "platform/win/MessageQueue.h"
 #include "support/DeviceReadBack.h"
@@ -93,8 +94,18 @@ protected:
     // draws from, in drawing order: the camera's own view, or what the
     // mirror reflects (drawn with the mirror's clip plane on); `textures`
     // gets each of those draws' stage-0 texture.
-    std::vector<std::string> recordedDraws(bool reflected = false, std::vector<unsigned>* textures = nullptr) const
+    // The draws of the camera's view (or of its reflections); with
+    // `intoShadowMaps` the draws into the lights' shadow maps instead.
+    std::vector<std::string> recordedDraws(bool reflected = false, std::vector<unsigned>* textures = nullptr,
+                                           bool intoShadowMaps = false) const
     {
+        // Everything but the shadow maps draws into the back buffer.
+        unsigned screen = 0;
+        IDirect3DSurface9* backBuffer = nullptr;
+        if (SUCCEEDED(m_rig->device()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) {
+            screen = backBuffer->storage();
+            backBuffer->Release();
+        }
         std::map<uint32_t, std::string> byBuffer;
         for (const ShowcaseScene::Placement& p : ShowcaseScene::placements()) {
             MeshObject* o = object(p.name);
@@ -108,7 +119,11 @@ protected:
         std::vector<std::string> draws;
         auto* recording = dynamic_cast<RecordingBackend*>(&m_rig->device()->backend());
         bool clipping = false;
+        bool inMap = false;
         for (const std::string& call : recording->calls()) {
+            unsigned colour = 0, depth = 0;
+            if (std::sscanf(call.c_str(), "bindTargets %u %u", &colour, &depth) == 2)
+                inMap = colour != screen;
             unsigned state = 0, value = 0;
             if (std::sscanf(call.c_str(), "renderState %u %u", &state, &value) == 2 && state == D3DRS_CLIPPLANEENABLE)
                 clipping = value != 0;
@@ -118,7 +133,7 @@ protected:
                 std::sscanf(call.c_str() + at, " stream0 %u+%u/%u texture0 %u", &buffer, &offset, &stride,
                             &texture) != 4)
                 continue;
-            if (clipping != reflected)
+            if (inMap != intoShadowMaps || (!inMap && clipping != reflected))
                 continue;
             if (textures)
                 textures->push_back(texture);
@@ -178,7 +193,13 @@ TEST_F(ShowcaseSceneTest, DrawsOnlyWhatTheCameraSeesOpaqueFirstThenGlassFarToNea
     std::vector<unsigned> textures;
     const std::vector<std::string> draws = recordedDraws(false, &textures);
     const std::vector<std::string> reflected = recordedDraws(true);
-    EXPECT_EQ(m_rig->renderer->m_drawCallCount - before, draws.size() + reflected.size());
+    const std::vector<std::string> cast = recordedDraws(false, nullptr, true);
+    EXPECT_EQ(m_rig->renderer->m_drawCallCount - before, draws.size() + reflected.size() + cast.size());
+    // The spot light sees every shadow caster under it, the box the camera
+    // cannot see behind the occluder too.
+    for (const char* caster : {"Floor", "Box", "Pole", "Hidden"})
+        EXPECT_GE(countOf(cast, caster), 1u) << caster;
+    EXPECT_EQ(countOf(cast, "?"), 0u);
 
     for (const char* seen : {"Floor", "Mirror", "Pole", "Box", "Arm", "Blob", "GlassNear", "GlassFar"})
         EXPECT_GE(countOf(draws, seen), 1u) << seen;

@@ -1,4 +1,5 @@
 #include "engine/core/BoundingBox.h"
+#include "engine/core/DeviceMatrix.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/core/ShaderIntParams.h"
@@ -10,7 +11,9 @@
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
+#include "engine/scene/ShadowPass.h"
 #include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/d3d9/Direct3DSurface9.h"
 #include "platform/d3d9/RecordingBackend.h"
 #include "support/RecordingWorld.h"
 #include "support/SceneRig.h"
@@ -556,6 +559,107 @@ TEST_F(SceneRenderTest, ShadowMapLightsMustSeeTheObjectsThatReceiveShadows)
             EXPECT_NEAR(out[0] / out[3], o, 1e-4f);
             EXPECT_NEAR(out[1] / out[3], o, 1e-4f);
         }
+        m_scene->removeLight(light);
+    }
+}
+
+TEST_F(SceneRenderTest, ShadowMapIsDrawnFromTheLightBeforeTheCameraView)
+{
+    start(false);
+    MeshObject* caster = add("caster", 0, 0, 5);
+    MeshObject* receiver = add("receiver", 0, 0, 8);
+    caster->m_shadowOptions = 2;
+    receiver->m_shadowOptions = 4;
+    IDirect3DDevice9* device = m_rig.device();
+    IDirect3DSurface9* backBuffer = nullptr;
+    ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer), D3D_OK);
+    const uint32_t screen = backBuffer->storage();
+    backBuffer->Release();
+    IDirect3DSurface9* depth = nullptr;
+    ASSERT_EQ(device->GetDepthStencilSurface(&depth), D3D_OK);
+    const uint32_t screenDepth = depth->storage();
+    depth->Release();
+
+    // Each draw: the name, whether it went into a shadow map, the bound
+    // target and the viewport's width.
+    struct Draw {
+        std::string name;
+        bool shadow;
+        bool onScreen;
+        DWORD width;
+    };
+    std::vector<Draw> draws;
+    for (MeshObject* object : {caster, receiver}) {
+        auto* mesh = static_cast<LoggedMesh*>(object->firstLodMesh());
+        mesh->m_onDraw = [&, mesh] {
+            IDirect3DSurface9* target = nullptr;
+            device->GetRenderTarget(0, &target);
+            const bool onScreen = target && target->storage() == screen;
+            if (target)
+                target->Release();
+            D3DVIEWPORT9 viewport{};
+            device->GetViewport(&viewport);
+            draws.push_back({mesh->m_name, ShadowPass::active(), onScreen, viewport.Width});
+        };
+    }
+
+    struct Case {
+        int32_t shadowDetail;
+        int32_t shadowType;
+        bool mapDrawn;
+    };
+    // A shadow-map spot light at the eye, facing the objects; without the
+    // detail or with ray-traced shadows there is no map to draw.
+    const Case cases[] = {{2, 2, true}, {1, 2, true}, {0, 2, false}, {2, 1, false}};
+    for (const Case& c : cases) {
+        m_rig.renderer()->m_shadowDetail = c.shadowDetail;
+        Light* light = new Light(m_scene);
+        m_scene->m_lights.push_back(light);
+        m_scene->m_root->addChild(light);
+        light->m_lightType = 2;
+        light->m_shadowType = c.shadowType;
+        light->m_shadowMapSize = 64;
+        light->m_intensity.m_value = 1.0f;
+        light->setup();
+        ASSERT_EQ(light->m_shadowMap != nullptr, c.mapDrawn) << c.shadowDetail;
+        const DWORD mapSize = DWORD(light->m_shadowMapSize);
+
+        D3DVIEWPORT9 cameraViewport{};
+        draws.clear();
+        frame();
+        device->GetViewport(&cameraViewport);
+
+        std::vector<Draw> expected;
+        if (c.mapDrawn)
+            expected.push_back({"caster", true, false, mapSize});
+        expected.push_back({"caster", false, true, cameraViewport.Width});
+        expected.push_back({"receiver", false, true, cameraViewport.Width});
+        ASSERT_EQ(draws.size(), expected.size()) << c.shadowDetail << " " << c.shadowType;
+        for (size_t i = 0; i < draws.size(); ++i) {
+            EXPECT_EQ(draws[i].name, expected[i].name) << i;
+            EXPECT_EQ(draws[i].shadow, expected[i].shadow) << i;
+            EXPECT_EQ(draws[i].onScreen, expected[i].onScreen) << i;
+            EXPECT_EQ(draws[i].width, expected[i].width) << i;
+        }
+        EXPECT_FALSE(ShadowPass::active());
+        ASSERT_EQ(device->GetDepthStencilSurface(&depth), D3D_OK);
+        EXPECT_EQ(depth->storage(), screenDepth);
+        depth->Release();
+        if (c.mapDrawn) {
+            // The light's depth range spans what it sees, receivers too.
+            EXPECT_NEAR(light->m_nearPlane, 4.5f, 0.01f);
+            EXPECT_NEAR(light->m_farPlane, 8.5f, 0.01f);
+        }
+        // The camera's view and projection are what the device holds.
+        D3DMATRIX view{}, projection{};
+        device->GetTransform(D3DTS_VIEW, &view);
+        device->GetTransform(D3DTS_PROJECTION, &projection);
+        const D3DMATRIX cameraView = toD3D(m_camera->getInvMatrix(0.0, true));
+        const D3DMATRIX cameraProjection = toD3D(m_camera->m_projection);
+        EXPECT_EQ(std::memcmp(&view, &cameraView, sizeof view), 0);
+        EXPECT_EQ(std::memcmp(&projection, &cameraProjection, sizeof projection), 0);
+        const ShaderFloatParams& floats = *m_rig.renderer()->m_shaderFloatParams;
+        EXPECT_EQ(std::memcmp(floats.m_projection.m, m_camera->m_projection.m, sizeof floats.m_projection.m), 0);
         m_scene->removeLight(light);
     }
 }
