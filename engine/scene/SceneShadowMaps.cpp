@@ -25,6 +25,16 @@ void Scene::renderShadowMaps(double time, MeshObject* root)
         IDirect3DSurface9* map = light->m_shadowMap->getSurface();
         if (!map)
             continue;
+        // The map draws against the renderer's off-screen depth surface; a
+        // map larger than it (a big size from the scene file) is not drawn,
+        // as the device may not pair a target with a smaller depth surface.
+        IDirect3DSurface9* mapDepth = m_renderer->m_offscreenDepthSurface;
+        D3DSURFACE_DESC mapDesc{}, depthDesc{};
+        if (!mapDepth || FAILED(map->GetDesc(&mapDesc)) || FAILED(mapDepth->GetDesc(&depthDesc))
+            || depthDesc.Width < mapDesc.Width || depthDesc.Height < mapDesc.Height) {
+            map->Release();
+            continue;
+        }
 
         // What the camera's draw expects to find again.
         IDirect3DSurface9* target = nullptr;
@@ -43,8 +53,7 @@ void Scene::renderShadowMaps(double time, MeshObject* root)
         const bool bound = SUCCEEDED(device->SetRenderTarget(0, map));
         map->Release();
         if (bound) {
-            if (m_renderer->m_offscreenDepthSurface)
-                device->SetDepthStencilSurface(m_renderer->m_offscreenDepthSurface);
+            device->SetDepthStencilSurface(mapDepth);
             device->SetViewport(light->viewport());
             device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFFFFFFFFu, 1.0f, 0);
 

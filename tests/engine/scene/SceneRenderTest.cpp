@@ -606,11 +606,15 @@ TEST_F(SceneRenderTest, ShadowMapIsDrawnFromTheLightBeforeTheCameraView)
     struct Case {
         int32_t shadowDetail;
         int32_t shadowType;
+        int32_t mapSize;
+        bool mapMade;
         bool mapDrawn;
     };
     // A shadow-map spot light at the eye, facing the objects; without the
-    // detail or with ray-traced shadows there is no map to draw.
-    const Case cases[] = {{2, 2, true}, {1, 2, true}, {0, 2, false}, {2, 1, false}};
+    // detail or with ray-traced shadows there is no map to draw, and a map
+    // larger than the off-screen depth surface is not drawn into.
+    const Case cases[] = {{2, 2, 64, true, true},    {1, 2, 64, true, true}, {0, 2, 64, false, false},
+                          {2, 1, 64, false, false}, {2, 2, 2048, true, false}};
     for (const Case& c : cases) {
         m_rig.renderer()->m_shadowDetail = c.shadowDetail;
         Light* light = new Light(m_scene);
@@ -618,10 +622,10 @@ TEST_F(SceneRenderTest, ShadowMapIsDrawnFromTheLightBeforeTheCameraView)
         m_scene->m_root->addChild(light);
         light->m_lightType = 2;
         light->m_shadowType = c.shadowType;
-        light->m_shadowMapSize = 64;
+        light->m_shadowMapSize = c.mapSize;
         light->m_intensity.m_value = 1.0f;
         light->setup();
-        ASSERT_EQ(light->m_shadowMap != nullptr, c.mapDrawn) << c.shadowDetail;
+        ASSERT_EQ(light->m_shadowMap != nullptr, c.mapMade) << c.shadowDetail;
         const DWORD mapSize = DWORD(light->m_shadowMapSize);
 
         D3DVIEWPORT9 cameraViewport{};
