@@ -122,7 +122,7 @@ std::vector<uint8_t> materialGrid()
         s.color = {float(i % 7) / 6.0f, float(i % 5) / 4.0f, float(i % 3) / 2.0f};
         s.values = {{"DIFF", 0.8f}, {"LUMI", 0.1f}};
         if (i % 5 == 0)
-            s.values.push_back({"SPEC", 0.4f});
+            s.values.push_back({Lwo2Specularity, 0.4f});
         if (i % 7 == 0)
             s.values.push_back({"ADTR", 0.3f});
         auto block = [&](const char* channel, int clip, char ordinal) {

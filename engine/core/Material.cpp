@@ -2,9 +2,9 @@
 
 int32_t StagePlan::channelCode(int32_t planChannel)
 {
-    static const int32_t codes[PlanChannelCount] = {lwoCode("COLR"), lwoCode("LUMI"), lwoCode("DIFF"),
-                                                     lwoCode("REFL"), lwoCode("SPEC"), lwoCode("TRAN"),
-                                                     lwoCode("BUMP")};
+    static const int32_t codes[PlanChannelCount] = {ChannelColour,     ChannelLuminosity,   ChannelDiffuse,
+                                                     ChannelReflection, ChannelSpecularity, ChannelTransparency,
+                                                     ChannelBump};
     return planChannel >= 0 && planChannel < PlanChannelCount ? codes[planChannel] : -1;
 }
 

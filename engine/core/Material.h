@@ -16,6 +16,15 @@ constexpr int32_t lwoCode(const char (&id)[5])
                    uint32_t(uint8_t(id[2])) << 8 | uint32_t(uint8_t(id[3])));
 }
 
+// The surface channels the passes draw, by their codes in the object files.
+constexpr int32_t ChannelColour = lwoCode("COLR");
+constexpr int32_t ChannelLuminosity = lwoCode("LUMI");
+constexpr int32_t ChannelDiffuse = lwoCode("DIFF");
+constexpr int32_t ChannelReflection = lwoCode("REFL");
+constexpr int32_t ChannelSpecularity = lwoCode("SPEC");
+constexpr int32_t ChannelTransparency = lwoCode("TRAN");
+constexpr int32_t ChannelBump = lwoCode("BUMP");
+
 // What the passes bind of one image layer. The layer itself (a surface's
 // texture layer, loaded with the object) fills these values and answers the
 // animated ones; the engine core keeps no knowledge of how they animate.

@@ -294,7 +294,7 @@ void ShaderPass::applyMaterialStates(Material* surface, double time)
     d->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
 
     const bool shiny = values.specular > 0.000001f;
-    *n.m_specularEnabled = shiny || (surface && surface->findImageLayer(lwoCode("SPEC"), 1)) ? 1 : 0;
+    *n.m_specularEnabled = shiny || (surface && surface->findImageLayer(ChannelSpecularity, 1)) ? 1 : 0;
     const float m = blend.colourScale;
     const float colour[4] = {values.color[0] * m, values.color[1] * m, values.color[2] * m, blend.alpha};
     const float lighting[4] = {values.luminosity, values.diffuse, values.specular,

@@ -14,7 +14,7 @@ bool SurfaceStagePlan::build(Surface* surface)
     hasTangents = keepTangents;
     if (!surface)
         return true;
-    const int32_t specular = surface->findImageLayer(lwoCode("SPEC"), 1) ? 1 : 0;
+    const int32_t specular = surface->findImageLayer(ChannelSpecularity, 1) ? 1 : 0;
     const int32_t tran = surface->findImageLayer(lwoCode("TRAN"), 1) ? 1 : 0;
     // One stage stays free for a specular and one for a transparency layer.
     const int32_t limits[PlanChannelCount] = {8 - specular - tran, 8 - specular - tran, 8 - specular - tran, 8 - specular - tran,

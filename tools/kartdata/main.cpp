@@ -49,7 +49,7 @@ Lwo2Surface material(const char* name, std::array<float, 3> colour, float specul
     Lwo2Surface s;
     s.name = name;
     s.color = colour;
-    s.values = {{"DIFF", 1.0f}, {"SPEC", specular}};
+    s.values = {{"DIFF", 1.0f}, {Lwo2Specularity, specular}};
     return s;
 }
 

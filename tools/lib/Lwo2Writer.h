@@ -74,13 +74,16 @@ struct Lwo2Block {
     Lwo2Bytes extra;            // further sub-chunks after the rest
 };
 
+// The specularity value's and channel's sub-chunk ID in surfaces.
+inline constexpr char Lwo2Specularity[] = "SPEC";
+
 // A surface (SURF): the common values, blocks, then `extra` sub-chunks.
 struct Lwo2Surface {
     std::string name = "Default";
     std::string source;
     std::array<float, 3> color{0.78431374f, 0.78431374f, 0.78431374f};
     bool writeColor = true;
-    // (id, value) pairs written as F4 + envelope 0: DIFF, LUMI, SPEC, TRAN, ...
+    // (id, value) pairs written as F4 + envelope 0: DIFF, LUMI, specularity, TRAN, ...
     std::vector<std::pair<std::string, float>> values;
     int sides = -1;             // -1: no SIDE
     float smoothing = -1.0f;    // radians; negative: no SMAN

@@ -140,7 +140,7 @@ SurfaceTable materialTable()
 {
     SurfaceTable t;
     t.surfaces.push_back(plainSurface("Plain", {0.2f, 0.4f, 0.6f},
-                                      {{"DIFF", 0.8f}, {"LUMI", 0.1f}, {"SPEC", 0.5f}, {"GLOS", 0.5f}}));
+                                      {{"DIFF", 0.8f}, {"LUMI", 0.1f}, {Lwo2Specularity, 0.5f}, {"GLOS", 0.5f}}));
     Lwo2Surface textured = plainSurface("Textured", {0.2f, 0.4f, 0.6f}, {{"DIFF", 1.0f}});
     textured.blocks.push_back(imageBlock("COLR", 1, "\x80"));
     t.surfaces.push_back(textured);
@@ -165,9 +165,9 @@ SurfaceTable materialTable()
     t.surfaces.push_back(mirror);
     Lwo2Surface shiny = textured;
     shiny.name = "ShinyMap";
-    shiny.values = {{"SPEC", 0.5f}};
+    shiny.values = {{Lwo2Specularity, 0.5f}};
     shiny.blocks.push_back(imageBlock("DIFF", 2, "\x81"));
-    shiny.blocks.push_back(imageBlock("SPEC", 3, "\x82"));
+    shiny.blocks.push_back(imageBlock(Lwo2Specularity, 3, "\x82"));
     t.surfaces.push_back(shiny);
     return t;
 }
@@ -262,7 +262,7 @@ TEST_F(SurfacePassTest, FixedFunctionStageCascadeOfEachSurface)
         {"ShinyMap",
          {{D3DTOP_MODULATE, Tex, Cur, D3DTOP_SELECTARG1, "COLR", 1, 0},
           {D3DTOP_MODULATE2X, Tex, Cur, D3DTOP_MODULATE, "DIFF", 1, 1},
-          {D3DTOP_MULTIPLYADD, D3DTA_SPECULAR, Tex, D3DTOP_SELECTARG1, "SPEC", 1, 2}}},
+          {D3DTOP_MULTIPLYADD, D3DTA_SPECULAR, Tex, D3DTOP_SELECTARG1, Lwo2Specularity, 1, 2}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.surface);
@@ -295,7 +295,7 @@ TEST_F(SurfacePassTest, FixedFunctionCascadeStaysWithinTheStages)
     start(true);
     SurfaceTable t;
     Lwo2Surface crowded = plainSurface("Crowded", {1, 1, 1}, {});
-    const char* channels[] = {"COLR", "COLR", "COLR", "COLR", "COLR", "DIFF", "SPEC", "TRAN"};
+    const char* channels[] = {"COLR", "COLR", "COLR", "COLR", "COLR", "DIFF", Lwo2Specularity, "TRAN"};
     for (size_t i = 0; i < std::size(channels); ++i)
         crowded.blocks.push_back(imageBlock(channels[i], 1, std::string(1, char(0x80 + i)).c_str()));
     t.surfaces.push_back(crowded);
@@ -343,7 +343,7 @@ TEST_F(SurfacePassTest, ShaderPassWritesTheSurfaceIntoTheTables)
         const char* surface;
         float colour[4];
         float lighting[4];
-        int32_t specular, colr, diff, spec, tran;
+        int32_t specular, colr, diff, specularLayers, tran;
         DWORD zwrite, alphaTest, blend;
     };
     // The shaders' exponent stops short of 128.
@@ -373,7 +373,7 @@ TEST_F(SurfacePassTest, ShaderPassWritesTheSurfaceIntoTheTables)
         EXPECT_EQ(*n.m_specularEnabled, c.specular);
         EXPECT_EQ(*n.m_numTexCOLR, c.colr);
         EXPECT_EQ(*n.m_numTexDIFF, c.diff);
-        EXPECT_EQ(*n.m_numTexSPEC, c.spec);
+        EXPECT_EQ(*n.m_numTexSPEC, c.specularLayers);
         EXPECT_EQ(*n.m_numTexTRAN, c.tran);
         EXPECT_EQ(*n.m_numTexTRNL, 0);
         EXPECT_FLOAT_EQ(*f.m_time, 1.5f);
