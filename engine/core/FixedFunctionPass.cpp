@@ -312,11 +312,7 @@ void FixedFunctionPass::applyMaterialStates(Material* surface, double time)
     MaterialBlendInput in;
     if (surface) {
         surface->evaluateMaterial(time, values);
-        in.reflection = values.reflection;
-        in.reflectionMode = surface->m_reflectionMode;
-        in.transparent = values.transparent;
-        in.transparency = values.transparency;
-        in.additiveTransparency = values.additiveTransparency;
+        in = blendInputOf(*surface, values);
         // Without multitexturing no transparency stage is drawn.
         const MaterialLayer* tran = m_renderer->m_multitexture ? plan.channelLayer(StagePlan::PlanTRAN, 0) : nullptr;
         if (tran) {

@@ -1,5 +1,7 @@
 #include "engine/core/MaterialBlend.h"
 
+#include "engine/core/Material.h"
+
 #include "platform/d3d9/Direct3DDevice9.h"
 
 #include <algorithm>
@@ -130,4 +132,15 @@ D3DCOLOR reflectionFactor(float reflection)
     const float r = reflection > 0.0f ? std::min(reflection, 1.0f) : 0.0f;
     const DWORD grey = DWORD(255.0f * r);
     return 0xFF000000u | (grey << 16) | (grey << 8) | grey;
+}
+
+MaterialBlendInput blendInputOf(const Material& material, const MaterialValues& values)
+{
+    MaterialBlendInput in;
+    in.reflection = values.reflection;
+    in.reflectionMode = material.m_reflectionMode;
+    in.transparent = values.transparent;
+    in.transparency = values.transparency;
+    in.additiveTransparency = values.additiveTransparency;
+    return in;
 }

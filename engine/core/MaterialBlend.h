@@ -23,6 +23,13 @@ struct MaterialBlendInput {
     float additiveTransparency = 0.0f;
 };
 
+class Material;
+struct MaterialValues;
+
+// The blend input of a material's values at one time; the transparency
+// layer fields are left to the pass, which knows what it can draw.
+MaterialBlendInput blendInputOf(const Material& material, const MaterialValues& values);
+
 // The depth, alpha-test and blend states of one material, in the order
 // they are set, with the alpha and the colour factor they give it.
 struct MaterialBlend {

@@ -275,11 +275,7 @@ void ShaderPass::applyMaterialStates(Material* surface, double time)
     MaterialBlendInput in;
     if (surface) {
         surface->evaluateMaterial(time, values);
-        in.reflection = values.reflection;
-        in.reflectionMode = surface->m_reflectionMode;
-        in.transparent = values.transparent;
-        in.transparency = values.transparency;
-        in.additiveTransparency = values.additiveTransparency;
+        in = blendInputOf(*surface, values);
         if (const MaterialLayer* tran = surface->findImageLayer(lwoCode("TRAN"), 1)) {
             in.hasTranLayer = true;
             in.tranOpacityType = tran->m_opacityType;
