@@ -9,57 +9,12 @@
 #include "engine/scene/MeshObject.h"
 #include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DDevice9.h"
+#include "support/ColourCube.h"
 #include "support/DeviceReadBack.h"
 #include "support/RendererRig.h"
 #include "support/ScopedWorkingDirectory.h"
 
 namespace {
-
-struct ColourVertex {
-    float x, y, z;
-    D3DCOLOR colour;
-};
-
-// A unit cube of one colour, drawn unlit from both sides.
-class ColourCube : public BoundingBox {
-public:
-    ColourCube(IDirect3DDevice9* device, D3DCOLOR colour) : BoundingBox(nullptr, nullptr), m_device(device), m_colour(colour)
-    {
-        setMinMax(Vector3(-0.5f, -0.5f, -0.5f), Vector3(0.5f, 0.5f, 0.5f));
-        m_valid = true;
-    }
-    void computeBounds() override {}
-    const Vector3* points() override { return m_corners; }
-    void render() override
-    {
-        std::vector<ColourVertex> v;
-        auto face = [&](int a, int b, int c, int d) {
-            for (int i : {a, b, c, c, b, d})
-                v.push_back({m_corners[i].x, m_corners[i].y, m_corners[i].z, m_colour});
-        };
-        face(0, 2, 4, 6);
-        face(1, 3, 5, 7);
-        face(0, 1, 2, 3);
-        face(4, 5, 6, 7);
-        face(0, 1, 4, 5);
-        face(2, 3, 6, 7);
-        m_device->SetRenderState(D3DRS_LIGHTING, FALSE);
-        m_device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-        m_device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-        m_device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-        m_device->SetTexture(0, nullptr);
-        m_device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-        m_device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
-        m_device->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
-        m_device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-        m_device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, UINT(v.size() / 3), v.data(), sizeof(ColourVertex));
-        // The meshes drawn after it are lit, as the scene set them up.
-        m_device->SetRenderState(D3DRS_LIGHTING, TRUE);
-    }
-
-    IDirect3DDevice9* m_device;
-    D3DCOLOR m_colour;
-};
 
 class MirrorGlTest : public LwoRig {
 protected:
