@@ -1,6 +1,7 @@
 // The game program. The menu and the race are made here, where every part of
 // the game is linked; the application only knows their interfaces.
 #include "game/app/WinMain.h"
+#include "game/race/Race.h"
 #include "platform/crash/CrashDump.h"
 
 #include <csignal>
@@ -15,7 +16,9 @@ int main(int argc, char** argv)
     sigaddset(&requests, SIGINT);
     sigaddset(&requests, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &requests, nullptr);
-    // TODO(menu, race): programStages() gets the makers of the Menu and the
-    // Race here.
+    // TODO(menu): programStages() gets the maker of the Menu here.
+    programStages().makeRace = [](Application* application, Renderer* renderer) -> RaceStage* {
+        return new Race(application, renderer);
+    };
     return WinMain(nullptr, nullptr, argc > 1 ? argv[1] : nullptr, 1);
 }

@@ -29,7 +29,8 @@ CollisionObject::CollisionObject(const CollisionObject& source)
       m_shapeType(source.m_shapeType),
       m_surfaceClass(source.m_surfaceClass),
       m_spaceIndex(source.m_spaceIndex),
-      m_attachedTo(source.m_attachedTo)
+      m_attachedTo(source.m_attachedTo),
+      m_trigger(source.m_trigger)
 {
     for (int i = 0; i < 3; ++i)
         m_extents[i] = source.m_extents[i];

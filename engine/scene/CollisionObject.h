@@ -50,6 +50,8 @@ public:
     // The object whose body carries this geom.
     SceneObject* m_attachedTo = nullptr;
     float m_extents[3] = {1.0f, 1.0f, 1.0f};
+    // A value of the game's: a checkpoint's number, a pickup's countdown.
+    int32_t m_trigger = 0;
     dTriMeshDataID m_triMeshData = nullptr;
     bool m_initialized = false;
     // Made when the renderer's gadget display is on; m_extraDisplay points at it.

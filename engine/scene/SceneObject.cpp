@@ -131,6 +131,7 @@ SceneObject::SceneObject(Scene* scene, uint32_t itemType)
     m_invWorldMatrix = Matrix4::identity();
     m_projection = Matrix4::identity();
     m_fixedMatrix = Matrix4::identity();
+    m_localMatrix = Matrix4::identity();
     m_display = std::make_unique<ItemDisplay>(this);
 }
 
@@ -183,6 +184,10 @@ SceneObject::SceneObject(const SceneObject& source)
     m_rotationLimitFlags = source.m_rotationLimitFlags;
     std::memcpy(m_minRotation, source.m_minRotation, sizeof m_minRotation);
     std::memcpy(m_maxRotation, source.m_maxRotation, sizeof m_maxRotation);
+    m_owner = source.m_owner;
+    std::memcpy(m_axis, source.m_axis, sizeof m_axis);
+    m_useLocalMatrix = source.m_useLocalMatrix;
+    m_localMatrix = source.m_localMatrix;
     m_display = std::make_unique<ItemDisplay>(this);
 }
 
@@ -294,7 +299,9 @@ void SceneObject::evaluateMotion(double time)
 {
     static ProfileSection section("getMatrix");
     ProfileScope scope(section.index());
-    if (m_body) {
+    if (m_useLocalMatrix) {
+        m_worldMatrix = m_parent ? product(m_localMatrix, m_parent->getMatrix(time)) : m_localMatrix;
+    } else if (m_body) {
         setBodyTransform(dBodyGetRotation(m_body), dBodyGetPosition(m_body));
         // The body lives in world space: no parent factor.
         Matrix4 m = product(translation(-m_pivotPosition[0], -m_pivotPosition[1], -m_pivotPosition[2]),
@@ -493,6 +500,14 @@ void SceneObject::invalidateTree(SceneObject* root)
     for (SceneObject* child : root->m_children)
         invalidateTree(child);
     root->invalidateMatrices();
+}
+
+void SceneObject::forEachChild(const std::function<void(SceneObject*)>& visit)
+{
+    for (SceneObject* child : m_children) {
+        child->forEachChild(visit);
+        visit(child);
+    }
 }
 
 void SceneObject::removeTree(SceneObject* object)

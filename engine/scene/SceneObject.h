@@ -11,6 +11,7 @@
 #include <ode/ode.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -110,6 +111,10 @@ public:
     bool isAncestorOf(const SceneObject* object) const;
     // Invalidates the whole subtree, children before their parent.
     static void invalidateTree(SceneObject* root);
+    // Calls `visit` for every item below this one, children before their
+    // parent and in child order; the item itself is not visited. The tree
+    // must not change during the walk.
+    void forEachChild(const std::function<void(SceneObject*)>& visit);
     // Removes the subtree, last child first, children before their parent.
     static void removeTree(SceneObject* object);
 
@@ -167,6 +172,15 @@ public:
     // Pitch, heading, bank.
     float m_minRotation[3] = {-1.5707964f, 0.0f, 0.0f};
     float m_maxRotation[3] = {1.5707964f, 0.0f, 0.0f};
+    // The game's own record this item belongs to (a kart, a power-up); the
+    // engine only carries it for the game's contact handlers.
+    void* m_owner = nullptr;
+    // An axis the game writes for its contact handlers: a wheel's axle.
+    float m_axis[3] = {0.0f, 0.0f, 0.0f};
+    // While set, the item's matrix relative to its parent is m_localMatrix,
+    // whatever its channels or body say: the game places it itself.
+    uint8_t m_useLocalMatrix = 0;
+    Matrix4 m_localMatrix;
 
 protected:
     // The channel formula of the world matrix, with or without the parent.

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -303,6 +304,57 @@ TEST(SceneObjectTest, HierarchyRefusesCyclesAndWalksPreOrder)
     d.removeChild(&c);
     a.removeChild(&b);
     a.removeChild(&d);
+}
+
+TEST(SceneObjectTest, ForEachChildVisitsChildrenBeforeTheirParentButNotTheStart)
+{
+    SceneItem a(nullptr, ItemMesh), b(nullptr, ItemMesh), c(nullptr, ItemMesh), d(nullptr, ItemMesh);
+    ASSERT_TRUE(a.addChild(&b));
+    ASSERT_TRUE(b.addChild(&c));
+    ASSERT_TRUE(a.addChild(&d));
+    std::vector<SceneObject*> order;
+    a.forEachChild([&](SceneObject* item) { order.push_back(item); });
+    EXPECT_EQ(order, (std::vector<SceneObject*>{&c, &b, &d}));
+    b.removeChild(&c);
+    a.removeChild(&b);
+    a.removeChild(&d);
+}
+
+TEST(SceneObjectTest, StoredLocalMatrixReplacesChannelsAndBodyUnderTheParent)
+{
+    SceneItem parent(nullptr, ItemMesh), child(nullptr, ItemMesh);
+    ASSERT_TRUE(parent.addChild(&child));
+    parent.m_motion[PositionX].m_value = 10.0f;
+    child.m_motion[PositionY].m_value = 5.0f;
+    child.m_motion[RotationH].m_value = 1.0f;
+    child.m_localMatrix = SceneMath::translation(0.0f, 0.0f, 2.0f);
+    child.m_useLocalMatrix = 1;
+    Vector3 at = SceneMath::transformPoint({0, 0, 0}, child.getMatrix(0.0));
+    EXPECT_FLOAT_EQ(at.x, 10.0f);
+    EXPECT_FLOAT_EQ(at.y, 0.0f);
+    EXPECT_FLOAT_EQ(at.z, 2.0f);
+
+    // Switched off, the channels count again.
+    child.m_useLocalMatrix = 0;
+    child.invalidateMatrices();
+    at = SceneMath::transformPoint({0, 0, 0}, child.getMatrix(0.0));
+    EXPECT_FLOAT_EQ(at.y, 5.0f);
+    parent.removeChild(&child);
+}
+
+TEST(SceneObjectTest, CopyKeepsTheGameFields)
+{
+    int owner = 0;
+    SceneItem source(nullptr, ItemMesh);
+    source.m_owner = &owner;
+    source.m_axis[1] = 1.0f;
+    source.m_useLocalMatrix = 1;
+    source.m_localMatrix = SceneMath::translation(1.0f, 2.0f, 3.0f);
+    std::unique_ptr<SceneObject> copy(source.clone());
+    EXPECT_EQ(copy->m_owner, &owner);
+    EXPECT_EQ(copy->m_axis[1], 1.0f);
+    EXPECT_EQ(copy->m_useLocalMatrix, 1);
+    EXPECT_EQ(copy->m_localMatrix.at(3, 2), 3.0f);
 }
 
 TEST(SceneObjectTest, TargetsThatPointAtEachOtherStillGiveFiniteMatrices)

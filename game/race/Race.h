@@ -1,0 +1,229 @@
+#pragma once
+#include "game/app/GameStage.h"
+#include "engine/core/Vector3.h"
+#include "game/app/Timer.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Application;
+class Camera;
+class CareerScreen;
+class CollideFilter;
+class ContactHandler;
+class DebugConsole;
+class EffectManager;
+class Extras;
+class Hud;
+class Kart;
+class KartController;
+class RankingScreen;
+class Renderer;
+class Scene;
+class SceneManager;
+class SceneObject;
+class ShopScreen;
+class Stream;
+class WinInput;
+struct KartInfo;
+struct LevelInfo;
+struct RaceSetup;
+namespace CEGUI {
+class Window;
+}
+
+// One race, from loading to its end: the level scene with its collision
+// spaces, contact handlers and collide filter, the karts and their
+// controllers, the pickups, the HUD and the console, and the frame that
+// steps the simulation in 0.01 s steps, keeps the race's progress and draws
+// one or two views. The application makes it, loads it once, updates it
+// every frame until its result word is not 0, and deletes it.
+//
+// Its operations are split by concern: Race.cpp (life and the stage
+// interface), RaceLoad.cpp (loading), RaceContacts.cpp (the tables it puts
+// into the scene), RaceFrame.cpp (the frame and the steps), RaceView.cpp
+// (cameras and drawing), RaceProgress.cpp (start, countdown, ranks, laps,
+// finish), RaceInput.cpp (keys), RacePickups.cpp (pickups and respawns).
+class Race : public RaceStage {
+public:
+    static constexpr int32_t kMaxKarts = 7;
+    static constexpr int32_t kMaxViews = 2;
+    static constexpr int32_t kPathSlots = 9;
+    static constexpr float kStep = 0.01f;
+    static constexpr int32_t kMaxStepsPerFrame = 20;
+
+    // The collision spaces, in the order they are made: the index is the
+    // space class of the collide filters.
+    enum Space : uint32_t {
+        SpaceDefault = 0,
+        SpaceKarts = 1,
+        SpaceFloor = 2,
+        SpaceCheck = 3,
+        SpaceRay = 4,
+        SpaceObstacles = 5,
+    };
+    // The race kinds of the set-up's gameType.
+    enum Kind : int32_t { SingleRace = 0, CoinRace = 1, TimedRun = 2, LastManStanding = 3 };
+    // The camera modes of a view.
+    enum CameraMode : int32_t { ChaseCamera = 0, FreeCamera = 1, LevelCamera2 = 2, StartCamera = 3, LookBack = 4 };
+
+    Race(Application* application, Renderer* renderer);
+    ~Race() override;
+    Race(const Race&) = delete;
+    Race& operator=(const Race&) = delete;
+
+    // The race that exists, null when none does.
+    static Race* current();
+
+    // RaceStage. A set-up the race cannot be built from is refused with a
+    // report: the race is left empty and its result word sends the
+    // application back to the menu.
+    void load(Stream* files, RaceSetup& setup, WinInput* input) override;
+    void update(WinInput* input) override;
+    int32_t result() const override { return m_result; }
+    void onLostDevice() override;
+    void onResetDevice() override;
+
+    // The race clock: seconds of racing, stopped while paused.
+    double raceClock() const { return m_timer.m_total; }
+    bool loaded() const { return m_loaded; }
+
+    // The frame (RaceFrame.cpp).
+    void stepPhysics();
+    void stepOnce();
+    // Brings every item's world matrix up to the race clock.
+    void updateTransforms();
+
+    // Views (RaceView.cpp).
+    void setCameraMode(int32_t view, int32_t mode);
+    void updateCameras();
+    void render();
+
+    // Progress (RaceProgress.cpp, RacePickups.cpp).
+    void start();
+    bool updateCountdown();
+    void updatePositions();
+    void updatePosmapHistory();
+    void updateWrongWay();
+    void updateHud();
+    bool checkFinished(float elapsed);
+    void respawnKart(int32_t index);
+    void updatePickups(float time, float dt);
+    void setCoinsActive(bool on);
+    void setPickupsActive(bool on);
+    // The result dialog's entry: acts once, when the race is over.
+    void showResults();
+    // The position map's value (0 to 255) under a point; 0 without a map.
+    int32_t positionValue(const Vector3& position) const;
+    // Whether a respawn request can be honoured: the first AI path has
+    // points to put a kart on.
+    bool canRespawn() const;
+    void handleInput(WinInput* input);
+
+    // Sound, through the application; the sound of the race's own events
+    // goes through here so that a test can listen.
+    virtual void playCue(uint32_t cue);
+    void stopCue(uint32_t cue);
+    // A particle effect of the race's effect manager; nothing while the race
+    // has none.
+    void spawnEffect(int32_t kind, const float position[3], const float direction[3], float size, int32_t count);
+
+    Renderer* m_renderer;
+    RaceSetup* m_setup = nullptr;
+    Extras* m_extras = nullptr;
+    Scene* m_scene = nullptr;
+    Camera* m_cameras[kMaxViews] = {};
+    int32_t m_viewKart[kMaxViews] = {0, 1};
+    int32_t m_pathCount = 0;
+    EffectManager* m_effects = nullptr;
+    // 0 running, 1 back to the menu, 2 the set-up again.
+    int32_t m_result = 0;
+    Application* m_app;
+    Timer m_timer;
+    float m_physicsClock = 0.0f;
+    SceneManager* m_sceneManager = nullptr;
+    int32_t m_viewCount = 1;
+    DebugConsole* m_console = nullptr;
+    float m_heightTestY = 0.0f;
+    uint8_t m_singleStep = 0;
+    std::vector<ContactHandler*> m_contactHandlers;
+    CollideFilter* m_collideFilter = nullptr;
+    Hud* m_hud = nullptr;
+    int32_t m_kartCount = 0;
+    Kart* m_karts[kMaxKarts] = {};
+    int32_t m_cameraMode[kMaxViews] = {};
+    float m_cameraDistance[kMaxViews] = {};
+    float m_cameraSpeedfactor[kMaxViews] = {};
+    float m_cameraHeight[kMaxViews] = {};
+    float m_cameraFov[kMaxViews] = {};
+    uint8_t m_started = 0;
+    uint8_t m_abandoned = 0;
+    float m_startTime = -1.0f;
+    float m_countdownStart = -1.0f;
+    // 1 armed, 2 to 5 the countdown, 0 racing, 6 results shown.
+    int32_t m_countdownPhase = 0;
+    uint8_t m_ready[kMaxKarts] = {};
+    std::vector<SceneObject*> m_coins;
+    std::vector<SceneObject*> m_itemPickups;
+    std::vector<SceneObject*> m_specialPickups;
+    std::vector<SceneObject*> m_hammerPickups;
+    std::vector<SceneObject*> m_quadDamagePickups;
+    std::vector<SceneObject*> m_healthPickups;
+    uint8_t m_wrongWay[kMaxViews] = {};
+    float m_wrongWayTime[kMaxViews] = {};
+    // Per view, the last four position-map values, newest first.
+    int32_t m_posHistory[kMaxViews][4] = {};
+    // The dialogs and screens of the race's end; absent until they are
+    // built.
+    CEGUI::Window* m_messageBox = nullptr;
+    CEGUI::Window* m_messageText = nullptr;
+    CEGUI::Window* m_messageOk = nullptr;
+    CEGUI::Window* m_pauseWindow = nullptr;
+    CEGUI::Window* m_pauseContinue = nullptr;
+    CEGUI::Window* m_pauseRestart = nullptr;
+    CEGUI::Window* m_pauseExit = nullptr;
+    CareerScreen* m_careerScreen = nullptr;
+    ShopScreen* m_shopScreen = nullptr;
+    RankingScreen* m_rankingScreen = nullptr;
+    int32_t m_kudosBefore[kMaxKarts] = {};
+    int32_t m_seasonPointsBefore[kMaxKarts] = {};
+    CEGUI::Window* m_resultsWindow = nullptr;
+    CEGUI::Window* m_resultsOk = nullptr;
+    CEGUI::Window* m_resultsHeader = nullptr;
+    CEGUI::Window* m_resultsRank[kMaxKarts] = {};
+    CEGUI::Window* m_resultsName[kMaxKarts] = {};
+    CEGUI::Window* m_resultsTime[kMaxKarts] = {};
+
+    // Race clock at which the race was over; a finished race leaves for the
+    // menu a little later while it has no results dialog.
+    double m_overTime = -1.0;
+
+protected:
+    // The controllers of a player type (1 to 5): the primary and the one
+    // that takes over at the finish (the same object for types 4 and 5),
+    // and the marker colours for the two views. False for any other type.
+    virtual bool makeControllers(int32_t playerType, WinInput* input, KartController*& primary,
+                                 KartController*& second, int32_t markerColours[2]);
+
+private:
+    // The load's steps (RaceLoad.cpp); each false refuses the race with
+    // the reason in `why`.
+    bool loadLevel(Stream* files, const LevelInfo& level);
+    void createSpaces();
+    void installContacts();
+    bool createKarts(Stream* files, WinInput* input, std::string& why);
+    void findPickups();
+    bool numberCheckpoints(std::string& why);
+    void refuse(const std::string& why);
+    void stepSimulation();
+    // The kart's tint from the level's colour map.
+    void applyTint(Kart& kart);
+    // The camera a view is drawn from in its mode.
+    Camera* viewCamera(int32_t view) const;
+    void renderView(int32_t view, double time, float frameTime);
+
+    bool m_loaded = false;
+    // The pause dialog's state while it has no window.
+    bool m_paused = false;
+};

@@ -1,0 +1,156 @@
+// The race frame: the bookkeeping in its order, the fixed 0.01 s steps of the
+// simulation behind the race clock, and the transform update after them.
+#include "game/race/Race.h"
+
+#include "engine/core/Renderer.h"
+#include "engine/scene/MeshObject.h"
+#include "engine/scene/NearCallback.h"
+#include "engine/scene/Scene.h"
+#include "game/app/Application.h"
+#include "game/app/DebugConsole.h"
+#include "game/app/Gui.h"
+#include "game/app/RaceSetup.h"
+#include "game/app/WinInput.h"
+#include "game/net/NetControl.h"
+#include "game/race/Extras.h"
+#include "game/race/Kart.h"
+#include "game/race/KartController.h"
+
+#include <CEGUI/GUIContext.h>
+#include <CEGUI/MouseCursor.h>
+
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+namespace {
+
+// DirectInput scan code of the Space key, which steps a single-stepped race.
+constexpr uint8_t kSpaceKey = 0x39;
+
+std::string text(double value)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%g", value);
+    return buffer;
+}
+
+} // namespace
+
+void Race::update(WinInput* input)
+{
+    if (!m_loaded)
+        return;
+    NetControl& net = NetControl::getInstance();
+    {
+        // Network messages are handled between frames, never inside one.
+        std::lock_guard<std::recursive_mutex> lock(net.getLock());
+        const bool over = checkFinished(float(raceClock()) - m_startTime);
+        const bool go = updateCountdown();
+        if (go && !m_started && !over && !m_abandoned) {
+            m_started = 1;
+            for (int32_t i = 0; i < m_kartCount; ++i)
+                m_karts[i]->m_gear = 1;
+            m_startTime = float(raceClock());
+        }
+        if (m_started && over)
+            showResults();
+        if (m_setup->mode == 2 && !net.isConnected() && !over)
+            m_result = 1;
+
+        if (m_singleStep) {
+            if (input && input->m_keys[kSpaceKey])
+                stepOnce();
+        } else {
+            stepPhysics();
+        }
+        updatePosmapHistory();
+        if (!m_abandoned && !over)
+            updatePositions();
+        if (m_setup->gameType != LastManStanding)
+            updateWrongWay();
+        updateHud();
+
+        // The dialogs that want the mouse are built later; none shows yet.
+        if (m_app && m_app->m_guiSystem)
+            gui::context().getMouseCursor().hide();
+
+        if (Kart* kart = m_karts[m_viewKart[0]]) {
+            m_console->setWatch("game::posmap", text(positionValue(kart->m_position)));
+            m_console->setWatch("kart::check", text(kart->m_direction));
+            m_console->setWatch("kart::lap", text(kart->m_lap));
+            m_console->setWatch("kart::speed", text(kart->m_speed));
+        }
+        m_console->setWatch("engine::fps", text(m_timer.m_framesPerSecond));
+        if (m_renderer) {
+            m_console->setWatch("engine::polys", text(m_renderer->m_primitiveCount));
+            m_console->setWatch("engine::dipcalls", text(m_renderer->m_drawCallCount));
+        }
+        m_console->update();
+
+        handleInput(input);
+        updateCameras();
+        render();
+        m_timer.update();
+    }
+    net.sendValues();
+}
+
+void Race::stepPhysics()
+{
+    int32_t steps = 0;
+    while (double(m_physicsClock) < raceClock() && steps < kMaxStepsPerFrame) {
+        stepSimulation();
+        ++steps;
+    }
+    // A frame too slow to catch up drops the rest rather than spiralling.
+    if (steps == kMaxStepsPerFrame)
+        m_physicsClock = float(raceClock());
+    updateTransforms();
+}
+
+void Race::stepOnce()
+{
+    stepSimulation();
+    updateTransforms();
+}
+
+void Race::stepSimulation()
+{
+    for (int32_t i = 0; i < m_kartCount; ++i) {
+        Kart* kart = m_karts[i];
+        if (kart->m_controller)
+            kart->m_controller->update();
+        kart->update(m_physicsClock, kStep);
+        if (kart->m_respawnRequest && canRespawn()) {
+            respawnKart(i);
+            kart->m_respawnRequest = 0;
+        }
+    }
+    updatePickups(m_physicsClock, kStep);
+    if (m_extras)
+        m_extras->update(m_physicsClock, kStep);
+    dSpaceCollide(m_scene->getSpace(SpaceDefault).space, m_scene, nearCallback);
+    dWorldQuickStep(m_scene->m_world, kStep);
+    dJointGroupEmpty(m_scene->m_contactGroup);
+    m_physicsClock += kStep;
+}
+
+void Race::updateTransforms()
+{
+    if (!m_scene || !m_scene->m_root)
+        return;
+    // Joint items are left out: evaluating a suspension applies its spring,
+    // which the karts do once per step.
+    SceneObject* root = m_scene->m_root;
+    root->invalidateMatrices();
+    root->forEachChild([](SceneObject* item) {
+        if (item->m_itemType != ItemOdeJoint)
+            item->invalidateMatrices();
+    });
+    const double time = raceClock();
+    root->forEachChild([time](SceneObject* item) {
+        if (item->m_itemType != ItemOdeJoint)
+            item->getMatrix(time);
+    });
+}

@@ -1,0 +1,102 @@
+#include "RaceRig.h"
+
+#include "engine/core/Renderer.h"
+#include "game/app/TuningValues.h"
+#include "game/net/NetControl.h"
+#include "game/race/AIKartController.h"
+#include "platform/d3d9/D3D9Backend.h"
+
+#include <gtest/gtest.h>
+
+void TestRace::playCue(uint32_t cue)
+{
+    m_cues.push_back({cue, raceClock(), m_app && m_app->m_soundOff != 0});
+    Race::playCue(cue);
+}
+
+bool TestRace::makeControllers(int32_t playerType, WinInput* input, KartController*& primary,
+                               KartController*& second, int32_t markerColours[2])
+{
+    const int32_t player = m_nextPlayer++;
+    if (!m_controllerMaker || playerType < 1 || playerType > 5)
+        return Race::makeControllers(playerType, input, primary, second, markerColours);
+    primary = m_controllerMaker(player);
+    second = new KartController();
+    markerColours[0] = markerColours[1] = 1;
+    return true;
+}
+
+RaceRig::RaceRig()
+{
+    selectD3D9Backend(D3D9Backend::Recording);
+    resetTuningValues();
+    EXPECT_TRUE(renderer.start(320, 240));
+    app = std::make_unique<Application>(renderer.renderer.get());
+    EXPECT_TRUE(app->m_config.loadConfig(fixture.files())) << app->m_config.error();
+}
+
+RaceRig::~RaceRig()
+{
+    destroy();
+    app.reset();
+    selectD3D9Backend(D3D9Backend::Default);
+}
+
+RaceSetup& RaceRig::setUp(int32_t players, int32_t type, const std::string& level)
+{
+    RaceSetup& s = app->m_raceSetup;
+    s = RaceSetup{};
+    s.mode = 0;
+    s.gameType = Race::SingleRace;
+    s.level = level;
+    s.ccm = 0;
+    s.laps = 3;
+    for (int32_t i = 0; i < players && i < RaceSetup::kPlayers; ++i) {
+        s.playerType[i] = type;
+        s.kartName[i] = "k" + std::to_string(i);
+        s.playerName[i] = "player " + std::to_string(i);
+        s.startSlot[i] = i;
+    }
+    return s;
+}
+
+TestRace& RaceRig::make()
+{
+    if (!race)
+        race = std::make_unique<TestRace>(app.get(), renderer.renderer.get());
+    return *race;
+}
+
+TestRace& RaceRig::load()
+{
+    make();
+    race->load(&fixture.files(), app->m_raceSetup, &input);
+    return *race;
+}
+
+void RaceRig::frame(double seconds)
+{
+    clock.advanceSeconds(seconds);
+    race->update(&input);
+}
+
+void RaceRig::run(double seconds, double step, const std::function<bool()>& until)
+{
+    for (double t = 0.0; t < seconds; t += step) {
+        frame(step);
+        if (until && until())
+            return;
+    }
+}
+
+void RaceRig::startRace()
+{
+    input.m_keys[0x39] = 1;
+    frame(0.05);
+    run(4.0, 0.05, [this] { return race->m_started != 0; });
+}
+
+void RaceRig::destroy()
+{
+    race.reset();
+}
