@@ -1,16 +1,9 @@
-# Copies the archive tree SOURCE into a fresh STAGE, turning each top-level
-# folder named by one capital letter into that drive ("D" -> "D:"), then adds
-# the generated files of GENERATED, which already stand under their entry names.
+# Merges the archive tree SOURCE and the generated files of GENERATED into a
+# fresh STAGE for sarc to pack. Both name a drive by a top-level folder of one
+# capital letter ("D/Zoprax9/..."), which sarc packs as that drive.
 file(REMOVE_RECURSE ${STAGE})
 file(MAKE_DIRECTORY ${STAGE})
-file(GLOB top RELATIVE ${SOURCE} ${SOURCE}/*)
-foreach(name ${top})
-  if(IS_DIRECTORY ${SOURCE}/${name} AND name MATCHES "^[A-Z]$")
-    file(COPY ${SOURCE}/${name}/ DESTINATION "${STAGE}/${name}:")
-  else()
-    file(COPY ${SOURCE}/${name} DESTINATION ${STAGE})
-  endif()
-endforeach()
+file(COPY ${SOURCE}/ DESTINATION ${STAGE})
 if(GENERATED AND IS_DIRECTORY ${GENERATED})
   file(COPY ${GENERATED}/ DESTINATION ${STAGE})
 endif()

@@ -46,7 +46,7 @@ protected:
     }
     std::filesystem::path picture(const char* name) const
     {
-        return m_rig.folder() / "D:" / "Zoprax9" / "textures_cars" / name;
+        return m_rig.folder() / "D" / "Zoprax9" / "textures_cars" / name;
     }
     PlayerFolderRig m_rig;
 };

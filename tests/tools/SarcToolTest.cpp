@@ -1,6 +1,9 @@
 // The sarc program end to end: pack a folder, list it, extract it again, and
-// refuse bad input with a non-zero exit; start without the libraries it
-// does not use.
+// refuse bad input with a non-zero exit; a drive stands on disk as a folder of
+// its letter, so the game's own archive unpacks and packs back to the same
+// entries; start without the libraries it does not use.
+#include "engine/core/ArchiveFile.h"
+#include "engine/core/DiskFile.h"
 #include "tools/lib/ArchiveWriter.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -54,6 +58,20 @@ std::vector<uint8_t> readFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Every entry of the archive at `path` with its unpacked size, as the game's
+// reader sees them; empty when it does not mount.
+std::map<std::string, uint32_t> entrySizes(const fs::path& path)
+{
+    std::map<std::string, uint32_t> sizes;
+    ArchiveFile archive;
+    DiskFile disk("");
+    if (!archive.mount(disk, path.string().c_str()))
+        return sizes;
+    for (int32_t i = 0; i < archive.entries().size; ++i)
+        sizes[archive.entries().data[i].name] = archive.entries().data[i].unpackedSize;
+    return sizes;
 }
 
 class SarcTool : public ::testing::Test {
@@ -103,6 +121,44 @@ TEST_F(SarcTool, PacksListsAndExtractsAFolderInBothVersions)
     }
 }
 
+TEST_F(SarcTool, OneLetterFolderPacksAsItsDrive)
+{
+    const fs::path in = m_dir / "in";
+    writeFile(in / "D" / "Zoprax9" / "menu" / "Texts.xml", {'<', '/', '>'});
+    writeFile(in / "config.xml", {'c'});
+    writeFile(in / "d" / "lower.txt", {'l'});
+    writeFile(in / "Dx" / "long.txt", {'x'});
+    writeFile(in / "E", {'e'});
+    const fs::path archive = m_dir / "data.sar";
+    ASSERT_EQ(run("pack " + quoted(archive) + " " + quoted(in)), 0);
+    const std::map<std::string, uint32_t> expected = {
+        {"D:\\Zoprax9\\menu\\Texts.xml", 3}, {"Dx\\long.txt", 1}, {"E", 1}, {"config.xml", 1}, {"d\\lower.txt", 1}};
+    EXPECT_EQ(entrySizes(archive), expected);
+
+    const fs::path out = m_dir / "out";
+    ASSERT_EQ(run("extract " + quoted(archive) + " " + quoted(out)), 0);
+    EXPECT_EQ(readFile(out / "D" / "Zoprax9" / "menu" / "Texts.xml"), (std::vector<uint8_t>{'<', '/', '>'}));
+    const fs::path again = m_dir / "again.sar";
+    ASSERT_EQ(run("pack " + quoted(again) + " " + quoted(out)), 0);
+    EXPECT_EQ(entrySizes(again), expected);
+}
+
+TEST_F(SarcTool, GameArchiveUnpacksAndPacksBackToTheSameEntries)
+{
+    const char* binary = std::getenv("VORLUND_BINARY_DIR");
+    ASSERT_NE(binary, nullptr);
+    const fs::path game = fs::path(binary) / "bin" / "data.sar";
+    const std::map<std::string, uint32_t> entries = entrySizes(game);
+    ASSERT_FALSE(entries.empty()) << game;
+    ASSERT_TRUE(entries.count("D:\\Zoprax9\\menu\\Texts.xml")) << "the data set names files by drive";
+
+    const fs::path out = m_dir / "out";
+    ASSERT_EQ(run("extract " + quoted(game) + " " + quoted(out)), 0);
+    const fs::path again = m_dir / "again.sar";
+    ASSERT_EQ(run("pack " + quoted(again) + " " + quoted(out)), 0);
+    EXPECT_EQ(entrySizes(again), entries);
+}
+
 TEST_F(SarcTool, RefusesBadInputWithANonZeroExit)
 {
     writeFile(m_dir / "short.sar", {'S', 'A', 'R', 'C', 0, 0});
@@ -111,6 +167,11 @@ TEST_F(SarcTool, RefusesBadInputWithANonZeroExit)
     writer.addEntry("..\\escaped.txt", {'x'}, 0);
     writer.addEntry("safe.txt", {'y'}, 0);
     writeFile(m_dir / "escape.sar", writer.build(0));
+    // "D\\x" would unpack as the folder D, which packs as the drive D:.
+    ArchiveWriter driveless;
+    driveless.addEntry("D\\x.txt", {'x'}, 0);
+    driveless.addEntry("D:\\y.txt", {'y'}, 0);
+    writeFile(m_dir / "driveless.sar", driveless.build(0));
 
     const std::string cases[] = {
         "",
@@ -122,12 +183,15 @@ TEST_F(SarcTool, RefusesBadInputWithANonZeroExit)
         "list " + quoted(m_dir / "short.sar"),
         "list " + quoted(m_dir / "notes.txt"),
         "extract " + quoted(m_dir / "escape.sar") + " " + quoted(m_dir / "out"),
+        "extract " + quoted(m_dir / "driveless.sar") + " " + quoted(m_dir / "drive"),
     };
     for (const std::string& arguments : cases)
         EXPECT_NE(run(arguments), 0) << arguments;
     // The unsafe name is skipped; the rest of the archive still comes out.
     EXPECT_FALSE(fs::exists(m_dir / "escaped.txt"));
     EXPECT_TRUE(fs::exists(m_dir / "out" / "safe.txt"));
+    EXPECT_FALSE(fs::exists(m_dir / "drive" / "D" / "x.txt"));
+    EXPECT_TRUE(fs::exists(m_dir / "drive" / "D" / "y.txt"));
 }
 
 TEST_F(SarcTool, StartsWithoutTheDisplaySoundAndGuiLibraries)

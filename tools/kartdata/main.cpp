@@ -2,19 +2,21 @@
 //
 //   kartdata CONFIG.xml OUTDIR
 //
-// Writes below OUTDIR, under their archive entry names:
-//   D:/Zoprax9/3dobjects_cars/kart_01.lwo   the kart: body (layer 0) and one
+// Writes below OUTDIR, each under its archive entry name with the drive as a
+// folder (the entry D:\Zoprax9\x.lwo is OUTDIR/D/Zoprax9/x.lwo):
+//   D/Zoprax9/3dobjects_cars/kart_01.lwo    the kart: body (layer 0) and one
 //       layer per exchangeable part (tyre sets, side skirts, engine parts,
 //       spoilers), on the layer numbers the kart look switches; its painted
 //       surface "kart logo" shows the colour and logo pictures kartpaint draws;
-//   D:/Zoprax9/3dobjects_chars/NAME.lwo     a small driver figure per kart;
-//   D:/Zoprax9/menu/choose_kart.lws         the preview stage: camera, light,
+//   D/Zoprax9/3dobjects_chars/NAME.lwo      a small driver figure per kart;
+//   D/Zoprax9/menu/choose_kart.lws          the preview stage: camera, light,
 //       the turning "chassis" null with the kart's layers under it;
 //   each kart's scenes as config.xml names them: the race kart (the chassis
 //       with the body and the stock parts), and the driver for the race and
 //       for the menu.
 // The karts are the <kart name="..."> records of config.xml, so the
 // configuration stays the one list of karts.
+#include "tools/lib/EntryPath.h"
 #include "tools/lib/Lwo2Writer.h"
 #include "tools/lib/LwsWriter.h"
 
@@ -190,13 +192,10 @@ bool writeFile(const std::filesystem::path& path, const std::string& text)
     return bool(out);
 }
 
-// "D:\Zoprax9\menu\x.lws" or "D:\Zoprax9/menu/x.lws" -> D:/Zoprax9/menu/x.lws
-std::filesystem::path entryPath(const std::filesystem::path& out, std::string name)
+// "D:\Zoprax9\menu\x.lws" or "D:\Zoprax9/menu/x.lws" -> OUT/D/Zoprax9/menu/x.lws
+std::filesystem::path entryPath(const std::filesystem::path& out, const std::string& name)
 {
-    for (char& c : name)
-        if (c == '\\')
-            c = '/';
-    return out / name;
+    return out / hostPathOfEntry(name);
 }
 
 // The text between <tag> and </tag> after `from`, or empty.

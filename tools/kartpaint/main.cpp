@@ -11,7 +11,7 @@
 //       edge, transparent around it, and beside it FILE.dds, the copy the
 //       texture loader reads (it decodes no PNG itself). SHAPE is disc, ring,
 //       diamond, star or poly; a poly's corners lie in -1..1, y down.
-// The pictures are written below OUTDIR/D:/Zoprax9/textures_cars/, the folder
+// The pictures are written below OUTDIR/D/Zoprax9/textures_cars/, the folder
 // the game asks for them in. Blank lines and lines from "#" on are skipped.
 #include "platform/d3dx/DdsWriter.h"
 #include "tools/lib/ImageWriters.h"
@@ -271,7 +271,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "kartpaint: cannot read %s\n", argv[1]);
         return 1;
     }
-    const std::filesystem::path dir = std::filesystem::path(argv[2]) / "D:/Zoprax9/textures_cars";
+    const std::filesystem::path dir = std::filesystem::path(argv[2]) / "D/Zoprax9/textures_cars";
     std::error_code error;
     std::filesystem::create_directories(dir, error);
     std::string line;

@@ -3,10 +3,15 @@
 //   sarc pack OUT.sar DIR [--version 0|1]
 //   sarc list ARCHIVE
 //   sarc extract ARCHIVE DIR
+//
+// A file's path below DIR is its entry name, and a top-level folder named by
+// one capital letter is that drive: DIR/D/Zoprax9/x.xml packs as the entry
+// "D:\Zoprax9\x.xml" and extracts back to the same file.
 #include "engine/core/ArchiveFile.h"
 #include "engine/core/DiskFile.h"
 #include "engine/core/Report.h"
 #include "tools/lib/ArchiveWriter.h"
+#include "tools/lib/EntryPath.h"
 
 #include <algorithm>
 #include <atomic>
@@ -68,8 +73,7 @@ int pack(const std::string& out, const fs::path& dir, int version)
     uint64_t before = 0;
     uint64_t after = 0;
     for (const fs::path& file : files) {
-        std::string name = fs::relative(file, dir).generic_string();
-        std::replace(name.begin(), name.end(), '/', '\\');
+        const std::string name = entryOfHostPath(fs::relative(file, dir).generic_string());
         if (name.size() > 255) {
             std::fprintf(stderr, "sarc: name longer than 255 bytes: %s\n", name.c_str());
             return 1;
@@ -130,10 +134,10 @@ int list(const std::string& path)
 }
 
 // A name from the archive is untrusted: it must stay inside the target folder.
+// A drive ("D:\x") becomes its folder ("D/x"); any other colon is refused.
 bool safeRelativePath(const std::string& name, fs::path& out)
 {
-    std::string host = name;
-    std::replace(host.begin(), host.end(), '\\', '/');
+    const std::string host = hostPathOfEntry(name);
     if (host.empty() || host.front() == '/' || host.find(':') != std::string::npos)
         return false;
     fs::path path(host);
@@ -143,6 +147,14 @@ bool safeRelativePath(const std::string& name, fs::path& out)
     }
     out = path;
     return true;
+}
+
+// A name as the archive reader compares it: ASCII case folded, "/" as "\\".
+std::string foldedName(std::string name)
+{
+    for (char& c : name)
+        c = c == '/' ? '\\' : char(c >= 'A' && c <= 'Z' ? c + 32 : c);
+    return name;
 }
 
 // One entry to write: its name in the archive and its file.
@@ -196,14 +208,18 @@ int extract(const std::string& path, const fs::path& dir)
     std::atomic<int> failures{0};
     for (int32_t i = entries.size - 1; i >= 0; --i) {
         const ArchiveEntry& e = entries.data[i];
-        std::string lower = e.name;
-        std::transform(lower.begin(), lower.end(), lower.begin(),
-                       [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-        if ((e.flags & ArchiveFile::kUnknownFlags) || !done.insert(lower).second)
+        if ((e.flags & ArchiveFile::kUnknownFlags) || !done.insert(foldedName(e.name)).second)
             continue; // unreadable, or overridden by a later entry of the same name
         fs::path relative;
         if (!safeRelativePath(e.name, relative)) {
             std::fprintf(stderr, "sarc: skipping unsafe name %s\n", e.name);
+            ++failures;
+            continue;
+        }
+        // "D\\x" would come out as the folder D, which packs as the drive.
+        const std::string again = entryOfHostPath(relative.generic_string());
+        if (foldedName(again) != foldedName(e.name)) {
+            std::fprintf(stderr, "sarc: skipping %s: its file would pack back as %s\n", e.name, again.c_str());
             ++failures;
             continue;
         }
