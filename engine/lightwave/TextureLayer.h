@@ -90,6 +90,7 @@ public:
     int32_t blendMode() const override { return m_opacityType; }
     // The quad as one polygon of four points in object layer 0.
     void quadCoordinates(const Vector3 (&corners)[4], const Vector3& normal, float (&out)[4][3]) override;
+    MaterialLayer* stageLayer() override { return m_enabled && m_image ? this : nullptr; }
 
     int32_t m_type = -1;
     AnimatedValue m_opacity{1.0f};

@@ -111,8 +111,12 @@ void ParticleEmitter::update(double time, double dt)
         break;
     }
 
-    const Vector3 centre = itemPosition(time);
     m_birthRate.evaluate(time);
+    const int32_t wanted = birthCount(dt);
+    // An idle emitter (a pooled one between its effects) costs no more.
+    if (wanted == 0)
+        return;
+    const Vector3 centre = itemPosition(time);
     const float life = m_life.evaluate(time);
     const float lifeVariation = m_lifeVariation.evaluate(time);
     const float velocity[3] = {m_velocity[0].evaluate(time), m_velocity[1].evaluate(time),
@@ -126,7 +130,6 @@ void ParticleEmitter::update(double time, double dt)
     const float sizeVariation = m_sizeVariation.evaluate(time);
     const Vector3 motion = m_inherit != 0.0f ? itemMotion(time, centre) : Vector3();
 
-    const int32_t wanted = birthCount(dt);
     const int32_t limit = activeLimit();
     int32_t born = 0;
     for (int32_t i = 0; i < limit && born < wanted; ++i) {

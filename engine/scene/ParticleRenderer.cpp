@@ -27,7 +27,8 @@ Vector3 row(const Matrix4& m, int r)
 
 } // namespace
 
-ParticleRenderer::ParticleRenderer(Renderer* renderer) : HyperVoxel(renderer)
+ParticleRenderer::ParticleRenderer(Renderer* renderer, Texture* texture, Texture* alphaTexture, float intensity)
+    : HyperVoxel(renderer), m_texture(texture), m_alphaTexture(alphaTexture), m_intensity(intensity)
 {
     m_geometry.slotCount = 1;
     m_geometry.animatedSlot[0] = true;
@@ -36,13 +37,14 @@ ParticleRenderer::ParticleRenderer(Renderer* renderer) : HyperVoxel(renderer)
 
 int32_t ParticleRenderer::slotCount() const
 {
-    return 1 + int32_t(std::min<size_t>(m_textureLayers.size(), size_t(VertexLayout::MaxSlots - 1)));
+    return std::max(1, m_surface.plan().count);
 }
 
 ParticleRenderer::~ParticleRenderer() = default;
 
 void ParticleRenderer::createBuffers()
 {
+    layOutStages();
     const int32_t slots = slotCount();
     if (m_buffers && m_geometry.slotCount == slots)
         return;
@@ -50,8 +52,8 @@ void ParticleRenderer::createBuffers()
     m_geometry.slotCount = slots;
     for (int32_t s = 0; s < VertexLayout::MaxSlots; ++s)
         m_geometry.animatedSlot[s] = s < slots;
-    m_capacity = ParticleTableSize;
-    m_buffers = std::make_unique<MeshBuffers>(nullptr, nullptr, m_renderer, m_geometry);
+    m_capacity = std::clamp(m_capacity, 1, ParticleTableSize);
+    m_buffers = std::make_unique<MeshBuffers>(&m_surface.plan(), &m_surface, m_renderer, m_geometry);
     m_buffers->create(false, false, VerticesPerQuad * m_capacity, IndicesPerQuad * m_capacity);
     m_vertices.assign(size_t(VerticesPerQuad * m_capacity), LwVertex{});
     m_indices.assign(size_t(IndicesPerQuad * m_capacity), 0u);
@@ -74,22 +76,25 @@ int32_t ParticleRenderer::buildQuads(const Particle* particles, const Vector3& r
                                      const Vector3& normal)
 {
     int32_t quads = 0;
-    const int32_t limit = std::min<int32_t>(m_capacity, ParticleTableSize);
-    const int32_t layers = std::min<int32_t>(m_geometry.slotCount, slotCount()) - 1;
-    for (int32_t i = 0; i < limit; ++i) {
+    const int32_t slots = std::min<int32_t>(m_geometry.slotCount, slotCount());
+    // The storage made, whatever the capacity says now.
+    const int32_t room = int32_t(std::min(m_vertices.size() / VerticesPerQuad, m_indices.size() / IndicesPerQuad));
+    for (int32_t i = 0; i < ParticleTableSize && quads < room; ++i) {
         const Particle& p = particles[i];
         if (!p.alive)
             continue;
         const float h = p.size * 0.5f;
-        const double a = double(p.angle) * DegreesToRadians;
-        const float c = float(std::cos(a)), s = float(std::sin(a));
+        const float a = float(double(p.angle) * DegreesToRadians);
+        const float c = std::cos(a), s = std::sin(a);
         const int32_t base = quads * VerticesPerQuad;
+        LwVertex* quad = &m_vertices[size_t(base)];
+        Vector3 corners[VerticesPerQuad];
         for (int32_t k = 0; k < VerticesPerQuad; ++k) {
             const float sr = CornerSigns[k][0] * h, su = CornerSigns[k][1] * h;
             const float dx = sr * right.x + su * up.x;
             const float dy = sr * right.y + su * up.y;
             const float dz = sr * right.z + su * up.z;
-            LwVertex& v = m_vertices[size_t(base + k)];
+            LwVertex& v = quad[k];
             // Turned about the centre in the x-y plane.
             v.position[0] = p.position[0] + dx * c - dy * s;
             v.position[1] = p.position[1] + dx * s + dy * c;
@@ -98,39 +103,41 @@ int32_t ParticleRenderer::buildQuads(const Particle* particles, const Vector3& r
             v.normal[1] = normal.y;
             v.normal[2] = normal.z;
             std::memcpy(v.color, QuadColor, sizeof QuadColor);
-            v.texCoords[0][0] = CornerTexCoords[k][0];
-            v.texCoords[0][1] = CornerTexCoords[k][1];
-            v.texCoords[0][2] = 0.0f;
+            corners[k] = Vector3(v.position[0], v.position[1], v.position[2]);
         }
-        if (layers > 0) {
-            LwVertex* quad = &m_vertices[size_t(base)];
-            const Vector3 corners[VerticesPerQuad] = {
-                {quad[0].position[0], quad[0].position[1], quad[0].position[2]},
-                {quad[1].position[0], quad[1].position[1], quad[1].position[2]},
-                {quad[2].position[0], quad[2].position[1], quad[2].position[2]},
-                {quad[3].position[0], quad[3].position[1], quad[3].position[2]},
-            };
-            for (int32_t l = 0; l < layers; ++l) {
-                float coords[VerticesPerQuad][3];
-                m_textureLayers[size_t(l)]->quadCoordinates(corners, normal, coords);
-                for (int32_t k = 0; k < VerticesPerQuad; ++k)
-                    std::memcpy(quad[k].texCoords[1 + l], coords[k], sizeof coords[k]);
+        for (int32_t slot = 0; slot < slots; ++slot) {
+            const int32_t source = m_surface.slotSource(slot);
+            if (source == ParticleSurface::OwnCorners) {
+                for (int32_t k = 0; k < VerticesPerQuad; ++k) {
+                    quad[k].texCoords[slot][0] = CornerTexCoords[k][0];
+                    quad[k].texCoords[slot][1] = CornerTexCoords[k][1];
+                    quad[k].texCoords[slot][2] = 0.0f;
+                }
+                continue;
             }
+            float coords[VerticesPerQuad][3];
+            m_textureLayers[size_t(source)]->quadCoordinates(corners, normal, coords);
+            for (int32_t k = 0; k < VerticesPerQuad; ++k)
+                std::memcpy(quad[k].texCoords[slot], coords[k], sizeof coords[k]);
         }
         const uint32_t b = uint32_t(base);
-        const uint32_t quad[IndicesPerQuad] = {b, b + 1, b + 2, b + 2, b + 1, b + 3};
-        std::memcpy(&m_indices[size_t(quads * IndicesPerQuad)], quad, sizeof quad);
+        const uint32_t indices[IndicesPerQuad] = {b, b + 1, b + 2, b + 2, b + 1, b + 3};
+        std::memcpy(&m_indices[size_t(quads * IndicesPerQuad)], indices, sizeof indices);
         ++quads;
     }
     return quads;
 }
 
-void ParticleRenderer::render(double time, const Particle* particles, Camera* camera)
+int32_t ParticleRenderer::buildFrame(double time, const Particle* particles, Camera* camera)
 {
     if (!particles || !camera)
-        return;
+        return 0;
+    // Nothing alive, nothing to prepare: most pooled emitters are idle.
+    if (std::none_of(particles, particles + ParticleTableSize, [](const Particle& p) { return p.alive != 0; }))
+        return 0;
     // A renderer nobody prepared makes its storage on its first frame, and
-    // one whose layers came after it makes it again for their slots.
+    // one whose stages changed since makes it again for their slots.
+    layOutStages();
     if (!m_buffers || m_geometry.slotCount != slotCount())
         createBuffers();
     if (!camera->m_projectionValid || camera->m_depthRangeSet)
@@ -139,8 +146,12 @@ void ParticleRenderer::render(double time, const Particle* particles, Camera* ca
     const Vector3 r = row(world, 0);
     const Vector3 right(-r.x, -r.y, -r.z);
     evaluateChannels(time);
+    return buildQuads(particles, right, row(world, 1), row(world, 2));
+}
 
-    const int32_t quads = buildQuads(particles, right, row(world, 1), row(world, 2));
+void ParticleRenderer::render(double time, const Particle* particles, Camera* camera)
+{
+    const int32_t quads = buildFrame(time, particles, camera);
     if (quads == 0)
         return;
     m_buffers->setVertices(m_vertices.data(), quads * VerticesPerQuad);

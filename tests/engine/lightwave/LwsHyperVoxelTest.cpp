@@ -12,9 +12,11 @@
 #include "engine/scene/ParticleRenderer.h"
 
 #include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/d3d9/Direct3DTexture9.h"
 #include "platform/d3d9/RecordingBackend.h"
 #include "support/RecordingWorld.h"
 #include "support/SceneRig.h"
+#include "tools/lib/ImageWriters.h"
 
 #include <functional>
 
@@ -438,6 +440,53 @@ TEST(LwsHyperVoxelDrawTest, EmittersDrawThroughTheVoxelsTheBlockGaveThem)
     scene.updateParticles(camera, 0.5);
     EXPECT_EQ(recordedCalls(rig.device(), "draw type 4 primitives 100 indexed").size(), 1u) << "50 quads";
     EXPECT_EQ(recordedCalls(rig.device(), "draw type 4 primitives 3200 indexed").size(), 1u) << "50 stacks";
+}
+
+TEST(LwsHyperVoxelDrawTest, TheLayersImagesReachTheStages)
+{
+    RecordingWorld world;
+    SceneRig rig;
+    ASSERT_TRUE(rig.start());
+    MemoryFileSystem files;
+    BmpLayout layout;
+    layout.width = layout.height = 2;
+    files.addFile("/fx/spark.bmp", writeBmp(layout, {}, {0xFF0000, 0xFF0000, 0xFF0000, 0xFF0000}));
+    files.addFile("/fx/smoke.bmp", writeBmp(layout, {}, {0x808080, 0x808080, 0x808080, 0x808080}));
+    LwsHyperVoxelLayer off;
+    off.lines = {{"Enable", "0"}};
+    off.image = "/fx/smoke.bmp";
+    LwsHyperVoxelLayer on;
+    on.lines = {{"Enable", "1"}, {"Opacity", "0 1 0"}};
+    on.image = "/fx/spark.bmp";
+    LwsWriter w;
+    w.addNullObject("Sparks").emitter({});
+    w.hyperVoxels({{"Sparks", 2, {}, {off, on}}});
+    w.addLight("Sun");
+    w.addCamera("Camera", {{2, {{{-5, 0, 0, {}}}}}});
+    files.addFile("voxels.lws", std::vector<uint8_t>(w.text().begin(), w.text().end()));
+    Scene& scene = *rig.scene;
+    ASSERT_TRUE(scene.loadLWS(&files, "voxels.lws", nullptr, 0.0f, 1.0f));
+    rig.manager->prepare(nullptr);
+    HyperVoxel* voxel = scene.findObjectByName("Sparks")->m_deviceObject.get();
+    ASSERT_TRUE(voxel && voxel->m_textureLayers.size() == 2);
+    Texture* spark = static_cast<TextureLayer*>(voxel->m_textureLayers[1].get())->m_image;
+    ASSERT_NE(spark, nullptr);
+
+    Camera* camera = scene.m_cameras.front();
+    scene.updateParticles(camera, 0.0);
+    scene.updateParticles(camera, 0.5);
+    ASSERT_EQ(recordedCalls(rig.device(), "draw type 4 primitives 100 indexed").size(), 1u);
+    // The switched-off layer draws nothing; the other's image is the one
+    // colour stage, on the layer's own coordinates.
+    IDirect3DBaseTexture9* bound = nullptr;
+    rig.device()->GetTexture(0, &bound);
+    if (bound)
+        bound->Release();
+    EXPECT_EQ(bound, static_cast<IDirect3DBaseTexture9*>(spark->getD3DTexture(0.0)));
+    const FixedFunctionState& state = rig.device()->state();
+    EXPECT_EQ(state.textureStageState(0, D3DTSS_TEXCOORDINDEX), 0u);
+    EXPECT_EQ(state.textureStageState(1, D3DTSS_COLOROP), DWORD(D3DTOP_DISABLE));
+    EXPECT_EQ(static_cast<ParticleRenderer*>(voxel)->m_surface.slotSource(0), 1);
 }
 
 TEST(LwsHyperVoxelDrawTest, WrapCodesFollowTheDevicesAddressCaps)

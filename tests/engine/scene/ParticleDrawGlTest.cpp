@@ -1,12 +1,19 @@
 // Particle renderers on the GL backend, read back from the screen: the
-// quads cover their particles' places and nothing else; the sprites show
-// the plane of the volume that the turning texture coordinates select.
+// quads cover their particles' places and nothing else, and show their
+// picture where its alpha picture leaves them opaque; the sprites show the
+// plane of the volume that the turning texture coordinates select.
+#include "engine/core/FileTexture.h"
+#include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/HyperVoxelSprites.h"
 #include "engine/scene/ParticleRenderer.h"
+#include "engine/scene/SceneManager.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "support/GlSceneRig.h"
+#include "support/MaterialShaders.h"
+#include "tools/lib/ImageWriters.h"
+#include "tools/lib/MemoryFileSystem.h"
 
 #include <gtest/gtest.h>
 
@@ -100,4 +107,74 @@ TEST_F(ParticleDrawGl, SpritesShowTheTurningVolume)
     EXPECT_EQ(pixel(27, 27), 0x00FF00u);
     EXPECT_EQ(pixel(2, 2), 0u);
     EXPECT_STREQ(lastErrorText.c_str(), "");
+}
+
+namespace {
+
+// An 8 x 8 picture of four 4 x 4 blocks, top row first: each quarter keeps
+// its own colour under linear filtering around its middle.
+std::vector<uint8_t> quarters(uint32_t topLeft, uint32_t topRight, uint32_t bottomLeft, uint32_t bottomRight)
+{
+    BmpLayout layout;
+    layout.width = layout.height = 8;
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            pixels.push_back(y < 4 ? (x < 4 ? topLeft : topRight) : (x < 4 ? bottomLeft : bottomRight));
+    return writeBmp(layout, {}, pixels);
+}
+
+Texture* loadPicture(SceneManager& manager, MemoryFileSystem& files, const char* name, uint32_t flags)
+{
+    auto* texture = new FileTexture(manager.m_renderer);
+    texture->m_flags = 3 | flags;
+    texture->load(&files, name, 1);
+    texture->create();
+    manager.addTexture(texture);
+    return texture;
+}
+
+} // namespace
+
+TEST(ParticlePictureGl, ATexturedQuadShowsItsPictureWhereItsAlphaLeavesItOpaque)
+{
+    MemoryFileSystem files;
+    // Names outside the working directory: no ".dds" copies are written.
+    files.addFile("/fx/colour.bmp", quarters(0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00));
+    // White is clear: the bottom right quarter lets the background through.
+    files.addFile("/fx/alpha.bmp", quarters(0x000000, 0x000000, 0x000000, 0xFFFFFF));
+    for (bool fixedFunction : {true, false}) {
+        SCOPED_TRACE(fixedFunction ? "fixed function" : "shaders");
+        GlSceneRig rig;
+        if (!rig.start(64, fixedFunction))
+            GTEST_SKIP() << "no display";
+        if (!fixedFunction)
+            useMaterialShaders(*rig.renderer());
+        SceneManager& manager = *rig.manager();
+        ParticleRenderer quads(rig.renderer(), loadPicture(manager, files, "/fx/colour.bmp", TextureColour),
+                               loadPicture(manager, files, "/fx/alpha.bmp", TextureAlphaOnly));
+        quads.createBuffers();
+        // At depth 2 the view spans -2..2: a quad of size 2 covers pixels 16
+        // to 48, its quarters' middles lie at 24 and 40.
+        Particle table[ParticleTableSize];
+        table[0].alive = 1;
+        table[0].size = 2.0f;
+        table[0].position[2] = 2.0f;
+        IDirect3DDevice9* d = rig.device();
+        rig.setProjection(perspective90(0.5f, 100.0f));
+        // As the scene draws particles on the fixed-function pipeline: lit,
+        // with no light but their own.
+        d->SetRenderState(D3DRS_LIGHTING, fixedFunction ? TRUE : FALSE);
+        d->SetRenderState(D3DRS_AMBIENT, 0);
+        rig.frame([&] { quads.render(0.0, table, rig.camera()); }, 0xFF404040u);
+        auto at = [&](int x, int y) { return rig.pixel(x, y) & 0xFFFFFFu; };
+        // The corner coordinates put the picture's right edge on the
+        // camera's left, its top row at the top.
+        EXPECT_EQ(at(24, 24), 0x00FF00u);
+        EXPECT_EQ(at(40, 24), 0xFF0000u);
+        EXPECT_EQ(at(24, 40), 0x404040u) << "clear in the alpha picture";
+        EXPECT_EQ(at(40, 40), 0x0000FFu);
+        EXPECT_EQ(at(8, 8), 0x404040u) << "outside the quad";
+        EXPECT_STREQ(lastErrorText.c_str(), "");
+    }
 }
