@@ -9,8 +9,10 @@
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
+#include "game/race/ColourMap.h"
 #include "game/race/SceneLookup.h"
 
+#include <array>
 #include <cmath>
 #include <cstdio>
 
@@ -44,9 +46,25 @@ void Kart::applyLook(Stream* files, const int32_t* look)
     const int32_t spoiler = look[0], tyres = look[1], skirts = look[2], engine = look[3];
     const int32_t colour = look[4], logo = look[5];
 
+    // A kart scene may carry every level of a part: the look hides the
+    // levels it does not choose, then shows the one it does.
+    auto hide = [&](int32_t number) {
+        if (MeshObject* part = layer(number))
+            part->m_hidden = 1;
+    };
+    for (int32_t level = 1; level <= 5; ++level) {
+        hide(55 + level);
+        hide(24 + level);
+    }
+    for (const auto& row : kTyreLayers)
+        for (int32_t number : row)
+            hide(number);
+    for (const auto& row : kEngineLayers)
+        for (int32_t number : row)
+            hide(number);
+
+    // The spoiler stays hidden: the kart draws it itself.
     m_spoiler = spoiler >= 1 && spoiler <= 5 ? layer(55 + spoiler) : nullptr;
-    if (m_spoiler)
-        m_spoiler->m_hidden = 1;
     if (skirts >= 1 && skirts <= 5)
         show(24 + skirts);
     if (tyres >= 0 && tyres <= 5)
@@ -115,4 +133,10 @@ void Kart::applyTint(const ColourMap* map)
 {
     if (!map)
         return;
+    Vector3 at;
+    getChassisPosition(at);
+    const std::array<float, 4> light = map->sample(at);
+    for (Surface* surface : m_tintSurfaces)
+        for (int k = 0; k < 4; ++k)
+            surface->m_renderFactors[k] = light[size_t(k)];
 }

@@ -9,8 +9,11 @@
 #include "game/app/DebugConsole.h"
 #include "game/app/Hud.h"
 #include "game/app/RaceSetup.h"
+#include "game/race/ColourMap.h"
 #include "game/race/Extras.h"
+#include "game/race/GroundMap.h"
 #include "game/race/Kart.h"
+#include "game/race/SpeedMap.h"
 
 namespace {
 Race* g_race = nullptr;
@@ -33,6 +36,10 @@ Race::~Race()
         if (m_app)
             m_app->setLoadingProgress(p);
     };
+    delete m_posMap;
+    m_posMap = nullptr;
+    delete m_colourMap;
+    m_colourMap = nullptr;
     delete m_extras;
     m_extras = nullptr;
     delete m_console;
@@ -58,6 +65,8 @@ Race::~Race()
     progress(0.8f);
     delete m_hud;
     m_hud = nullptr;
+    delete m_speedMap;
+    m_speedMap = nullptr;
     progress(1.0f);
     if (m_app)
         m_app->closeLoadingScreen();

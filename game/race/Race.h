@@ -2,6 +2,7 @@
 #include "game/app/GameStage.h"
 #include "engine/core/Vector3.h"
 #include "game/app/Timer.h"
+#include "game/race/Path.h"
 
 #include <cstdint>
 #include <string>
@@ -11,10 +12,12 @@ class Application;
 class Camera;
 class CareerScreen;
 class CollideFilter;
+class ColourMap;
 class ContactHandler;
 class DebugConsole;
 class EffectManager;
 class Extras;
+class GroundMap;
 class Hud;
 class Kart;
 class KartController;
@@ -24,6 +27,7 @@ class Scene;
 class SceneManager;
 class SceneObject;
 class ShopScreen;
+class SpeedMap;
 class Stream;
 class WinInput;
 struct KartInfo;
@@ -135,7 +139,9 @@ public:
     Scene* m_scene = nullptr;
     Camera* m_cameras[kMaxViews] = {};
     int32_t m_viewKart[kMaxViews] = {0, 1};
+    SpeedMap* m_speedMap = nullptr;
     int32_t m_pathCount = 0;
+    Path m_paths[kPathSlots];
     EffectManager* m_effects = nullptr;
     // 0 running, 1 back to the menu, 2 the set-up again.
     int32_t m_result = 0;
@@ -174,6 +180,8 @@ public:
     float m_wrongWayTime[kMaxViews] = {};
     // Per view, the last four position-map values, newest first.
     int32_t m_posHistory[kMaxViews][4] = {};
+    ColourMap* m_colourMap = nullptr;
+    GroundMap* m_posMap = nullptr;
     // The dialogs and screens of the race's end; absent until they are
     // built.
     CEGUI::Window* m_messageBox = nullptr;
@@ -210,6 +218,10 @@ private:
     // The load's steps (RaceLoad.cpp); each false refuses the race with
     // the reason in `why`.
     bool loadLevel(Stream* files, const LevelInfo& level);
+    void loadPaths(Stream* files, const LevelInfo& level);
+    void loadMaps(Stream* files, const LevelInfo& level);
+    // Puts every point of the paths whose flag byte is 0 onto the floor.
+    void snapPathsToFloor();
     void createSpaces();
     void installContacts();
     bool createKarts(Stream* files, WinInput* input, std::string& why);

@@ -61,6 +61,7 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
         if (m_app)
             m_app->setLoadingProgress(p);
     };
+    loadPaths(files, *level);
     progress(0.1f);
 
     createSpaces();
@@ -79,8 +80,7 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     if (!numberCheckpoints(why))
         return refuse(why);
     progress(0.75f);
-    progress(0.8f);
-    progress(0.85f);
+    loadMaps(files, *level);
     // The pause, message, results, career, ranking and shop dialogs come
     // here when they are built.
     progress(0.9f);
@@ -106,6 +106,7 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     m_loaded = true;
     start();
     updateTransforms();
+    snapPathsToFloor();
 
     if (setup.gameType == LastManStanding) {
         for (int32_t i = 0; i < m_kartCount; ++i)

@@ -2,7 +2,10 @@
 #include "game/race/Race.h"
 
 #include "engine/scene/CollisionObject.h"
+#include "game/race/GroundMap.h"
 #include "game/race/Kart.h"
+#include "game/race/KartController.h"
+#include "game/race/VectorOps.h"
 
 #include <cmath>
 
@@ -78,17 +81,68 @@ void Race::setPickupsActive(bool on)
 
 int32_t Race::positionValue(const Vector3& position) const
 {
-    return 0;
+    return m_posMap ? m_posMap->valueAt(position) : 0;
 }
 
 bool Race::canRespawn() const
 {
-    return false;
+    return m_pathCount > 0 && m_paths[0].usable();
 }
 
-void Race::respawnKart(int32_t index) {}
+void Race::respawnKart(int32_t index)
+{
+    Kart& kart = *m_karts[index];
+    // The nearest point of the path whose band is nearest.
+    int32_t best = -1;
+    float bestLateral = 0.0f;
+    Vector3 point, direction;
+    for (int32_t i = 0; i < m_pathCount; ++i) {
+        if (!m_paths[i].usable())
+            continue;
+        Vector3 d;
+        float lateral;
+        const Vector3 p = m_paths[i].closestPoint(kart.m_position, d, lateral);
+        if (best < 0 || lateral < bestLateral) {
+            best = i;
+            bestLateral = lateral;
+            point = p;
+            direction = d;
+        }
+    }
+    if (best < 0)
+        return;
+    if (m_started) {
+        // A kart stuck where it was last put moves on: the computer driver
+        // forwards, anyone else back. Nor does it land on another kart.
+        if (vec::distance(point, kart.m_lastRespawnPoint) < 0.5f) {
+            const bool computer = kart.m_controller && kart.m_controller->getType() == KartController::Computer;
+            point = point + direction * (computer ? 1.2f : -0.5f);
+        }
+        // Bounded: a degenerate path gives no direction to move along.
+        for (int32_t tries = 0; tries < 2 * kMaxKarts; ++tries) {
+            bool occupied = false;
+            for (int32_t j = 0; j < m_kartCount && !occupied; ++j)
+                occupied = j != index && vec::distance(m_karts[j]->m_position, point) < 1.2f;
+            if (!occupied)
+                break;
+            point = point - direction * 1.2f;
+        }
+        // The heading follows the path where the point ended up.
+        float lateral;
+        Vector3 d;
+        m_paths[best].closestPoint(point, d, lateral);
+        if (d.length() > 0.0)
+            direction = d;
+    }
+    point.y += 0.1f;
+    kart.m_lastRespawnPoint = point;
+    kart.setTransform(point, {0.0f, std::atan2(direction.x, direction.z), 0.0f});
+    if (kart.m_controller)
+        kart.m_controller->reset();
+    kart.resetEffects(true);
+}
 
 void Race::applyTint(Kart& kart)
 {
-    kart.applyTint(nullptr);
+    kart.applyTint(m_colourMap);
 }

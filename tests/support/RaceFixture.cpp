@@ -1,8 +1,10 @@
 #include "RaceFixture.h"
 
 #include "tools/lib/ArchiveWriter.h"
+#include "tools/lib/ImageWriters.h"
 #include "tools/lib/Lwo2Writer.h"
 #include "tools/lib/LwsWriter.h"
+#include "tools/lib/PathWriter.h"
 
 #include <array>
 #include <cmath>
@@ -16,6 +18,11 @@ constexpr uint32_t kObject = 0x10000000u;
 const char* const kLevel = "D:\\Zoprax9\\levels\\testring\\testring.lws";
 const char* const kLevelNoChecks = "D:\\Zoprax9\\levels\\nochecks\\nochecks.lws";
 const char* const kGround = "D:\\Zoprax9/levels/testring/ground.lwo";
+const char* const kAiFiles = "D:\\Zoprax9\\levels\\testring\\";
+const char* const kPositionMap = "D:\\Zoprax9\\levels\\testring\\posmap.pcx";
+// The position map's rectangle, a little wider than the ring.
+constexpr float kMapHalf = 64.0f;
+constexpr int kMapSize = 128;
 const char* const kKartScene = "D:\\Zoprax9\\karts\\testkart.lws";
 const char* const kBrokenKartScene = "D:\\Zoprax9\\karts\\brokenkart.lws";
 const char* const kKartObject = "D:\\Zoprax9/3dobjects_cars/kart_01.lwo";
@@ -130,8 +137,8 @@ std::vector<uint8_t> groundObject()
     enum : uint16_t { Grass, Road, Sky, Kerb };
     Layer ground;
     ground.number = 0;
-    const float half = 150.0f;
-    const int cells = 10;
+    const float half = 400.0f;
+    const int cells = 16;
     const float cell = 2.0f * half / float(cells);
     for (int i = 0; i < cells; ++i)
         for (int j = 0; j < cells; ++j) {
@@ -153,7 +160,7 @@ std::vector<uint8_t> groundObject()
     }
     Layer sky;
     sky.number = 2;
-    sky.box({-300, -20, -300}, {300, 200, 300}, Sky, true);
+    sky.box({-600, -50, -600}, {600, 300, 600}, Sky, true);
     return object({surface("grass", {0.30f, 0.62f, 0.25f}), surface("road", {0.45f, 0.45f, 0.48f}),
                    surface("sky", {0.45f, 0.70f, 0.95f}, 1.0f), surface("line", {0.95f, 0.95f, 0.95f})},
                   {ground, road, sky});
@@ -165,9 +172,9 @@ std::vector<uint8_t> kartObject()
     enum : uint16_t { Paint, Tyres, Metal };
     Layer body;
     body.number = 0;
-    // Below the chassis item, which rides 0.5 above the ground.
-    body.box({-0.5f, -0.3f, -0.85f}, {0.5f, -0.05f, 0.85f}, Paint);
-    body.box({-0.3f, -0.05f, -0.5f}, {0.3f, 0.1f, 0.2f}, Metal);
+    // Round the chassis item, which rides 0.3 above the ground.
+    body.box({-0.5f, -0.1f, -0.85f}, {0.5f, 0.15f, 0.85f}, Paint);
+    body.box({-0.3f, 0.15f, -0.5f}, {0.3f, 0.3f, 0.2f}, Metal);
     std::vector<Layer> layers{body};
     for (uint32_t number : {1u, 7u, 18u, 24u}) {
         Layer tyre;
@@ -175,6 +182,15 @@ std::vector<uint8_t> kartObject()
         tyre.box({-0.12f, -0.28f, -0.28f}, {0.12f, 0.28f, 0.28f}, Tyres);
         layers.push_back(tyre);
     }
+    Layer skirts;
+    skirts.number = 25;
+    skirts.box({-0.55f, -0.1f, -0.4f}, {-0.5f, 0.05f, 0.4f}, Paint);
+    skirts.box({0.5f, -0.1f, -0.4f}, {0.55f, 0.05f, 0.4f}, Paint);
+    layers.push_back(skirts);
+    Layer spoiler;
+    spoiler.number = 56;
+    spoiler.box({-0.45f, 0.45f, -0.9f}, {0.45f, 0.5f, -0.7f}, Paint);
+    layers.push_back(spoiler);
     for (uint32_t number : {11u, 5u, 19u, 13u}) {
         Layer strut;
     strut.number = number;
@@ -214,18 +230,18 @@ std::string kartScene(bool lastJoint)
     const int strutLayers[4] = {11, 5, 19, 13};
     const int tyreLayers[4] = {1, 7, 18, 24};
 
-    // 0: the chassis, carrying the body.
+    // 0: the chassis, carrying the body, its weight low between the wheels.
     lws.addNullObject("chassis");
-    place(lws, "ObjectMotion", {0.0f, 0.5f, 0.0f});
+    place(lws, "ObjectMotion", {0.0f, 0.3f, 0.0f});
     lws.odeBody(1, 1.0f, {1.0f, 0.3f, 1.6f});
     // 1: what the chase camera looks at.
     lws.addNullObject("CameraTarget");
-    place(lws, "ObjectMotion", {0.0f, 0.4f, 0.0f});
+    place(lws, "ObjectMotion", {0.0f, 0.6f, 0.0f});
     parent(lws, 0);
-    // 2: the chassis's collision box, fixed to it.
+    // 2: the chassis's collision box, fixed to it, clear of the ground.
     lws.addNullObject("kartcol");
-    place(lws, "ObjectMotion", {0.0f, 0.45f, 0.0f});
-    lws.odeGeom(1, 2, 1, {1.0f, 0.35f, 1.7f}, kObject + 0);
+    place(lws, "ObjectMotion", {0.0f, 0.35f, 0.0f});
+    lws.odeGeom(1, 2, 1, {1.0f, 0.3f, 1.7f}, kObject + 0);
     // 3: the painted body.
     lws.loadObjectLayer(1, kKartObject);
     parent(lws, 0);
@@ -260,6 +276,12 @@ std::string kartScene(bool lastJoint)
         place(lws, "ObjectMotion", corners[c], front ? Point{kPi, 0.0f, kPi / 2.0f} : Point{kPi, 0.0f, 0.0f});
         lws.odeJoint(front ? 6 : 2, kObject + 4 + uint32_t(c), kObject + 8 + uint32_t(c));
     }
+    // The exchangeable parts the fixture has: side skirts and spoiler of
+    // level 1, on the chassis.
+    for (int layer : {25, 56}) {
+        lws.loadObjectLayer(layer + 1, kKartObject);
+        parent(lws, 0);
+    }
     return lws.text();
 }
 
@@ -268,7 +290,7 @@ std::string driverScene()
     LwsWriter lws;
     header(lws);
     lws.loadObjectLayer(1, kDriverObject);
-    place(lws, "ObjectMotion", {0.0f, -0.05f, -0.1f});
+    place(lws, "ObjectMotion", {0.0f, 0.15f, -0.1f});
     auto bob = [](const char* name, float low, float high) {
         LwsEnvelope e;
         e.keys = {LwsKey{low, 0.0f}, LwsKey{high, 0.5f}, LwsKey{low, 1.0f}};
@@ -334,6 +356,33 @@ std::string levelScene(bool checks)
     return lws.text();
 }
 
+// The racing line: the ring's centre line, sampled evenly as a loop.
+std::vector<uint8_t> ringPath()
+{
+    std::vector<Vector3> points;
+    const int n = 96;
+    for (int k = 0; k < n; ++k)
+        points.push_back(RaceFixture::ringPoint(RaceFixture::lapLength() * float(k) / float(n)));
+    return writePathFile(makePath(points, true));
+}
+
+// Progress along the lap from the finish line, 1 to 254, round the origin.
+std::vector<uint8_t> positionMap()
+{
+    std::vector<uint8_t> cells(size_t(kMapSize) * kMapSize);
+    for (int row = 0; row < kMapSize; ++row)
+        for (int column = 0; column < kMapSize; ++column) {
+            // Row 0 lies at the rectangle's largest z.
+            const float x = -kMapHalf + (float(column) + 0.5f) * 2.0f * kMapHalf / float(kMapSize);
+            const float z = kMapHalf - (float(row) + 0.5f) * 2.0f * kMapHalf / float(kMapSize);
+            float a = std::atan2(z, x);
+            if (a < 0.0f)
+                a += 2.0f * kPi;
+            cells[size_t(row) * kMapSize + size_t(column)] = uint8_t(1 + int(a / (2.0f * kPi) * 253.0f));
+        }
+    return writePcx(kMapSize, kMapSize, kMapSize, cells, nullptr);
+}
+
 std::string kartRecord(const std::string& name, const char* scene)
 {
     return "    <kart name=\"" + name + "\" kart=\"" + scene + "\" character=\"" + kDriverScene +
@@ -344,7 +393,7 @@ std::string kartRecord(const std::string& name, const char* scene)
            "      <forwardSpeed>80</forwardSpeed><forwardForce>1.2</forwardForce>\n"
            "      <backwardSpeed>30</backwardSpeed><backwardForce>0.8</backwardForce>\n"
            "      <brakeForce>10</brakeForce><idleForce>0.3</idleForce>\n"
-           "      <mu>5</mu><slip>0.01</slip><drift>0.002</drift><driftexp>1</driftexp>\n"
+           "      <mu>1.5</mu><slip>0.01</slip><drift>0.002</drift><driftexp>1</driftexp>\n"
            "      <spring>120</spring><damper>12</damper>\n"
            "      <mass>0.6</mass><masssuspensions>0.05</masssuspensions><masswheels>0.1</masswheels>\n"
            "      <steerspeed>0.05</steerspeed><steerangle>30</steerangle><steeranglemin>10</steeranglemin>\n"
@@ -355,9 +404,19 @@ std::string kartRecord(const std::string& name, const char* scene)
 std::string config()
 {
     std::string text = "<vrl9>\n  <game>\n    <wheelsERP>0.5</wheelsERP><wheelsCFM>0.001</wheelsCFM>\n"
-                       "    <kartERP>0.5</kartERP><kartCFM>0.001</kartCFM>\n  </game>\n  <levels>\n";
-    for (const auto& [name, file] : {std::pair{"testring", kLevel}, std::pair{"nochecks", kLevelNoChecks}})
-        text += std::string("    <level name=\"") + name + "\" filename=\"" + file + "\"/>\n";
+                       "    <kartERP>0.5</kartERP><kartCFM>0.001</kartCFM>\n"
+                       "    <upgrades>\n"
+                       "      <engine speed=\"1.1\" acceleration=\"1.2\" drift=\"1.0\"/>\n"
+                       "      <spoiler speed=\"1.0\" acceleration=\"1.0\" drift=\"1.5\"/>\n"
+                       "    </upgrades>\n  </game>\n  <levels>\n";
+    const std::string half = std::to_string(int(kMapHalf));
+    const std::string rect = " xmin=\"-" + half + "\" xmax=\"" + half + "\" zmin=\"-" + half + "\" zmax=\"" + half + "\"";
+    for (const auto& [name, file] : {std::pair{"testring", kLevel}, std::pair{"nochecks", kLevelNoChecks}}) {
+        text += std::string("    <level name=\"") + name + "\" filename=\"" + file + "\">\n";
+        text += std::string("      <aifiles path=\"") + kAiFiles + "\" lanes=\"1\"/>\n";
+        text += std::string("      <posmap filename=\"") + kPositionMap + "\"" + rect + "/>\n";
+        text += "    </level>\n";
+    }
     text += "  </levels>\n  <karts>\n";
     for (int k = 0; k < 7; ++k)
         text += kartRecord("k" + std::to_string(k), kKartScene);
@@ -400,6 +459,8 @@ RaceFixture::RaceFixture()
     add(kLevel, bytes(levelScene(true)));
     add(kLevelNoChecks, bytes(levelScene(false)));
     add(kGround, groundObject());
+    add(std::string(kAiFiles) + "path01.dat", ringPath());
+    add(kPositionMap, positionMap());
     add(kKartScene, bytes(kartScene(true)));
     add(kBrokenKartScene, bytes(kartScene(false)));
     add(kKartObject, kartObject());

@@ -110,7 +110,7 @@ TEST_F(RaceFrame, KartsRestOnTheGroundBeforeTheStart)
     m_rig.run(3.0, 0.05);
     for (int32_t i = 0; i < race().m_kartCount; ++i) {
         const Kart& kart = *race().m_karts[i];
-        EXPECT_NEAR(kart.m_position.y, 0.5f, 0.1f) << i;
+        EXPECT_NEAR(kart.m_position.y, 0.3f, 0.05f) << i;
         EXPECT_LT(kart.m_speed, 0.2f) << i;
         EXPECT_FALSE(kart.m_respawnRequest);
     }
