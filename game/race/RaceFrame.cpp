@@ -2,6 +2,7 @@
 // simulation behind the race clock, and the transform update after them.
 #include "game/race/Race.h"
 
+#include "engine/core/Profiler.h"
 #include "engine/core/Renderer.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/NearCallback.h"
@@ -27,6 +28,18 @@ namespace {
 
 // DirectInput scan code of the Space key, which steps a single-stepped race.
 constexpr uint8_t kSpaceKey = 0x39;
+
+// Times a block into a profiling section.
+class ProfileScope {
+public:
+    explicit ProfileScope(ProfileSection& section) : m_index(section.index()) { Profiler::start(m_index); }
+    ~ProfileScope() { Profiler::stop(m_index); }
+    ProfileScope(const ProfileScope&) = delete;
+    ProfileScope& operator=(const ProfileScope&) = delete;
+
+private:
+    int32_t m_index;
+};
 
 std::string text(double value)
 {
@@ -130,9 +143,18 @@ void Race::stepSimulation()
     updatePickups(m_physicsClock, kStep);
     if (m_extras)
         m_extras->update(m_physicsClock, kStep);
-    dSpaceCollide(m_scene->getSpace(SpaceDefault).space, m_scene, nearCallback);
-    dWorldQuickStep(m_scene->m_world, kStep);
-    dJointGroupEmpty(m_scene->m_contactGroup);
+    {
+        // The collider with the near callback and the contact handlers.
+        static ProfileSection collide("race collide");
+        const ProfileScope scope(collide);
+        dSpaceCollide(m_scene->getSpace(SpaceDefault).space, m_scene, nearCallback);
+    }
+    {
+        static ProfileSection solve("race world step");
+        const ProfileScope scope(solve);
+        dWorldQuickStep(m_scene->m_world, kStep);
+        dJointGroupEmpty(m_scene->m_contactGroup);
+    }
     m_physicsClock += kStep;
 }
 

@@ -109,6 +109,17 @@ bool Race::updateCountdown()
 
 void Race::updatePositions()
 {
+    // A kart that has finished keeps its place: ahead of every kart still
+    // racing in the order of finishing, or, in last man standing, behind
+    // every kart still in, the last one out first.
+    const bool lastManStanding = m_setup->gameType == LastManStanding;
+    auto ahead = [&](const Kart& a, int32_t keyA, const Kart& b, int32_t keyB) {
+        if (a.m_finished != b.m_finished)
+            return lastManStanding ? !a.m_finished : a.m_finished != 0;
+        if (a.m_finished)
+            return lastManStanding ? a.m_finishTime > b.m_finishTime : a.m_finishTime < b.m_finishTime;
+        return keyA > keyB;
+    };
     int32_t order[kMaxKarts];
     int32_t key[kMaxKarts];
     for (int32_t i = 0; i < m_kartCount; ++i) {
@@ -117,12 +128,13 @@ void Race::updatePositions()
         // stays in front.
         int32_t at = i;
         while (at > 0) {
-            const int32_t ahead = order[at - 1];
-            const bool behind = key[ahead] > key[i] ||
-                                (key[ahead] == key[i] && m_karts[ahead]->m_rank < m_karts[i]->m_rank);
-            if (behind)
+            const int32_t other = order[at - 1];
+            const Kart& a = *m_karts[other];
+            const Kart& b = *m_karts[i];
+            const bool tie = !ahead(a, key[other], b, key[i]) && !ahead(b, key[i], a, key[other]);
+            if (ahead(a, key[other], b, key[i]) || (tie && a.m_rank < b.m_rank))
                 break;
-            order[at] = ahead;
+            order[at] = other;
             --at;
         }
         order[at] = i;

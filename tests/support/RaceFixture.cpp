@@ -70,12 +70,13 @@ struct Layer {
     }
 };
 
+// A lit surface of one colour; a luminous one shows its colour unlit.
 Lwo2Surface surface(const char* name, Point colour, float luminosity = 0.0f)
 {
     Lwo2Surface s;
     s.name = name;
     s.color = colour;
-    s.values = {{"DIFF", 1.0f}, {"LUMI", luminosity}};
+    s.values = {{"DIFF", 1.0f - luminosity}, {"LUMI", luminosity}};
     return s;
 }
 
@@ -307,6 +308,7 @@ std::string levelScene(bool checks)
 {
     LwsWriter lws;
     header(lws);
+    lws.key("AmbientColor", {0.8, 0.85, 1.0}).key("AmbientIntensity", {0.45});
     lws.loadObjectLayer(1, kGround);
     lws.odeGeom(3, 10, 2, {1.0f, 1.0f, 1.0f});
     lws.loadObjectLayer(2, kGround);
@@ -342,7 +344,7 @@ std::string levelScene(bool checks)
     lws.odeGeom(0, 8, 3, {0.5f, 0.5f, 0.5f});
 
     lws.addLight("sun");
-    lws.key("LightType", {0});
+    lws.key("LightType", {0}).key("LightColor", {1.0, 0.97, 0.9}).key("LightIntensity", {1.0});
     place(lws, "LightMotion", {0, 50, 0}, {0.6f, 0.9f, 0.0f});
     // The start camera behind the grid, and an overview.
     const Vector3 behind = RaceFixture::ringPoint(-34.0f);

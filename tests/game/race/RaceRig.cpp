@@ -4,9 +4,13 @@
 #include "game/app/TuningValues.h"
 #include "game/net/NetControl.h"
 #include "game/race/AIKartController.h"
+#include "game/race/Kart.h"
+#include "game/race/VectorOps.h"
 #include "platform/d3d9/D3D9Backend.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 void TestRace::playCue(uint32_t cue)
 {
@@ -26,11 +30,37 @@ bool TestRace::makeControllers(int32_t playerType, WinInput* input, KartControll
     return true;
 }
 
-RaceRig::RaceRig()
+std::function<void(ScriptedController&)> followPath(Race& race, float offset, float pace)
 {
-    selectD3D9Backend(D3D9Backend::Recording);
+    return [&race, offset, pace](ScriptedController& c) {
+        Kart& kart = *c.m_kart;
+        const Path& path = race.m_paths[0];
+        kart.m_forwardSpeed = kart.m_baseForwardSpeed * pace;
+        // A point a little ahead on the line, moved across into the lane.
+        const float s = path.distanceAlongInWindow(kart.m_position, 1, path.count + 1);
+        const Vector3 ahead = path.pointAtDistance(s + 8.0f);
+        const Vector3 along = vec::unit(path.pointAtDistance(s + 9.0f) - ahead);
+        const Vector3 target = ahead + Vector3{along.z, 0.0f, -along.x} * offset;
+        const float left = vec::dot(vec::unit(target - kart.m_position), kart.m_side);
+        c.m_throttle = 1.0f;
+        c.m_steerLeft = left > 0.0f ? std::min(1.0f, 3.0f * left) : 0.0f;
+        c.m_steerRight = left < 0.0f ? std::min(1.0f, -3.0f * left) : 0.0f;
+        c.m_reset = 0.0f;
+    };
+}
+
+RaceRig::RaceRig(bool gl, int width, int height)
+{
+    if (gl) {
+        glWorld = std::make_unique<GlWorld>();
+    } else {
+        recordingWorld = std::make_unique<RecordingWorld>();
+        selectD3D9Backend(D3D9Backend::Recording);
+    }
     resetTuningValues();
-    EXPECT_TRUE(renderer.start(320, 240));
+    m_started = renderer.start(width, height);
+    if (!gl)
+        EXPECT_TRUE(m_started);
     app = std::make_unique<Application>(renderer.renderer.get());
     EXPECT_TRUE(app->m_config.loadConfig(fixture.files())) << app->m_config.error();
 }

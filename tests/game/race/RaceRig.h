@@ -7,6 +7,7 @@
 #include "game/race/KartController.h"
 #include "game/race/Race.h"
 #include "support/FakeClock.h"
+#include "support/GlWorld.h"
 #include "support/RaceFixture.h"
 #include "support/RecordingWorld.h"
 #include "support/RendererRig.h"
@@ -56,9 +57,17 @@ public:
     std::function<void(ScriptedController&)> m_script;
 };
 
+// A script that follows the race's path 0 in a lane `offset` to the right of
+// it, at `pace` times the kart's own top speed.
+std::function<void(ScriptedController&)> followPath(Race& race, float offset, float pace);
+
 class RaceRig {
 public:
-    RaceRig();
+    // On the recording device, or with `gl` on the GL device in a window of
+    // the given size; started() says whether a device was made (GL needs a
+    // display).
+    explicit RaceRig(bool gl = false, int width = 320, int height = 240);
+    bool started() const { return m_started; }
     ~RaceRig();
     RaceRig(const RaceRig&) = delete;
     RaceRig& operator=(const RaceRig&) = delete;
@@ -79,10 +88,14 @@ public:
     void destroy();
 
     RaceFixture fixture;
-    RecordingWorld world;
+    std::unique_ptr<RecordingWorld> recordingWorld;
+    std::unique_ptr<GlWorld> glWorld;
     RendererRig renderer;
     std::unique_ptr<Application> app;
     WinInput input;
     FakeClock clock;
     std::unique_ptr<TestRace> race;
+
+private:
+    bool m_started = false;
 };
