@@ -10,7 +10,7 @@ set(level_pictures)
 foreach(params ${level_params})
   get_filename_component(name ${params} NAME_WE)
   # The scene stands for the level's files; its menu picture for the imageset.
-  set(scene ${generated_dir}/D:/Zoprax9/levels/${name}/${name}.lws)
+  set(scene ${generated_dir}/D/Zoprax9/levels/${name}/${name}.lws)
   set(picture ${level_scratch}/${name}.ppm)
   add_custom_command(
     OUTPUT ${scene} ${picture}
@@ -29,7 +29,7 @@ add_custom_command(
   DEPENDS ${level_pictures} ${level_config} trackgen
   COMMENT "Making the Tracks imageset"
   VERBATIM)
-set(pickup_objects ${generated_dir}/D:/Zoprax9/3dobjects_extras/coin.lwo)
+set(pickup_objects ${generated_dir}/D/Zoprax9/3dobjects_extras/coin.lwo)
 add_custom_command(
   OUTPUT ${pickup_objects}
   COMMAND $<TARGET_FILE:trackgen> pickups ${generated_dir}

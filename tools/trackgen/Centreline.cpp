@@ -138,15 +138,10 @@ bool Centreline::build(const LevelParams& params, std::string& error)
         }
     }
 
-    // Frames, and the stretches' properties.
+    frames();
+    // The stretches' properties.
     for (int i = 0; i < count; ++i) {
         Section& sec = m_sections[size_t(i)];
-        const Vector3 next = m_sections[size_t((i + 1) % count)].centre;
-        const Vector3 prev = m_sections[size_t((i + count - 1) % count)].centre;
-        sec.forward = unit(next - prev);
-        sec.flatLeft = leftOf(sec.forward);
-        const float bank = radians(sec.bank);
-        sec.left = unit(sec.flatLeft * std::cos(bank) + Vector3(0.0f, std::sin(bank), 0.0f));
         const int point = int(std::floor(sec.param)) % n;
         sec.line = cp[size_t(point)].line;
         sec.verge = params.verge;
@@ -182,6 +177,20 @@ bool Centreline::build(const LevelParams& params, std::string& error)
         }
     }
     return checkCrossings(params, error);
+}
+
+void Centreline::frames()
+{
+    const size_t count = m_sections.size();
+    for (size_t i = 0; i < count; ++i) {
+        Section& sec = m_sections[i];
+        const Vector3 next = m_sections[(i + 1) % count].centre;
+        const Vector3 prev = m_sections[(i + count - 1) % count].centre;
+        sec.forward = unit(next - prev);
+        sec.flatLeft = leftOf(sec.forward);
+        const float bank = radians(sec.bank);
+        sec.left = unit(sec.flatLeft * std::cos(bank) + Vector3(0.0f, std::sin(bank), 0.0f));
+    }
 }
 
 bool Centreline::inRange(const Section& section, int from, int to) const

@@ -48,10 +48,20 @@ public:
     // The section nearest to `s` (wrapping) and an interpolated copy.
     const Section& nearest(float s) const;
     Section at(float s) const;
-    // The index range of the sections from control point `from` to `to`.
+    // Whether a section lies from control point `from` up to `to`.
     bool inRange(const Section& section, int from, int to) const;
+    // Lays the line on a floor of its own (an arena's): every section's
+    // height from `floor`, the directions after them.
+    template <typename Floor>
+    void layOn(const Floor& floor)
+    {
+        for (Section& s : m_sections)
+            s.centre.y = floor(s.centre.x, s.centre.z);
+        frames();
+    }
 
 private:
+    void frames();
     bool checkCrossings(const LevelParams& params, std::string& error) const;
     std::vector<Section> m_sections;
     float m_length = 0.0f;

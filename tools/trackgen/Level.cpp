@@ -170,6 +170,8 @@ bool makeLevel(const std::string& paramsPath, const std::string& configPath, con
             m.paint.accent = p.accent;
     }
     const Terrain terrain(params, line);
+    if (params.road == "none")
+        line.layOn([&](float x, float z) { return terrain.standHeight(x, z); });
     if (!checkRects(record, terrain, configPath, error))
         return false;
     buildTrack(level, params, line, terrain);
@@ -197,7 +199,8 @@ bool makeLevel(const std::string& paramsPath, const std::string& configPath, con
         if (!used[i])
             continue;
         if (m.name == "sky")
-            pictures[i] = drawSky(params.zenith, params.horizon, params.clouds, seed);
+            pictures[i] = drawSky(params.zenith, params.horizon, params.clouds, seed, params.sunHeading, params.sunElevation,
+                                  params.sunColour);
         else if (!m.kind.empty())
             pictures[i] = materialTexture(m, seed + uint32_t(i));
         else
@@ -251,14 +254,25 @@ bool makeLevel(const std::string& paramsPath, const std::string& configPath, con
     }
     out.add(record.posmap, positionMap(line, worldRect(record.posmapRect), 256));
     out.add(record.colormap, colourMap(level, params, worldRect(record.colormapRect), 128).bmp());
-    out.add(kMenuFolder + record.minimap, minimap(line, worldRect(record.minimapRect), 256).png());
+    out.add(kMenuFolder + record.minimap, minimap(level, params, line, worldRect(record.minimapRect), 256).png());
 
     // The pictures: the loading screen's, drawn for a 1920 x 1080 display,
     // and the menu's, from the file's two views.
     const Section& grid = line.at(line.length() - 30.0f);
     ViewPoint shot;
-    shot.eye = params.shot.set ? params.shot.eye : grid.at(grid.width * 0.5f + 10.0f) + Vector3(0.0f, 9.0f, 0.0f);
-    shot.target = params.shot.set ? params.shot.target : line.at(30.0f).centre;
+    if (params.shot.set) {
+        shot.eye = params.shot.eye;
+        shot.target = params.shot.target;
+    } else if (params.road == "none") {
+        // An arena from high over its rim.
+        const Vector3 middle((terrain.x0() + terrain.x1()) * 0.5f, 0.0f, (terrain.z0() + terrain.z1()) * 0.5f);
+        const float span = std::max(terrain.x1() - terrain.x0(), terrain.z1() - terrain.z0());
+        shot.eye = middle + Vector3(-0.45f * span, 0.42f * span + terrain.standHeight(middle.x, middle.z), -0.55f * span);
+        shot.target = middle + Vector3(0.0f, terrain.standHeight(middle.x, middle.z), 0.0f);
+    } else {
+        shot.eye = grid.at(grid.width * 0.5f + 10.0f) + Vector3(0.0f, 9.0f, 0.0f);
+        shot.target = line.at(30.0f).centre;
+    }
     out.add(kMenuFolder + record.loadingscreen, view(level, params, textures, shot, 1920, 1080).jpeg(88));
     ViewPoint menuShot = shot;
     if (params.menuShot.set) {

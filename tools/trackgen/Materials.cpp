@@ -82,6 +82,7 @@ MaterialSet::MaterialSet()
     m_materials.push_back(textured("bark", "bark", 2.0f));
     m_materials.push_back(textured("foliage", "foliage", 4.0f));
     m_materials.push_back(painted("pine", "foliage", {{0.10f, 0.32f, 0.18f}, {0.18f, 0.44f, 0.22f}}, 4.0f));
+    m_materials.push_back(painted("cactus", "bark", {{0.30f, 0.55f, 0.25f}, {0.20f, 0.42f, 0.18f}}, 2.0f));
     m_materials.push_back(painted("boulder", "rock", {{0.55f, 0.53f, 0.50f}, {0.42f, 0.40f, 0.38f}}, 4.0f));
     m_materials.push_back(painted("icewall", "ice", {{0.55f, 0.78f, 0.95f}, {0.85f, 0.95f, 1.0f}}, 6.0f));
     m_materials.push_back(painted("darkrock", "ash", {{0.16f, 0.14f, 0.15f}, {0.30f, 0.16f, 0.12f}}, 6.0f));

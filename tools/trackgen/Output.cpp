@@ -1,5 +1,7 @@
 #include "tools/trackgen/Output.h"
 
+#include "tools/lib/EntryPath.h"
+
 #include <fstream>
 
 namespace track {
@@ -21,11 +23,7 @@ size_t Output::totalBytes() const
 
 std::filesystem::path Output::pathOf(const std::filesystem::path& root, const std::string& entry)
 {
-    std::string name = entry;
-    for (char& c : name)
-        if (c == '\\')
-            c = '/';
-    return root / name;
+    return root / hostPathOfEntry(entry);
 }
 
 bool Output::write(const std::filesystem::path& root, const std::vector<std::string>& stale, std::string& error) const

@@ -18,7 +18,8 @@ public:
     bool write(const std::filesystem::path& root, const std::vector<std::string>& stale, std::string& error) const;
     size_t totalBytes() const;
 
-    // "D:\Zoprax9\levels\x.lws" or "D:\Zoprax9/levels/x.lws" below `root`.
+    // The file that holds an entry ("D:\Zoprax9\levels\x.lws" or
+    // "D:\Zoprax9/levels/x.lws") below `root`; an absolute path stays itself.
     static std::filesystem::path pathOf(const std::filesystem::path& root, const std::string& entry);
 
 private:

@@ -309,6 +309,11 @@ bool statement(LineReader& r, LevelParams& p)
             return false;
         if (s.how == Placement::Scatter && !r.number(s.far, s.near, 5000))
             return false;
+        if (r.peek("inside") || r.peek("outside")) {
+            std::string w;
+            r.word(w);
+            s.where = w == "inside" ? 1 : -1;
+        }
         if (!scaleRange(r, s))
             return false;
         p.placements.push_back(s);

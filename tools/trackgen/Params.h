@@ -42,6 +42,7 @@ struct Placement {
     float offset = 0.0f, spacing = 10.0f;
     float x = 0.0f, z = 0.0f, heading = 0.0f;
     float scaleMin = 1.0f, scaleMax = 1.0f;
+    int where = 0; // scatter: 1 only within the arena's walls, -1 only outside them
 };
 
 struct Pickup {

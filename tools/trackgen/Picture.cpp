@@ -77,6 +77,25 @@ Picture Picture::shrink(int factor) const
     return out;
 }
 
+void Picture::fillTriangle(const float (&x)[3], const float (&y)[3], Rgb c, float a)
+{
+    const float area = (x[1] - x[0]) * (y[2] - y[0]) - (x[2] - x[0]) * (y[1] - y[0]);
+    if (std::fabs(area) < 1e-9f)
+        return;
+    const int x0 = std::max(0, int(std::floor(std::min({x[0], x[1], x[2]}))));
+    const int x1 = std::min(m_width - 1, int(std::ceil(std::max({x[0], x[1], x[2]}))));
+    const int y0 = std::max(0, int(std::floor(std::min({y[0], y[1], y[2]}))));
+    const int y1 = std::min(m_height - 1, int(std::ceil(std::max({y[0], y[1], y[2]}))));
+    for (int py = y0; py <= y1; ++py)
+        for (int px = x0; px <= x1; ++px) {
+            const float mx = float(px) + 0.5f, my = float(py) + 0.5f;
+            const float w0 = ((x[1] - mx) * (y[2] - my) - (x[2] - mx) * (y[1] - my)) / area;
+            const float w1 = ((x[2] - mx) * (y[0] - my) - (x[0] - mx) * (y[2] - my)) / area;
+            if (w0 >= 0.0f && w1 >= 0.0f && w0 + w1 <= 1.0f)
+                blend(px, py, c, a);
+        }
+}
+
 void Picture::paste(const Picture& from, int x, int y)
 {
     for (int j = 0; j < from.m_height; ++j)

@@ -31,6 +31,9 @@ public:
     // Averages each factor x factor block into one pixel (the alpha weights
     // the colour, so transparent surroundings do not darken edges).
     Picture shrink(int factor) const;
+    // Fills the triangle (pixel coordinates, any winding) with `c`: every
+    // pixel whose middle lies inside.
+    void fillTriangle(const float (&x)[3], const float (&y)[3], Rgb c, float a = 1.0f);
     // Copies `from` into this picture with its top left at (x, y).
     void paste(const Picture& from, int x, int y);
 

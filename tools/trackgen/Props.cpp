@@ -220,6 +220,38 @@ const std::map<std::string, std::pair<float, Builder>>& kit()
              box(k.look, l.id("white"), -1.1f, 0.9f, -3.0f, 1.1f, 2.4f, 0.0f);
              box(k.look, l.id("windows"), -1.15f, 1.5f, -2.8f, 1.15f, 2.1f, -0.2f, 0.3f);
          }}},
+        {"snowpine", {2.4f, [](Kit& k, const LevelModel& l, Rng& r) {
+             addPrism(k.look, l.id("bark"), {}, 1.6f, 0.3f, 0.22f, 6, false);
+             const float tiers[3][3] = {{1.1f, 2.5f, 3.2f}, {2.7f, 2.0f, 2.8f}, {4.2f, 1.4f, 2.6f}};
+             const float lean = r.range(0.9f, 1.1f);
+             for (const auto& t : tiers) {
+                 addPrism(k.look, l.id("pine"), Vector3(0, t[0] * lean, 0), t[2] * 0.55f * lean, t[1], t[1] * 0.45f, 7, true, 0.4f);
+                 addPrism(k.look, l.id("snow"), Vector3(0, (t[0] + t[2] * 0.55f) * lean, 0), t[2] * 0.45f * lean,
+                          t[1] * 0.45f, 0.0f, 7, false, 0.4f);
+             }
+             addPrism(k.solid, 0, {}, 3.0f, 0.5f, 0.5f, 6);
+         }}},
+        {"cactus", {0.8f, [](Kit& k, const LevelModel& l, Rng& r) {
+             const uint16_t m = l.id("cactus");
+             const float h = r.range(2.2f, 3.6f);
+             addPrism(k.look, m, {}, h, 0.32f, 0.28f, 6, true, 0.5f);
+             for (float side : {-1.0f, 1.0f}) {
+                 if (r.unit() < 0.3f)
+                     continue;
+                 const float y = r.range(0.8f, h * 0.6f);
+                 addBox(k.look, m, Vector3(side > 0 ? 0.2f : -0.8f, y, -0.18f), Vector3(side > 0 ? 0.8f : -0.2f, y + 0.32f, 0.18f));
+                 addPrism(k.look, m, Vector3(side * 0.62f, y, 0.0f), r.range(0.8f, 1.4f), 0.2f, 0.17f, 6, true, 0.5f);
+             }
+             addPrism(k.solid, 0, {}, 2.0f, 0.4f, 0.4f, 6);
+         }}},
+        {"blackrock", {1.8f, [](Kit& k, const LevelModel& l, Rng& r) {
+             addLump(k.look, l.id("darkrock"), Vector3(0, 0.6f, 0), Vector3(1.6f, 1.4f, 1.5f), r, 0.35f);
+             addPrism(k.solid, 0, {}, 1.6f, 1.3f, 0.8f, 6);
+         }}},
+        {"mesa", {90.0f, [](Kit& k, const LevelModel& l, Rng& r) {
+             const float h = r.range(40.0f, 80.0f), rad = r.range(70.0f, 120.0f);
+             addPrism(k.look, l.id("rockwall"), Vector3(0, -20.0f, 0), h + 20.0f, rad, rad * 0.8f, 10, true, 0.03f);
+         }}},
         {"mountain", {60.0f, [](Kit& k, const LevelModel& l, Rng& r) {
              const float h = r.range(60.0f, 120.0f), rad = r.range(80.0f, 140.0f);
              addPrism(k.look, l.id("rockwall"), Vector3(0, -20.0f, 0), h * 0.7f + 20.0f, rad, rad * 0.3f, 9, false, 0.05f);

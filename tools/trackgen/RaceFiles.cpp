@@ -33,19 +33,28 @@ public:
         const int x0 = cx(x), z0 = cz(z);
         const Section* best = nullptr;
         float bestD = 1e30f;
-        for (int ring = 0; ring < std::max(m_w, m_h) + 2; ++ring) {
-            for (int j = z0 - ring; j <= z0 + ring; ++j)
-                for (int i = x0 - ring; i <= x0 + ring; ++i) {
-                    if (std::max(std::abs(i - x0), std::abs(j - z0)) != ring || i < 0 || j < 0 || i >= m_w || j >= m_h)
-                        continue;
-                    for (const Section* s : m_cells[size_t(j) * size_t(m_w) + size_t(i)]) {
-                        const float d = std::hypot(x - s->centre.x, z - s->centre.z);
-                        if (d < bestD) {
-                            bestD = d;
-                            best = s;
-                        }
-                    }
+        auto visit = [&](int i, int j) {
+            if (i < 0 || j < 0 || i >= m_w || j >= m_h)
+                return;
+            for (const Section* s : m_cells[size_t(j) * size_t(m_w) + size_t(i)]) {
+                const float d = std::hypot(x - s->centre.x, z - s->centre.z);
+                if (d < bestD) {
+                    bestD = d;
+                    best = s;
                 }
+            }
+        };
+        for (int ring = 0; ring < std::max(m_w, m_h) + 2; ++ring) {
+            // The cells of the ring's border only.
+            for (int i = x0 - ring; i <= x0 + ring; ++i) {
+                visit(i, z0 - ring);
+                if (ring)
+                    visit(i, z0 + ring);
+            }
+            for (int j = z0 - ring + 1; j <= z0 + ring - 1; ++j) {
+                visit(x0 - ring, j);
+                visit(x0 + ring, j);
+            }
             // Everything beyond this ring lies at least this far away.
             if (best && bestD < float(ring) * kCell)
                 break;
@@ -151,32 +160,64 @@ Picture colourMap(const LevelModel& level, const LevelParams& params, const Worl
     return p;
 }
 
-Picture minimap(const Centreline& line, const WorldRect& rect, int size)
+Picture minimap(const LevelModel& level, const LevelParams& params, const Centreline& line, const WorldRect& rect,
+                int size)
 {
     // Drawn four times as large and filtered down.
     const int big = size * 4;
-    const SectionFinder finder(line);
+    if (params.road == "none") {
+        Picture p(big, big, Rgb{}, 0.0f);
+        auto pixelX = [&](float x) { return (x - rect.minX) / (rect.maxX - rect.minX) * float(big); };
+        auto pixelY = [&](float z) { return (rect.maxZ - z) / (rect.maxZ - rect.minZ) * float(big); };
+        for (const Boundary& b : params.boundaries)
+            for (int y = 0; y < big; ++y)
+                for (int x = 0; x < big; ++x) {
+                    const Vector3 w = worldAt(rect, x, y, big);
+                    const bool inside = b.circle ? std::hypot(w.x - b.x, w.z - b.z) < b.radius
+                                                 : w.x > b.x0 && w.x < b.x1 && w.z > b.z0 && w.z < b.z1;
+                    if (inside)
+                        p.set(x, y, Rgb{0.92f, 0.92f, 0.88f}, 0.8f);
+                }
+        const Mesh& walls = level.walls;
+        for (const Mesh::Polygon& poly : walls.polygons())
+            for (uint32_t t = 1; t + 1 < poly.count; ++t) {
+                const MeshVertex* v[3] = {&walls.vertices()[poly.first], &walls.vertices()[poly.first + t],
+                                          &walls.vertices()[poly.first + t + 1]};
+                const float xs[3] = {pixelX(v[0]->p.x), pixelX(v[1]->p.x), pixelX(v[2]->p.x)};
+                const float ys[3] = {pixelY(v[0]->p.z), pixelY(v[1]->p.z), pixelY(v[2]->p.z)};
+                p.fillTriangle(xs, ys, Rgb{0.12f, 0.12f, 0.16f});
+            }
+        return p.shrink(4);
+    }
     const float metresPerPixel = (rect.maxX - rect.minX) / float(big);
     Picture p(big, big, Rgb{}, 0.0f);
-    const float rim = 2.2f * metresPerPixel * 4.0f;
-    for (int y = 0; y < big; ++y)
-        for (int x = 0; x < big; ++x) {
-            const Vector3 w = worldAt(rect, x, y, big);
-            float d = 0.0f;
-            const Section* s = finder.nearest(w.x, w.z, d);
-            if (!s)
+    auto toPixel = [&](const Vector3& w, float& px, float& py) {
+        px = (w.x - rect.minX) / (rect.maxX - rect.minX) * float(big);
+        py = (rect.maxZ - w.z) / (rect.maxZ - rect.minZ) * float(big);
+    };
+    // Each stretch of road as a quad across it, `half` metres each side;
+    // the dark rim first, the road over it, the finish line last.
+    auto band = [&](float extra, Rgb colour, bool finishOnly) {
+        const std::vector<Section>& sections = line.sections();
+        for (size_t i = 0; i < sections.size(); ++i) {
+            const Section& a = sections[i];
+            const Section& b = sections[(i + 1) % sections.size()];
+            if (finishOnly && a.s > 3.0f)
                 continue;
             // Wide enough to read on a small map: at least six pixels across.
-            const float half = std::max(s->width * 0.5f, 3.0f * metresPerPixel * 4.0f);
-            if (d > half + rim)
-                continue;
-            Rgb c{0.95f, 0.95f, 0.92f};
-            if (d > half)
-                c = Rgb{0.12f, 0.12f, 0.16f};
-            else if (s->s < 4.0f || s->s > line.length() - 2.0f)
-                c = Rgb{0.95f, 0.25f, 0.15f};
-            p.set(x, y, c, 1.0f);
+            auto half = [&](const Section& q) { return std::max(q.width * 0.5f, 12.0f * metresPerPixel) + extra; };
+            const Vector3 c[4] = {a.centre + a.flatLeft * half(a), b.centre + b.flatLeft * half(b),
+                                  b.centre - b.flatLeft * half(b), a.centre - a.flatLeft * half(a)};
+            float x[4], y[4];
+            for (int k = 0; k < 4; ++k)
+                toPixel(c[k], x[k], y[k]);
+            p.fillTriangle({x[0], x[1], x[2]}, {y[0], y[1], y[2]}, colour);
+            p.fillTriangle({x[0], x[2], x[3]}, {y[0], y[2], y[3]}, colour);
         }
+    };
+    band(9.0f * metresPerPixel, Rgb{0.12f, 0.12f, 0.16f}, false);
+    band(0.0f, Rgb{0.95f, 0.95f, 0.92f}, false);
+    band(0.0f, Rgb{0.95f, 0.25f, 0.15f}, true);
     return p.shrink(4);
 }
 

@@ -28,8 +28,10 @@ std::vector<uint8_t> positionMap(const Centreline& line, const WorldRect& rect, 
 // for its own colour; dimmer under roofs, warmer by lava.
 Picture colourMap(const LevelModel& level, const LevelParams& params, const WorldRect& rect, int size);
 
-// The HUD's map: the track seen from above, light road with a dark rim
-// and the finish line, on a transparent ground.
-Picture minimap(const Centreline& line, const WorldRect& rect, int size);
+// The HUD's map on a transparent ground: a circuit as its road seen from
+// above, light with a dark rim and the finish line marked; an arena as its
+// floor inside its walls with everything solid on it dark.
+Picture minimap(const LevelModel& level, const LevelParams& params, const Centreline& line, const WorldRect& rect,
+                int size);
 
 } // namespace track

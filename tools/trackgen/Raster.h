@@ -24,8 +24,8 @@ struct ViewPoint {
 
 // Draws the level's meshes in software for its pictures (the loading
 // screen, the menu's track picture): perspective-correct textures with
-// mipmaps, faces lit flat by the sun, fog, a depth buffer, and four
-// jittered passes averaged so edges come out smooth.
+// mipmaps, faces lit flat by the sun, fog, and four depth-tested samples a
+// pixel averaged so edges come out smooth.
 class Rasteriser {
 public:
     Rasteriser(int width, int height, const ViewPoint& view, const Lighting& light);
@@ -43,7 +43,7 @@ private:
     struct Mips {
         std::vector<Picture> levels;
     };
-    void pass(float jx, float jy, std::vector<float>& depth, std::vector<Rgb>& accumulate) const;
+    void draw(const Item& item, std::vector<float>& depth, std::vector<uint32_t>& colour) const;
 
     int m_width, m_height;
     ViewPoint m_view;

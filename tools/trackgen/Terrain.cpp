@@ -54,6 +54,15 @@ Terrain::Terrain(const LevelParams& params, const Centreline& line) : m_params(p
         m_z0 = std::min(m_z0, s.centre.z - r);
         m_z1 = std::max(m_z1, s.centre.z + r);
     }
+    // An arena's walls, and everything inside them, belong to its footprint.
+    for (const Boundary& b : params.boundaries) {
+        const float x0 = b.circle ? b.x - b.radius : b.x0, x1 = b.circle ? b.x + b.radius : b.x1;
+        const float z0 = b.circle ? b.z - b.radius : b.z0, z1 = b.circle ? b.z + b.radius : b.z1;
+        m_x0 = std::min(m_x0, x0 - 1.0f);
+        m_x1 = std::max(m_x1, x1 + 1.0f);
+        m_z0 = std::min(m_z0, z0 - 1.0f);
+        m_z1 = std::max(m_z1, z1 + 1.0f);
+    }
     const float reach = kBlend + 40.0f;
     m_bx0 = int(std::floor((m_x0 - reach) / kBucket));
     m_bz0 = int(std::floor((m_z0 - reach) / kBucket));
@@ -157,6 +166,9 @@ float Terrain::nearestTrack(float x, float z, const Section** section) const
 float Terrain::height(float x, float z) const
 {
     float h = natural(x, z);
+    // An arena's floor is the ground itself, as it lies.
+    if (m_params.road == "none")
+        return h;
     size_t count = 0;
     const Section* const* list = bucket(int(std::floor(x / kBucket)), int(std::floor(z / kBucket)), count);
     float pull = 0.0f, target = 0.0f, weightSum = 0.0f, cap = 1e30f;

@@ -80,9 +80,10 @@ const std::map<std::string, std::pair<Paint, Shader>>& kinds()
         {"ice", {{{0.72f, 0.88f, 0.96f}, {0.95f, 0.98f, 1.0f}}, [](float u, float v, const Paint& p, uint32_t s) {
              float d, id;
              cellular(u, v, 5, s, d, id);
-             const float crack = smoothstep(0.05f, 0.0f, std::fabs(d - 0.55f));
-             const Rgb c = shade(p.base, 0.9f + 0.15f * tiled(u, v, 4, 3, s + 1));
-             return mix(c, p.accent, crack * 0.8f);
+             const float wobble = 0.12f * tiled(u, v, 16, 2, s + 2);
+             const float crack = smoothstep(0.025f, 0.0f, std::fabs(d + wobble - 0.6f)) * (id < 0.6f ? 1.0f : 0.0f);
+             const Rgb c = shade(p.base, 0.88f + 0.18f * tiled(u, v, 4, 3, s + 1));
+             return mix(c, p.accent, crack * 0.5f);
          }}},
         {"ash", {{{0.20f, 0.19f, 0.20f}, {0.40f, 0.30f, 0.28f}}, [](float u, float v, const Paint& p, uint32_t s) {
              const float n = tiled(u, v, 6, 4, s);
@@ -209,8 +210,10 @@ Picture drawTexture(const std::string& kind, const Paint& paint, uint32_t seed)
     return p.shrink(2);
 }
 
-Picture drawSky(Rgb zenith, Rgb horizon, float clouds, uint32_t seed)
+Picture drawSky(Rgb zenith, Rgb horizon, float clouds, uint32_t seed, float sunHeading, float sunElevation, Rgb sun)
 {
+    const float sh = radians(sunHeading), se = radians(sunElevation);
+    const Vector3 toSun(std::sin(sh) * std::cos(se), std::sin(se), std::cos(sh) * std::cos(se));
     const int width = 512, height = 256;
     Picture p(width, height);
     for (int y = 0; y < height; ++y) {
@@ -225,7 +228,13 @@ Picture drawSky(Rgb zenith, Rgb horizon, float clouds, uint32_t seed)
             const float n = fractalNoise(u * 12.0f, up * 4.0f, 4, seed, 12);
             const float band = smoothstep(0.01f, 0.08f, up) * smoothstep(0.8f, 0.3f, up);
             const float c = smoothstep(0.6f - 0.15f * clouds, 0.72f - 0.12f * clouds, n) * band;
-            p.set(x, y, mix(base, mix(Rgb{1.0f, 1.0f, 1.0f}, horizon, 0.25f), c * 0.85f));
+            // The sun's glow: a bright core and a wide warm halo.
+            const float a = 2.0f * kPi * u, e = up * kPi / 2.0f;
+            const Vector3 dir(std::sin(a) * std::cos(e), std::sin(e), std::cos(a) * std::cos(e));
+            const float facing = std::max(0.0f, dot(dir, toSun));
+            const float glow = std::pow(facing, 600.0f) + 0.35f * std::pow(facing, 12.0f);
+            const Rgb sky = mix(base, mix(Rgb{1.0f, 1.0f, 1.0f}, horizon, 0.25f), c * 0.85f);
+            p.set(x, y, sky + (sun * glow) * (1.0f - c * 0.6f));
         }
     }
     return p;

@@ -21,7 +21,9 @@ Paint defaultPaint(const std::string& kind);
 Picture drawTexture(const std::string& kind, const Paint& paint, uint32_t seed);
 
 // The sky's picture: the gradient from the horizon (bottom row) to the
-// zenith (top row) with soft clouds; wraps round in x.
-Picture drawSky(Rgb zenith, Rgb horizon, float clouds, uint32_t seed);
+// zenith (top row) with soft clouds and the sun's glow round the heading and
+// elevation (degrees) it stands at; wraps round in x, column 0 looking
+// along +z and the heading growing with x.
+Picture drawSky(Rgb zenith, Rgb horizon, float clouds, uint32_t seed, float sunHeading, float sunElevation, Rgb sun);
 
 } // namespace track

@@ -99,9 +99,9 @@ void buildTunnel(LevelModel& level, const Section& a, const Section& b, float s0
     level.shades.push_back({a.centre, b.centre, r, 0.45f});
 }
 
-void tunnelMouth(LevelModel& level, const Section& s, bool entry)
+void tunnelMouth(LevelModel& level, const Section& s, const std::string& material, bool entry)
 {
-    const uint16_t m = level.id(s.tunnelMaterial);
+    const uint16_t m = level.id(material);
     const int steps = 8;
     const float r = s.width * 0.5f + 2.0f, h = 7.0f;
     auto ring = [&](float k, float radius, float rise) {
@@ -204,9 +204,9 @@ void buildTrack(LevelModel& level, const LevelParams& params, const Centreline& 
         if (a.tunnel) {
             buildTunnel(level, a, b, s0, s1);
             if (!sections[(i + n - 1) % n].tunnel)
-                tunnelMouth(level, a, true);
+                tunnelMouth(level, a, a.tunnelMaterial, true);
             if (!b.tunnel)
-                tunnelMouth(level, b, false);
+                tunnelMouth(level, b, a.tunnelMaterial, false);
         }
     }
 
@@ -293,6 +293,13 @@ void placeScenery(LevelModel& level, const LevelParams& params, const Centreline
         const float edge = s->width * 0.5f + (s->kerbs ? kKerb : 0.0f) + s->vergeWidth + 1.0f;
         return d > edge + r;
     };
+    auto withinWalls = [&](float x, float z) {
+        for (const Boundary& b : params.boundaries)
+            if (b.circle ? std::hypot(x - b.x, z - b.z) < b.radius - 1.0f
+                         : x > b.x0 + 1.0f && x < b.x1 - 1.0f && z > b.z0 + 1.0f && z < b.z1 - 1.0f)
+                return true;
+        return false;
+    };
     auto clearOfOthers = [&](float x, float z, float r) {
         for (const Spot& t : taken)
             if (std::hypot(t.x - x, t.z - z) < t.r + r)
@@ -344,6 +351,8 @@ void placeScenery(LevelModel& level, const LevelParams& params, const Centreline
                 const Vector3 at = s.centre + s.flatLeft * d + s.forward * rng.range(-1.0f, 1.0f);
                 const float scale = rng.range(p.scaleMin, p.scaleMax);
                 if (!clearOfTrack(at.x, at.z, r * scale) || !clearOfOthers(at.x, at.z, r * scale * 0.8f))
+                    continue;
+                if (p.where != 0 && withinWalls(at.x, at.z) != (p.where > 0))
                     continue;
                 put(p.prop, at.x, at.z, rng.range(0.0f, 2.0f * kPi), scale, rng);
                 ++placed;
@@ -424,13 +433,13 @@ void placeRaceMarkers(LevelModel& level, const LevelParams& params, const Centre
     for (const Pickup& p : params.pickups)
         pickup(p.kind, p.fraction, p.offset);
 
-    // The start camera stands beside the road ahead of the line and looks
-    // back at the grid; the second one looks down on the whole track.
-    const Section ahead = line.at(24.0f);
-    const Section grid = line.at(L - 14.0f);
+    // The start camera hangs over the road ahead of the line and looks back
+    // down at the grid; the second one looks down on the whole track.
+    const Section ahead = line.at(26.0f);
+    const Section grid = line.at(L - 13.0f);
     CameraPlace startCamera;
     startCamera.name = "StartCamera";
-    startCamera.eye = ahead.at(ahead.width * 0.5f + 6.0f) + Vector3(0.0f, 5.5f, 0.0f);
+    startCamera.eye = ahead.at(ahead.width * 0.2f) + Vector3(0.0f, 6.5f, 0.0f);
     startCamera.target = grid.centre + Vector3(0.0f, 0.5f, 0.0f);
     level.cameras.push_back(startCamera);
     CameraPlace overview;
