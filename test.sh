@@ -29,6 +29,9 @@ export SDL_AUDIODRIVER=dummy
 # crash on their stacks, and single-threaded software GL is deterministic.
 export LP_NUM_THREADS=0
 export VORLUND_NO_MESSAGE_BOXES=1
+# The GL tests run under the X server below: without it, or with a GL stack
+# that does not start, they fail instead of skipping.
+export VORLUND_REQUIRE_GL=1
 
 root=$PWD
 cd "$build"

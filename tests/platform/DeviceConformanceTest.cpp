@@ -7,6 +7,7 @@
 #include "platform/d3d9/Direct3DTexture9.h"
 #include "platform/d3d9/Direct3DVolumeTexture9.h"
 #include "support/GlDeviceRig.h"
+#include "support/GlRequirement.h"
 #include "tests/platform/FixedFunctionTestRig.h"
 
 #include <gtest/gtest.h>
@@ -439,8 +440,7 @@ class DeviceConformance : public ::testing::TestWithParam<Scenario> {};
 TEST_P(DeviceConformance, DrawsAsDirect3DDoes)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const Scenario& s = GetParam();
     rig.clear(kBlack);
     {

@@ -4,6 +4,7 @@
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DTexture9.h"
 #include "support/GlDeviceRig.h"
+#include "support/GlRequirement.h"
 #include "tests/platform/FixedFunctionTestRig.h"
 #include "tests/platform/LightingReference.h"
 
@@ -83,8 +84,7 @@ class DeviceLighting : public ::testing::TestWithParam<LightCase> {};
 TEST_P(DeviceLighting, VertexLitQuadMatchesDocumentedEquations)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const LightCase& c = GetParam();
     IDirect3DDevice9* d = rig.device();
     const D3DMATRIX projection = FixedFunctionTestRig::perspective(kPi / 2, 1.0f, 1.0f, 100.0f);
@@ -139,8 +139,7 @@ class DeviceFog : public ::testing::TestWithParam<FogCase> {};
 TEST_P(DeviceFog, BlendsTowardsFogColourWithDepth)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const FogCase& c = GetParam();
     IDirect3DDevice9* d = rig.device();
     const D3DMATRIX projection = FixedFunctionTestRig::perspective(kPi / 2, 1.0f, 1.0f, 100.0f);
@@ -210,8 +209,7 @@ class DeviceStages : public ::testing::TestWithParam<StageCase> {};
 TEST_P(DeviceStages, CombineAsDocumented)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const StageCase& c = GetParam();
     IDirect3DDevice9* d = rig.device();
     IDirect3DTexture9* texture = argbTexture(d, 2, 2, std::vector<D3DCOLOR>(4, kTexel));
@@ -266,8 +264,7 @@ class DeviceTexGen : public ::testing::TestWithParam<TexGenCase> {};
 TEST_P(DeviceTexGen, TransformedCameraSpaceCoordinatesAddressTheTexture)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const TexGenCase& c = GetParam();
     IDirect3DDevice9* d = rig.device();
     IDirect3DTexture9* texture = argbTexture(d, 2, 1, {kRed, kBlue});
@@ -318,8 +315,7 @@ class DeviceAlphaTest : public ::testing::TestWithParam<AlphaCase> {};
 TEST_P(DeviceAlphaTest, KeepsOrDiscardsByVertexAlpha)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const AlphaCase& c = GetParam();
     IDirect3DDevice9* d = rig.device();
     selectDiffuse(d);
@@ -344,8 +340,7 @@ float edge(float pixel)
 TEST(DeviceStencil, IncrementThenEqualDrawsOnlyWhereMarked)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     selectDiffuse(d);
     rig.clear(0xFF000000, 1.0f, 0);
@@ -373,8 +368,7 @@ TEST(DeviceStencil, IncrementThenEqualDrawsOnlyWhereMarked)
 TEST(DeviceClipPlane, KeepsTheSideThePlaneFaces)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     selectDiffuse(d);
     // Direct3D keeps points with dot(plane, (x, y, z, 1)) >= 0: here x >= 0.25.
@@ -393,8 +387,7 @@ TEST(DeviceClipPlane, KeepsTheSideThePlaneFaces)
 TEST(DeviceBlend, SourceAlphaBlendsOverTheTarget)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     selectDiffuse(d);
     d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -413,8 +406,7 @@ TEST(DeviceBlend, SourceAlphaBlendsOverTheTarget)
 TEST(DevicePretransformed, TexelsLandOnTheirPixels)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     const std::vector<D3DCOLOR> texels = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
     IDirect3DTexture9* texture = argbTexture(d, 4, 1, texels);

@@ -14,6 +14,7 @@
 #include "platform/d3d9/Direct3DVertexDeclaration9.h"
 #include "platform/d3d9/Direct3DVolumeTexture9.h"
 #include "support/GlDeviceRig.h"
+#include "support/GlRequirement.h"
 #include "tests/platform/FixedFunctionTestRig.h"
 
 #include <gtest/gtest.h>
@@ -122,8 +123,7 @@ class DeviceTextureFormat : public ::testing::TestWithParam<FormatCase> {};
 TEST_P(DeviceTextureFormat, UploadsAndSamplesBackItsTexels)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const FormatCase& c = GetParam();
     IDirect3DDevice9* d = rig.device();
     IDirect3DTexture9* texture = nullptr;
@@ -170,8 +170,7 @@ const D3DCOLOR kFaceColours[6] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00
 TEST(DeviceCubeTexture, EachAxisReadsItsFace)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     IDirect3DCubeTexture9* cube = nullptr;
     ASSERT_EQ(d->CreateCubeTexture(2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &cube, nullptr), D3D_OK);
@@ -202,8 +201,7 @@ TEST(DeviceCubeTexture, EachAxisReadsItsFace)
 TEST(DeviceVolumeTexture, DepthCoordinateChoosesTheSlice)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     IDirect3DVolumeTexture9* volume = nullptr;
     ASSERT_EQ(d->CreateVolumeTexture(2, 2, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &volume, nullptr), D3D_OK);
@@ -240,8 +238,7 @@ float edge(float pixel)
 TEST(DeviceRenderTarget, RenderedTextureSamplesTheRightWayUp)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     IDirect3DTexture9* target = nullptr;
     ASSERT_EQ(d->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, &target, nullptr),
@@ -312,8 +309,7 @@ class DevicePrimitives : public ::testing::TestWithParam<PrimitiveCase> {};
 TEST_P(DevicePrimitives, DrawFromBuffersWithAndWithoutIndices)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const PrimitiveCase& c = GetParam();
     IDirect3DDevice9* d = rig.device();
     d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
@@ -393,8 +389,7 @@ class DeviceSplitStreams : public ::testing::TestWithParam<SplitStreamCase> {};
 TEST_P(DeviceSplitStreams, EachSystemMemoryStreamReadsItsOwnBuffer)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
@@ -453,8 +448,7 @@ INSTANTIATE_TEST_SUITE_P(Draws, DeviceSplitStreams, ::testing::ValuesIn(kSplitSt
 TEST(DeviceOcclusionQuery, CountsTheVisiblePixels)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
     d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
@@ -479,8 +473,7 @@ TEST(DeviceOcclusionQuery, CountsTheVisiblePixels)
 TEST(DeviceShaders, AuthoredGlslDrawsWithItsConstants)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     const std::vector<DWORD> vs = IDirect3DShader9::wrap(
         "layout(location = 0) in vec3 position;\n"
@@ -530,8 +523,7 @@ TEST(DeviceShaders, AuthoredGlslDrawsWithItsConstants)
 TEST(DeviceShaders, AuthoredPixelShadersAreAlphaTestedAndFogged)
 {
     GlDeviceRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
     // The vertex shader hands the device its fog value; the pixel shader
     // draws blue at alpha 0.4 (102 of 255).

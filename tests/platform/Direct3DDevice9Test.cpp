@@ -6,13 +6,13 @@
 #include "platform/d3d9/RecordingBackend.h"
 #include "platform/win/Window.h"
 #include "support/DeviceReadBack.h"
+#include "support/GlRequirement.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-// Every device test runs on both backends; GL needs a display and skips
-// without one.
+// Every device test runs on both backends; GL needs a display.
 class Device : public ::testing::TestWithParam<D3D9Backend> {
 protected:
     void SetUp() override
@@ -23,13 +23,12 @@ protected:
                                    nullptr, nullptr, nullptr);
         ASSERT_NE(m_window, nullptr);
         m_d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        if (!m_d3d)
-            GTEST_SKIP() << "no display for the GL backend";
+        REQUIRE_GL(m_d3d, "no Direct3D object");
         m_params = windowedParams(m_window);
         const HRESULT hr = m_d3d->CreateDevice(0, D3DDEVTYPE_HAL, m_window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
                                                &m_params, &m_device);
-        if (GetParam() == D3D9Backend::Gl && hr == D3DERR_NOTAVAILABLE)
-            GTEST_SKIP() << "no OpenGL on this display";
+        if (GetParam() == D3D9Backend::Gl)
+            REQUIRE_GL(hr != D3DERR_NOTAVAILABLE, "CreateDevice: no OpenGL context");
         ASSERT_EQ(hr, D3D_OK);
     }
     void TearDown() override

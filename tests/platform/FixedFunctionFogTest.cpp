@@ -1,7 +1,8 @@
 // Linear fog of the generated programs: f = (end - d) / (end - start) on the
-// camera-space depth d, clamped, colour = f * colour + (1 - f) * fog colour,
-// in pixel (table) and vertex mode.
+// camera-space depth d, clamped to 0..1 (0 when start equals end), colour =
+// f * colour + (1 - f) * fog colour, in pixel (table) and vertex mode.
 #include "tests/platform/FixedFunctionTestRig.h"
+#include "support/GlRequirement.h"
 
 #include <gtest/gtest.h>
 
@@ -43,8 +44,7 @@ class FixedFunctionFogTest : public ::testing::TestWithParam<FogCase> {};
 TEST_P(FixedFunctionFogTest, BlendsTowardsFogColour)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const FogCase& c = GetParam();
     auto& s = rig.state();
     s.setTransform(D3DTS_PROJECTION, FixedFunctionTestRig::perspective(3.14159265f / 2, 1.0f, 1.0f, 100.0f));
@@ -82,8 +82,7 @@ INSTANTIATE_TEST_SUITE_P(Linear, FixedFunctionFogTest, ::testing::ValuesIn(kCase
 TEST(FixedFunctionFog, DisabledFogLeavesColour)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     auto& s = rig.state();
     s.setTransform(D3DTS_PROJECTION, FixedFunctionTestRig::perspective(3.14159265f / 2, 1.0f, 1.0f, 100.0f));
     s.setRenderState(D3DRS_LIGHTING, FALSE);

@@ -5,6 +5,7 @@
 // light lies on that axis, so all corners light alike and the centre pixel
 // shows the vertex colour itself, whatever the interpolation.
 #include "tests/platform/FixedFunctionTestRig.h"
+#include "support/GlRequirement.h"
 #include "tests/platform/LightingReference.h"
 
 #include <gtest/gtest.h>
@@ -79,8 +80,7 @@ void expectLit(const LightCase& settings, const std::vector<const LightCase*>& l
                const std::vector<DWORD>& indices, bool moved)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     auto& s = rig.state();
     D3DMATRIX camera = moved ? movedCamera() : FixedFunctionTestRig::identity();
     s.setTransform(D3DTS_WORLD, camera);
@@ -163,8 +163,7 @@ INSTANTIATE_TEST_SUITE_P(Lights, FixedFunctionLightingTest, ::testing::ValuesIn(
 TEST(FixedFunctionLighting, LightingOffPassesVertexColours)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     auto& s = rig.state();
     s.setRenderState(D3DRS_LIGHTING, FALSE);
     s.setRenderState(D3DRS_SPECULARENABLE, TRUE);

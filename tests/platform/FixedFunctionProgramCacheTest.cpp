@@ -1,6 +1,7 @@
 // The program cache: one program per distinct key, found again for an equal
 // key, and uniforms that follow the state block across program switches.
 #include "tests/platform/FixedFunctionTestRig.h"
+#include "support/GlRequirement.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,7 @@ const float kNormal[3] = {0, 0, -1};
 TEST(FixedFunctionProgramCache, SameKeySameProgram)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     auto& s = rig.state();
     std::array<FixedFunctionTextureKind, 8> textures {};
     GlProgram* first = rig.cache().program(FixedFunctionKey::build(s, kFormat, textures));
@@ -33,8 +33,7 @@ TEST(FixedFunctionProgramCache, SameKeySameProgram)
 TEST(FixedFunctionProgramCache, TenDistinctKeysTenPrograms)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     auto& s = rig.state();
     const DWORD ops[10] = {D3DTOP_SELECTARG1, D3DTOP_SELECTARG2, D3DTOP_MODULATE,          D3DTOP_MODULATE2X,
                            D3DTOP_MODULATE4X, D3DTOP_ADD,        D3DTOP_ADDSIGNED,         D3DTOP_SUBTRACT,
@@ -56,8 +55,7 @@ TEST(FixedFunctionProgramCache, TenDistinctKeysTenPrograms)
 TEST(FixedFunctionProgramCache, UniformsFollowStateAcrossProgramSwitches)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     auto& s = rig.state();
     s.setRenderState(D3DRS_LIGHTING, FALSE);
     s.setTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TFACTOR);
@@ -94,8 +92,7 @@ namespace {
 TEST(FixedFunctionProgramCache, EveryStageSettingCompiles)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     FixedFunctionVertexFormat format = FixedFunctionVertexFormat::fromFvf(
         D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_SPECULAR | D3DFVF_TEX3 | D3DFVF_TEXCOORDSIZE1(1) |
         D3DFVF_TEXCOORDSIZE4(2));

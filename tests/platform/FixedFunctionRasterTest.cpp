@@ -2,6 +2,7 @@
 // top-down rows, clip-space z in [0, 1] (depth values and the near plane),
 // the alpha test against D3DRS_ALPHAREF, and user clip planes in world space.
 #include "tests/platform/FixedFunctionTestRig.h"
+#include "support/GlRequirement.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +33,7 @@ float ndcY(float y) { return 1.0f - y / 8.0f; }
 TEST(FixedFunctionRaster, PixelCentresAndRowsFollowDirect3D)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     unlitDiffuse(rig.state());
     // Edges at 2.25 and 5.25: Direct3D covers the pixels whose integer
     // centres 3, 4, 5 lie inside; GL's own centres (n + 0.5) would take 2 too.
@@ -66,8 +66,7 @@ class FixedFunctionDepthTest : public ::testing::TestWithParam<DepthCase> {};
 TEST_P(FixedFunctionDepthTest, ClipZRunsFromZeroToOne)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const DepthCase& c = GetParam();
     unlitDiffuse(rig.state());
     rig.setDepthTest(true);
@@ -118,8 +117,7 @@ class FixedFunctionAlphaTest : public ::testing::TestWithParam<AlphaCase> {};
 TEST_P(FixedFunctionAlphaTest, ComparesEightBitAlphaWithReference)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const AlphaCase& c = GetParam();
     auto& s = rig.state();
     unlitDiffuse(s);
@@ -137,8 +135,7 @@ INSTANTIATE_TEST_SUITE_P(AlphaTest, FixedFunctionAlphaTest, ::testing::ValuesIn(
 TEST(FixedFunctionRaster, UserClipPlaneIsInWorldSpace)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     auto& s = rig.state();
     unlitDiffuse(s);
     // Object x in [-1, 0.5] moved to world x in [-0.5, 1]; keep world x <= 0.

@@ -3,6 +3,7 @@
 // drawing code uses. Inputs are unlit vertex colours, the texture factor and
 // one-texel textures, so each expected colour is the formula itself.
 #include "tests/platform/FixedFunctionTestRig.h"
+#include "support/GlRequirement.h"
 
 #include <gtest/gtest.h>
 
@@ -144,8 +145,7 @@ class FixedFunctionStagesTest : public ::testing::TestWithParam<StageCase> {};
 TEST_P(FixedFunctionStagesTest, MatchesDocumentedOperation)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const StageCase& c = GetParam();
     auto& s = rig.state();
     s.setRenderState(D3DRS_LIGHTING, FALSE);

@@ -25,8 +25,9 @@ public:
     FixedFunctionTestRig(const FixedFunctionTestRig&) = delete;
     FixedFunctionTestRig& operator=(const FixedFunctionTestRig&) = delete;
 
-    // False when no GL context could be made (tests skip).
+    // False when no GL context could be made; failure() says why.
     bool ready() const { return m_gl != nullptr; }
+    const std::string& failure() const { return GlTestContext::failure(); }
 
     FixedFunctionState& state() { return m_state; }
     GlProgramCache& cache() { return m_cache; }

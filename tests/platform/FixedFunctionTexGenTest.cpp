@@ -3,6 +3,7 @@
 // camera-space position with COUNT3 | PROJECTED (the projected shadow path)
 // and camera-space normal and reflection vector generation.
 #include "tests/platform/FixedFunctionTestRig.h"
+#include "support/GlRequirement.h"
 
 #include <gtest/gtest.h>
 
@@ -90,8 +91,7 @@ class FixedFunctionTexGenTest : public ::testing::TestWithParam<TexGenCase> {};
 TEST_P(FixedFunctionTexGenTest, SamplesWhereDirect3DWould)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     const TexGenCase& c = GetParam();
     auto& s = rig.state();
     s.setRenderState(D3DRS_LIGHTING, FALSE);
@@ -125,8 +125,7 @@ TEST_P(FixedFunctionTexGenTest, SamplesWhereDirect3DWould)
 TEST(FixedFunctionTexGen, VolumeCoordinatesTakeFourthRowTranslation)
 {
     FixedFunctionTestRig rig;
-    if (!rig.ready())
-        GTEST_SKIP() << "no GL context";
+    REQUIRE_GL(rig.ready(), rig.failure());
     auto& s = rig.state();
     s.setRenderState(D3DRS_LIGHTING, FALSE);
     s.setTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);

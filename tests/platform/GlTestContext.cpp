@@ -8,6 +8,27 @@
 #include <cstddef>
 #include <cstdio>
 
+namespace {
+
+std::string& failureText()
+{
+    static std::string text;
+    return text;
+}
+
+void fail(const char* what, const char* detail)
+{
+    failureText() = std::string(what) + ": " + detail;
+    std::fprintf(stderr, "GlTestContext: %s\n", failureText().c_str());
+}
+
+} // namespace
+
+const std::string& GlTestContext::failure()
+{
+    return failureText();
+}
+
 GlTestContext* GlTestContext::instance()
 {
     static GlTestContext* context = [] {
@@ -39,7 +60,7 @@ void GlTestContext::release()
 bool GlTestContext::init()
 {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "GlTestContext: no video: %s\n", SDL_GetError());
+        fail("no video", SDL_GetError());
         return false;
     }
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -48,21 +69,21 @@ bool GlTestContext::init()
     SDL_Window* window = SDL_CreateWindow("fixed-function tests", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 16,
                                           16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) {
-        std::fprintf(stderr, "GlTestContext: no window: %s\n", SDL_GetError());
+        fail("no window", SDL_GetError());
         return false;
     }
     SDL_Window* previousWindow = SDL_GL_GetCurrentWindow();
     SDL_GLContext previousContext = SDL_GL_GetCurrentContext();
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context) {
-        std::fprintf(stderr, "GlTestContext: no context: %s\n", SDL_GetError());
+        fail("no context", SDL_GetError());
         SDL_DestroyWindow(window);
         return false;
     }
     glewExperimental = GL_TRUE;
     GLenum glew = glewInit();
     if (glew != GLEW_OK && glew != GLEW_ERROR_NO_GLX_DISPLAY) {
-        std::fprintf(stderr, "GlTestContext: GLEW: %s\n", glewGetErrorString(glew));
+        fail("GLEW", reinterpret_cast<const char*>(glewGetErrorString(glew)));
         return false;
     }
     while (glGetError() != GL_NO_ERROR) {

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct GlTestVertex {
@@ -22,6 +23,8 @@ struct GlTestVertex {
 class GlTestContext {
 public:
     static GlTestContext* instance();
+    // Why instance() is null.
+    static const std::string& failure();
 
     // Other GL users in the same test program (the device's own context)
     // keep theirs current between calls: take ours for a test and give

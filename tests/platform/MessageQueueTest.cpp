@@ -1,6 +1,7 @@
 #include "platform/win/MessageQueue.h"
 #include "platform/win/Window.h"
 #include "platform/win/WindowRecord.h"
+#include "support/GlRequirement.h"
 
 #include <gtest/gtest.h>
 
@@ -147,8 +148,7 @@ TEST_F(MessageQueue, WindowGeometryIsClientGeometry)
 // SDL's events become Windows messages with Windows' packing.
 TEST_F(MessageQueue, SdlEventsArriveAsWindowMessages)
 {
-    if (!m_window->sdl)
-        GTEST_SKIP() << "no video driver";
+    REQUIRE_GL(m_window->sdl, std::string("no SDL window: ") + SDL_GetError());
     const Uint32 id = SDL_GetWindowID(m_window->sdl);
     SDL_Event events[4] = {};
     events[0].type = SDL_MOUSEBUTTONDOWN;
@@ -203,8 +203,7 @@ TEST_F(MessageQueue, SdlEventsArriveAsWindowMessages)
 // extended flag, then Alt, previous state and transition in bits 29-31.
 TEST_F(MessageQueue, KeysCarryVirtualKeyAndScanCode)
 {
-    if (!m_window->sdl)
-        GTEST_SKIP() << "no video driver";
+    REQUIRE_GL(m_window->sdl, std::string("no SDL window: ") + SDL_GetError());
     const Uint32 id = SDL_GetWindowID(m_window->sdl);
     struct Case {
         Uint32 type;
@@ -264,8 +263,7 @@ TEST_F(MessageQueue, KeysCarryVirtualKeyAndScanCode)
 // (which have no text) from the key itself, right behind its key message.
 TEST_F(MessageQueue, CharactersFollowTheirKeys)
 {
-    if (!m_window->sdl)
-        GTEST_SKIP() << "no video driver";
+    REQUIRE_GL(m_window->sdl, std::string("no SDL window: ") + SDL_GetError());
     const Uint32 id = SDL_GetWindowID(m_window->sdl);
     drain();
     const SDL_Scancode keys[] = {SDL_SCANCODE_RETURN, SDL_SCANCODE_BACKSPACE, SDL_SCANCODE_A};
@@ -307,8 +305,7 @@ TEST_F(MessageQueue, CharactersFollowTheirKeys)
 // button down on its down message and up on its up message.
 TEST_F(MessageQueue, ButtonMessagesReportTheirOwnButton)
 {
-    if (!m_window->sdl)
-        GTEST_SKIP() << "no video driver";
+    REQUIRE_GL(m_window->sdl, std::string("no SDL window: ") + SDL_GetError());
     const Uint32 id = SDL_GetWindowID(m_window->sdl);
     const struct {
         Uint32 type;

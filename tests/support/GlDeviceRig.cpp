@@ -6,6 +6,8 @@
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/win/Window.h"
 
+#include <cstdio>
+
 GlDeviceRig::GlDeviceRig()
 {
     selectD3D9Backend(D3D9Backend::Gl);
@@ -23,9 +25,18 @@ GlDeviceRig::GlDeviceRig()
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D24S8;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    if (!window || !m_d3d
-        || FAILED(m_d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_device)))
+    if (!window) {
+        m_failure = "no window";
+    } else if (!m_d3d) {
+        m_failure = "no Direct3D object";
+    } else if (const HRESULT hr =
+                   m_d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &m_device);
+               FAILED(hr)) {
+        char text[64];
+        std::snprintf(text, sizeof text, "CreateDevice failed with 0x%08X", unsigned(hr));
+        m_failure = text;
         m_device = nullptr;
+    }
     if (m_device) {
         m_device->SetRenderState(D3DRS_LIGHTING, FALSE);
         m_device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);

@@ -1,10 +1,11 @@
 #pragma once
 // A Direct3D device on the GL backend for pixel tests: a hidden 16x16
 // window, a 16x16 back buffer with a D24S8 depth-stencil surface, identity
-// transforms. Tests skip when no GL display exists (ready() is false).
+// transforms. ready() is false when it could not start; failure() says why.
 #include "platform/d3d9/D3D9States.h"
 #include "platform/d3d9/D3D9Types.h"
 
+#include <string>
 #include <vector>
 
 class IDirect3D9;
@@ -30,6 +31,7 @@ public:
     GlDeviceRig& operator=(const GlDeviceRig&) = delete;
 
     bool ready() const { return m_device != nullptr; }
+    const std::string& failure() const { return m_failure; }
     IDirect3DDevice9* device() const { return m_device; }
     IDirect3DDevice9* operator->() const { return m_device; }
 
@@ -47,4 +49,5 @@ private:
     HWND m_window = nullptr;
     IDirect3D9* m_d3d = nullptr;
     IDirect3DDevice9* m_device = nullptr;
+    std::string m_failure;
 };

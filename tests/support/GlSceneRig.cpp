@@ -3,6 +3,7 @@
 #include "DeviceReadBack.h"
 #include "engine/core/DeviceMatrix.h"
 #include "engine/core/Renderer.h"
+#include "engine/core/Report.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Scene.h"
@@ -24,10 +25,12 @@ bool GlSceneRig::start(int size, bool fixedFunction)
     m_size = size;
     testing::internal::CaptureStderr();
     const bool started = m_rig->start(size, size, fixedFunction);
-    testing::internal::GetCapturedStderr();
+    m_failure = testing::internal::GetCapturedStderr();
     drainWindowMessages();
     if (started)
         m_camera = m_rig->scene->addCamera(true);
+    else
+        m_failure += lastErrorText.c_str();
     return started;
 }
 

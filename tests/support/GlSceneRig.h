@@ -1,8 +1,8 @@
 #pragma once
 // A scene on the GL backend for tests that draw and read the screen back:
 // a square window, the scene's camera made current, errors to the report
-// text (lastErrorText) instead of message boxes. Tests skip when start()
-// finds no GL display.
+// text (lastErrorText) instead of message boxes. When start() fails,
+// failure() holds what the start printed and reported.
 #include "GlWorld.h"
 #include "SceneRig.h"
 #include "engine/core/Matrix4.h"
@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
 class Camera;
@@ -25,6 +26,7 @@ public:
     // is kept out of the test's output.
     bool start(int size, bool fixedFunction = true);
     bool started() const { return m_camera != nullptr; }
+    const std::string& failure() const { return m_failure; }
     int size() const { return m_size; }
 
     Renderer* renderer() const { return m_rig->renderer(); }
@@ -51,6 +53,7 @@ private:
     std::unique_ptr<SceneRig> m_rig;
     Camera* m_camera = nullptr;
     int m_size = 0;
+    std::string m_failure;
 };
 
 // A perspective of 90 degrees both ways, depth nearZ to farZ.

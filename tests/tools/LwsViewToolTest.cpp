@@ -5,6 +5,7 @@
 #include "tools/lib/Lwo2Writer.h"
 #include "tools/lib/LwsWriter.h"
 #include "tools/lib/ShowcaseScene.h"
+#include "support/GlRequirement.h"
 #include "support/ShowcaseProbes.h"
 
 #include <gtest/gtest.h>
@@ -86,8 +87,7 @@ protected:
 
 TEST_F(LwsViewTool, ShotShowsTheCubeFromFolderAndArchive)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no display";
+    REQUIRE_GL(displayExists(), "the tool draws on the display");
     const fs::path shot = m_dir / "shot.bmp";
     ASSERT_EQ(run(quoted(m_dir / "scene.lws") + " --frames 2 --shot " + quoted(shot)), 0);
     std::vector<uint8_t> bmp = read(shot);
@@ -113,8 +113,7 @@ TEST_F(LwsViewTool, ShotShowsTheCubeFromFolderAndArchive)
 // object the camera sees, and nothing where the occluder hides one.
 TEST_F(LwsViewTool, ShowcaseShotShowsTheSceneRegions)
 {
-    if (!std::getenv("DISPLAY"))
-        GTEST_SKIP() << "no display";
+    REQUIRE_GL(displayExists(), "the tool draws on the display");
     const fs::path folder = m_dir / "showcase";
     for (const ShowcaseScene::File& file : ShowcaseScene::files())
         writeFile(folder / file.name, file.bytes);

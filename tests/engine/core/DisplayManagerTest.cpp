@@ -7,6 +7,7 @@
 #include "platform/win/MessageQueue.h"
 #include "platform/win/WindowRecord.h"
 #include "support/DeviceReadBack.h"
+#include "support/GlRequirement.h"
 #include "support/RecordingWorld.h"
 
 #include <gtest/gtest.h>
@@ -370,8 +371,8 @@ TEST(DisplayManagerGl, AdaptersComeFromTheDisplays)
     const bool ok = dm.init("", "");
     testing::internal::GetCapturedStderr();
     selectD3D9Backend(D3D9Backend::Default);
-    if (!ok || !EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &desktop))
-        GTEST_SKIP() << "no display";
+    REQUIRE_GL(ok, "the display manager did not start");
+    REQUIRE_GL(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &desktop), "no desktop display mode");
     ASSERT_GE(dm.m_adapterCount, 1);
     const AdapterInfo& a = dm.m_adapters[0];
     EXPECT_GE(a.modeCount, 1) << "a virtual display still has its one mode";

@@ -8,6 +8,7 @@
 #include "platform/d3d9/RecordingBackend.h"
 #include "platform/win/MessageQueue.h"
 #include "support/DeviceReadBack.h"
+#include "support/GlRequirement.h"
 #include "support/GlWorld.h"
 #include "support/RecordingWorld.h"
 #include "support/RendererRig.h"
@@ -99,8 +100,7 @@ TEST_F(LoadingScreenGl, PictureTexelsReachTheScreen)
     testing::internal::CaptureStderr();
     const bool started = rig.start(128, 128);
     const std::string boxes = testing::internal::GetCapturedStderr();
-    if (!started)
-        GTEST_SKIP() << "no display: " << boxes;
+    REQUIRE_GL(started, boxes);
     drainWindowMessages();
     MemoryFileSystem files;
     files.addFile("x\\loading.bmp", quadrantPicture(16));

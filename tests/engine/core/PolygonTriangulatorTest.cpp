@@ -21,7 +21,8 @@ double area2(const Vector3& a, const Vector3& b, const Vector3& c)
     return double(b.x - a.x) * (c.y - a.y) - double(b.y - a.y) * (c.x - a.x);
 }
 
-double outlineArea(const std::vector<Vector3>& p)
+// Positive when the outline turns counter-clockwise in x, y.
+double signedOutlineArea(const std::vector<Vector3>& p)
 {
     double sum = 0.0;
     for (size_t i = 0; i < p.size(); ++i) {
@@ -29,7 +30,7 @@ double outlineArea(const std::vector<Vector3>& p)
         const Vector3& b = p[(i + 1) % p.size()];
         sum += double(a.x) * b.y - double(b.x) * a.y;
     }
-    return std::fabs(sum) / 2.0;
+    return sum / 2.0;
 }
 
 bool insideOutline(const std::vector<Vector3>& p, double x, double y)
@@ -73,16 +74,18 @@ TEST(PolygonTriangulatorTest, ConcaveOutlinesKeepTheirAreaAndStayInside)
         SCOPED_TRACE(o.name);
         const auto triangles = cut(o.points);
         ASSERT_EQ(triangles.size(), o.points.size() - 2);
+        // Every triangle turns the way the whole outline does (not its
+        // first corner, which may be reflex): a flipped one would face away.
+        const double area = signedOutlineArea(o.points);
         double total = 0.0;
-        const double turn = area2(o.points[0], o.points[1], o.points[2]) >= 0 ? 1.0 : -1.0;
         for (const Triangle& t : triangles) {
             const Vector3 &a = o.points[t[0]], &b = o.points[t[1]], &c = o.points[t[2]];
             total += std::fabs(area2(a, b, c)) / 2.0;
+            EXPECT_GT(area2(a, b, c) * area, 0.0) << t[0] << " " << t[1] << " " << t[2] << " is flipped";
             const double cx = (a.x + b.x + c.x) / 3.0, cy = (a.y + b.y + c.y) / 3.0;
             EXPECT_TRUE(insideOutline(o.points, cx, cy)) << t[0] << " " << t[1] << " " << t[2];
-            (void)turn;
         }
-        EXPECT_NEAR(total, outlineArea(o.points), 1e-9);
+        EXPECT_NEAR(total, std::fabs(area), 1e-9);
     }
 }
 

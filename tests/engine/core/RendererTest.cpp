@@ -8,6 +8,7 @@
 #include "platform/d3d9/RecordingBackend.h"
 #include "platform/win/DisplaySettings.h"
 #include "support/DeviceReadBack.h"
+#include "support/GlRequirement.h"
 #include "support/GlWorld.h"
 #include "support/RecordingWorld.h"
 
@@ -282,8 +283,8 @@ TEST_F(RendererGl, StartsClearsPresentsAndSurvivesAResolutionChange)
     testing::internal::CaptureStderr();
     const bool started = s.start(320, 240);
     const std::string boxes = testing::internal::GetCapturedStderr();
-    if (!started && boxes.find("Creation of Direct3D Device failed.") == std::string::npos)
-        GTEST_SKIP() << "no display: " << boxes;
+    if (boxes.find("Creation of Direct3D Device failed.") == std::string::npos)
+        REQUIRE_GL(started, boxes);
     ASSERT_TRUE(started) << boxes;
     IDirect3DDevice9* device = s.device();
     ASSERT_EQ(s.renderer->m_renderTargetFormats[0], D3DFMT_A8R8G8B8);
@@ -318,8 +319,7 @@ TEST_F(RendererGl, FullScreenAndBackToAWindow)
 {
     DEVMODEA desktop{};
     desktop.dmSize = sizeof(desktop);
-    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &desktop))
-        GTEST_SKIP() << "no display";
+    REQUIRE_GL(EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &desktop), "no desktop display mode");
     Started s;
     testing::internal::CaptureStderr();
     const bool started = s.start(int(desktop.dmPelsWidth), int(desktop.dmPelsHeight), 0, 0);

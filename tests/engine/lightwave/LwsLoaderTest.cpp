@@ -281,10 +281,35 @@ TEST_F(LwsLoaderTest, EveryTruncationLoadsOrFailsCleanly)
     w.addCamera("Camera", {{1, {{{1, 0, 0, {}}, {2, 1, 1, {}}}}}});
     w.emitter({}).particleCollision({});
     const std::string text = w.text();
-    for (size_t n = 0; n <= text.size(); n += 3) {
+    struct Counts {
+        size_t objects, lights, cameras;
+    };
+    auto fresh = [&] {
         manager = std::make_unique<SceneManager>(nullptr, "test");
         scene = manager->loadScene("scene");
-        load(text.substr(0, n));
+        lastErrorText.assignCString("");
+    };
+    auto counts = [&] { return Counts{scene->m_objects.size(), scene->m_lights.size(), scene->m_cameras.size()}; };
+    fresh();
+    ASSERT_TRUE(load(text)) << lastError();
+    const Counts whole = counts();
+    ASSERT_EQ(whole.lights, 1u);
+    ASSERT_EQ(whole.cameras, 1u);
+    for (size_t n = 0; n < text.size(); n += 3) {
+        SCOPED_TRACE("cut at " + std::to_string(n));
+        fresh();
+        const bool loaded = load(text.substr(0, n));
+        // A cut loads, and then has the camera a scene needs, or it fails
+        // with a report (an empty file is no scene file and says nothing).
+        if (loaded)
+            EXPECT_EQ(scene->cameraCount(), 1);
+        else if (n > 0)
+            EXPECT_NE(lastError(), "");
+        // What a cut makes, the whole file makes too.
+        const Counts part = counts();
+        EXPECT_LE(part.objects, whole.objects);
+        EXPECT_LE(part.lights, whole.lights);
+        EXPECT_LE(part.cameras, whole.cameras);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "platform/d3d9/Direct3DTexture9.h"
 #include "platform/d3d9/RecordingBackend.h"
 #include "support/DeviceReadBack.h"
+#include "support/GlRequirement.h"
 #include "tools/lib/ImageWriters.h"
 
 #include <cstring>
@@ -167,8 +168,7 @@ TEST_F(MeshDrawTest, WrapModesFollowTheDeviceAddressCaps)
 TEST_F(MeshDrawTest, TexturedCubeShowsItsTexelsOnGl)
 {
     start(D3D9Backend::Gl);
-    if (!started)
-        GTEST_SKIP() << "no GL display";
+    REQUIRE_GL(started, startOutput);
     BmpLayout layout;
     layout.width = 2;
     layout.height = 2;

@@ -11,6 +11,7 @@
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "support/ColourCube.h"
 #include "support/DeviceReadBack.h"
+#include "support/GlRequirement.h"
 #include "support/RendererRig.h"
 #include "support/ScopedWorkingDirectory.h"
 
@@ -25,7 +26,7 @@ protected:
         testing::internal::CaptureStderr();
         m_rig = std::make_unique<RendererRig>();
         m_started = m_rig->start(64, 64, true);
-        testing::internal::GetCapturedStderr();
+        m_startOutput = testing::internal::GetCapturedStderr();
         drainWindowMessages();
         if (!m_started)
             return;
@@ -57,6 +58,7 @@ protected:
     ScopedWorkingDirectory m_folder{"mirrorgl"};
     std::unique_ptr<RendererRig> m_rig;
     bool m_started = false;
+    std::string m_startOutput;
     Camera* m_camera = nullptr;
     std::vector<std::unique_ptr<ColourCube>> m_cubes;
 };
@@ -65,8 +67,7 @@ protected:
 
 TEST_F(MirrorGlTest, FloorMirrorShowsTheCubeAboveItUpsideDown)
 {
-    if (!m_started)
-        GTEST_SKIP() << "no GL display";
+    REQUIRE_GL(m_started, m_startOutput);
     // A black, fully reflective floor quad one unit under the eye, from z 2
     // to z 20, facing up.
     Lwo2Writer w;

@@ -16,6 +16,7 @@
 #include "platform/d3d9/RecordingBackend.h"
 #include "platform/win/MessageQueue.h"
 #include "support/DeviceReadBack.h"
+#include "support/GlRequirement.h"
 #include "support/RendererRig.h"
 #include "support/ShowcaseProbes.h"
 #include "tools/lib/MemoryFileSystem.h"
@@ -58,7 +59,7 @@ protected:
         m_rig = std::make_unique<RendererRig>();
         testing::internal::CaptureStderr();
         const bool started = m_rig->start(640, 480, true);
-        testing::internal::GetCapturedStderr();
+        m_startOutput = testing::internal::GetCapturedStderr();
         drainMessages();
         if (!started)
             return false;
@@ -150,6 +151,7 @@ protected:
     uint32_t pixel(int x, int y) { return readBackBufferPixel(m_rig->device(), x, y) & 0xFFFFFFu; }
 
     std::unique_ptr<RendererRig> m_rig;
+    std::string m_startOutput;
     MemoryFileSystem m_files;
     std::unique_ptr<SceneManager> m_manager;
     Scene* m_scene = nullptr;
@@ -244,8 +246,7 @@ TEST_F(ShowcaseSceneTest, DrawsOnlyWhatTheCameraSeesOpaqueFirstThenGlassFarToNea
 
 TEST_F(ShowcaseSceneTest, FrameShowsWhatIsThereAndNotWhatIsHidden)
 {
-    if (!start(D3D9Backend::Gl))
-        GTEST_SKIP() << "no GL display";
+    REQUIRE_GL(start(D3D9Backend::Gl), m_startOutput);
     frame();
     frame(1.0 / 30.0);
     expectShowcaseRegions([this](int x, int y) { return pixel(x, y); });

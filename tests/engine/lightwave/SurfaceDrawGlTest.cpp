@@ -16,6 +16,7 @@
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3dx/DdsWriter.h"
 #include "support/GlSceneRig.h"
+#include "support/GlRequirement.h"
 #include "support/MaterialShaders.h"
 #include "tools/lib/ImageWriters.h"
 
@@ -227,8 +228,7 @@ TEST_F(SurfaceDrawGl, FixedFunctionDrawsEachSurface)
 {
     // Unlit: every surface shows its own colour (luminosity 1, diffuse 0).
     const std::vector<D3DCOLOR> pixels = drawGrid(true, 0.0f, 1.0f, false);
-    if (pixels.empty())
-        GTEST_SKIP() << "no GL display";
+    REQUIRE_GL(!pixels.empty(), m_gl->failure());
     const D3DCOLOR expected[] = {
         0x336699,                        // the surface colour
         0xFF0000,                        // the image replaces it
@@ -247,8 +247,7 @@ TEST_F(SurfaceDrawGl, FixedFunctionDrawsEachSurface)
 TEST_F(SurfaceDrawGl, FixedFunctionAndShaderSettingsDrawTheSameSurfaces)
 {
     const std::vector<D3DCOLOR> fixed = drawGrid(true, 0.8f, 0.2f, true);
-    if (fixed.empty())
-        GTEST_SKIP() << "no GL display";
+    REQUIRE_GL(!fixed.empty(), m_gl->failure());
     const std::vector<D3DCOLOR> shaded = drawGrid(false, 0.8f, 0.2f, true);
     ASSERT_EQ(fixed.size(), shaded.size());
     for (size_t i = 0; i < fixed.size(); ++i)
@@ -271,10 +270,13 @@ TEST(SurfaceShaderGl, LensDistortionBendsTheViewAsTheCornersAre)
     const Vertex a{-0.5f, 0.5f, 0.5f, 0, 0, -1}, b{0.5f, 0.5f, 0.5f, 0, 0, -1};
     const Vertex c{-0.5f, -0.5f, 0.5f, 0, 0, -1}, d{0.5f, -0.5f, 0.5f, 0, 0, -1};
     const Vertex quad[] = {a, b, c, c, b, d};
+    std::string failure;
     auto draw = [&](bool distorted) -> std::vector<D3DCOLOR> {
         GlSceneRig gl;
-        if (!gl.start(kSize, false))
+        if (!gl.start(kSize, false)) {
+            failure = gl.failure();
             return {};
+        }
         Renderer& r = *gl.renderer();
         useMaterialShaders(r);
         r.m_cullMode = D3DCULL_NONE;
@@ -298,8 +300,7 @@ TEST(SurfaceShaderGl, LensDistortionBendsTheViewAsTheCornersAre)
         return pixels;
     };
     const std::vector<D3DCOLOR> plain = draw(false);
-    if (plain.empty())
-        GTEST_SKIP() << "no GL display";
+    REQUIRE_GL(!plain.empty(), failure);
     const std::vector<D3DCOLOR> bent = draw(true);
     const D3DCOLOR white = 0xFFFFFF, black = 0;
     EXPECT_EQ(plain, (std::vector<D3DCOLOR>{white, black, black, black, white, white}));
@@ -316,10 +317,13 @@ TEST(SurfaceShaderGl, FogOverTheShadersAsOverFixedFunction)
     const Vertex a{-0.5f, 0.5f, 0.5f, 0, 0, -1}, b{0.5f, 0.5f, 0.5f, 0, 0, -1};
     const Vertex c{-0.5f, -0.5f, 0.5f, 0, 0, -1}, d{0.5f, -0.5f, 0.5f, 0, 0, -1};
     const Vertex quad[] = {a, b, c, c, b, d};
+    std::string failure;
     auto draw = [&](bool fixedFunction) -> D3DCOLOR {
         GlSceneRig gl;
-        if (!gl.start(kSize, fixedFunction))
+        if (!gl.start(kSize, fixedFunction)) {
+            failure = gl.failure();
             return 0;
+        }
         Renderer& r = *gl.renderer();
         IDirect3DDevice9* device = gl.device();
         useMaterialShaders(r);
@@ -350,8 +354,7 @@ TEST(SurfaceShaderGl, FogOverTheShadersAsOverFixedFunction)
         return gl.pixel(32, 32) | 0xFF000000u;
     };
     const D3DCOLOR fixed = draw(true);
-    if (!fixed)
-        GTEST_SKIP() << "no GL display";
+    REQUIRE_GL(fixed, failure);
     const D3DCOLOR shaded = draw(false);
     for (D3DCOLOR colour : {fixed, shaded}) {
         EXPECT_EQ(channel(colour, 16), 0xFF) << std::hex << colour;
@@ -363,8 +366,7 @@ TEST(SurfaceShaderGl, FogOverTheShadersAsOverFixedFunction)
 TEST(SurfaceShaderGl, EveryLayerCountTheTablesAllowCompilesAndDraws)
 {
     GlSceneRig gl;
-    if (!gl.start(kSize, false))
-        GTEST_SKIP() << "no GL display";
+    REQUIRE_GL(gl.start(kSize, false), gl.failure());
     Renderer& r = *gl.renderer();
     useMaterialShaders(r);
     r.m_cullMode = D3DCULL_NONE;

@@ -10,6 +10,7 @@
 #include "engine/scene/Light.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DSurface9.h"
+#include "support/GlRequirement.h"
 #include "support/GlSceneRig.h"
 #include "support/MaterialShaders.h"
 
@@ -96,7 +97,7 @@ std::vector<D3DCOLOR> drawLitScene(bool fixedFunction, std::string* skip)
 {
     LitRig gl(fixedFunction);
     if (!gl.started()) {
-        *skip = "no display";
+        *skip = gl.failure().empty() ? "the scene rig did not start" : gl.failure();
         return {};
     }
     IDirect3DDevice9* d = gl.device();
@@ -151,8 +152,7 @@ std::vector<D3DCOLOR> drawLitScene(bool fixedFunction, std::string* skip)
 TEST(LightPassGl, ABoxCastsItsShadowOnAWall)
 {
     LitRig gl(true);
-    if (!gl.started())
-        GTEST_SKIP() << "no display";
+    REQUIRE_GL(gl.started(), gl.failure());
     IDirect3DDevice9* d = gl.device();
     Renderer& r = *gl.renderer();
     r.m_shadowDetail = 2;
@@ -228,8 +228,7 @@ TEST(LightPassGl, FixedFunctionAndShaderSettingsDrawTheSameScene)
 {
     std::string skip;
     const std::vector<D3DCOLOR> fixed = drawLitScene(true, &skip);
-    if (!skip.empty())
-        GTEST_SKIP() << skip;
+    REQUIRE_GL(skip.empty(), skip);
     const std::vector<D3DCOLOR> shaded = drawLitScene(false, &skip);
     ASSERT_EQ(fixed.size(), shaded.size());
     for (size_t i = 0; i < fixed.size(); ++i) {

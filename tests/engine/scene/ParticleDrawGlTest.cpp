@@ -10,6 +10,7 @@
 #include "engine/scene/ParticleRenderer.h"
 #include "engine/scene/SceneManager.h"
 #include "platform/d3d9/Direct3DDevice9.h"
+#include "support/GlRequirement.h"
 #include "support/GlSceneRig.h"
 #include "support/MaterialShaders.h"
 #include "tools/lib/ImageWriters.h"
@@ -52,8 +53,7 @@ protected:
 
 TEST_F(ParticleDrawGl, QuadsCoverTheirParticles)
 {
-    if (!m_rig.started())
-        GTEST_SKIP() << "no display";
+    REQUIRE_GL(m_rig.started(), m_rig.failure());
     ParticleRenderer quads(m_rig.renderer());
     quads.createBuffers();
     // At depth 2 the view spans -2..2: a quad of size 1 at the centre covers
@@ -82,8 +82,7 @@ TEST_F(ParticleDrawGl, QuadsCoverTheirParticles)
 
 TEST_F(ParticleDrawGl, SpritesShowTheTurningVolume)
 {
-    if (!m_rig.started())
-        GTEST_SKIP() << "no display";
+    REQUIRE_GL(m_rig.started(), m_rig.failure());
     HyperVoxelSprites sprites(m_rig.renderer());
     // The camera one unit in front of the stack: the middle slice (depth
     // 1.016) spans about 63 pixels, its red square the middle 32.

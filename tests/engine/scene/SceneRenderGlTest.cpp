@@ -8,6 +8,7 @@
 #include "engine/scene/Scene.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "support/ColourCube.h"
+#include "support/GlRequirement.h"
 #include "support/GlSceneRig.h"
 #include "tools/lib/TriangleWriter.h"
 
@@ -82,8 +83,7 @@ protected:
 
 TEST_F(SceneRenderGl, VisibleObjectsAppearAndOccludedOnesDoNot)
 {
-    if (!m_rig.started())
-        GTEST_SKIP() << "no GL display";
+    REQUIRE_GL(m_rig.started(), m_rig.failure());
     add(0xFFFF0000u, -1.2f, 0, 8); // red, left
     add(0xFF00FF00u, 1.2f, 0, 8);  // green, right
     add(0xFF0000FFu, 0, 0, 100);   // blue, far in the middle

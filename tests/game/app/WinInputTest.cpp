@@ -7,6 +7,7 @@
 #include "platform/win/Window.h"
 #include "platform/win/WindowRecord.h"
 #include "support/FakeClock.h"
+#include "support/GlRequirement.h"
 
 #include <gtest/gtest.h>
 
@@ -89,8 +90,7 @@ protected:
 
 TEST_F(WinInputTest, KeyEventsBecomeScanCodeFlagsAndGuiKeys)
 {
-    if (!m_window->sdl)
-        GTEST_SKIP() << "no video driver";
+    REQUIRE_GL(m_window->sdl, "no SDL window: the video driver did not start");
     struct Case {
         SDL_Scancode key;
         Uint8 repeat;
