@@ -11,6 +11,7 @@
 #include "platform/win/WindowRecord.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 
 IDirect3DDevice9::IDirect3DDevice9(IDirect3D9* d3d, UINT adapter, D3DDEVTYPE type, HWND focus, DWORD flags,
@@ -359,9 +360,14 @@ HRESULT IDirect3DDevice9::Clear(DWORD count, const D3DRECT* rects, DWORD flags, 
         return D3DERR_INVALIDCALL;
     if ((flags & D3DCLEAR_TARGET) && !m_renderTarget)
         return D3DERR_INVALIDCALL;
-    // Direct3D clears the viewport, cut down by each rectangle.
-    const RECT view{LONG(m_viewport.X), LONG(m_viewport.Y), LONG(m_viewport.X + m_viewport.Width),
-                    LONG(m_viewport.Y + m_viewport.Height)};
+    // Direct3D clears the viewport, cut down by each rectangle and by the
+    // target's edge.
+    const D3DSURFACE_DESC* target = m_renderTarget ? &m_renderTarget->desc() : nullptr;
+    const RECT view{LONG(m_viewport.X), LONG(m_viewport.Y),
+                    LONG(std::min<uint64_t>(uint64_t(m_viewport.X) + m_viewport.Width,
+                                            target ? target->Width : uint64_t(LONG_MAX))),
+                    LONG(std::min<uint64_t>(uint64_t(m_viewport.Y) + m_viewport.Height,
+                                            target ? target->Height : uint64_t(LONG_MAX)))};
     auto clearArea = [&](RECT area) {
         area.left = std::max(area.left, view.left);
         area.top = std::max(area.top, view.top);
@@ -389,21 +395,29 @@ HRESULT IDirect3DDevice9::GetViewport(D3DVIEWPORT9* viewport)
     return D3D_OK;
 }
 
+namespace {
+
+// Twice the largest target the capability model offers, and within every GL
+// implementation's viewport bound.
+constexpr DWORD kMaxViewportSize = 16384;
+
+} // namespace
+
 HRESULT IDirect3DDevice9::SetViewport(const D3DVIEWPORT9* viewport)
 {
     if (!viewport || !m_renderTarget)
         return D3DERR_INVALIDCALL;
     const D3DSURFACE_DESC& target = m_renderTarget->desc();
-    // A viewport reaching past the target is cut to it; one that starts
-    // outside it or has no area is refused.
+    // A viewport reaching past the target keeps its size, so coordinates map
+    // as asked, and drawing stops at the target's edge, as drivers do. One
+    // that starts outside the target or has no area is refused, and so is a
+    // size no rasteriser takes. MinZ above MaxZ turns the depth range round.
     if (viewport->Width == 0 || viewport->Height == 0 || viewport->X >= target.Width
-        || viewport->Y >= target.Height)
+        || viewport->Y >= target.Height || viewport->Width > kMaxViewportSize || viewport->Height > kMaxViewportSize)
         return D3DERR_INVALIDCALL;
-    if (!(viewport->MinZ >= 0.0f && viewport->MaxZ <= 1.0f && viewport->MinZ <= viewport->MaxZ))
+    if (!(viewport->MinZ >= 0.0f && viewport->MinZ <= 1.0f && viewport->MaxZ >= 0.0f && viewport->MaxZ <= 1.0f))
         return D3DERR_INVALIDCALL;
     m_viewport = *viewport;
-    m_viewport.Width = DWORD(std::min<uint64_t>(viewport->Width, target.Width - viewport->X));
-    m_viewport.Height = DWORD(std::min<uint64_t>(viewport->Height, target.Height - viewport->Y));
     m_backend->setViewport(m_viewport);
     return D3D_OK;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/d3d9/DeviceBackend.h"
 #include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/d3d9/FixedFunctionShader.h"
 
 #include <cstring>
 
@@ -52,7 +53,6 @@ const char* const kPixelPrelude =
 // reference), then fog (colour's w: 1 the shader's fog value, 2 linear
 // table fog from the depth).
 const char* const kPixelEpilogue =
-    "\n#undef main\n"
     "void main()\n"
     "{\n"
     "    d3d_main();\n"
@@ -69,8 +69,7 @@ const char* const kPixelEpilogue =
     "    if (d3d_fogColor.w == 1.0)\n"
     "        fog = clamp(d3d_vFog, 0.0, 1.0);\n"
     "    else if (d3d_fogColor.w == 2.0)\n"
-    "        fog = d3d_vFogDepth >= d3d_fogRange.x ? 0.0\n"
-    "              : clamp((d3d_fogRange.x - d3d_vFogDepth) * d3d_fogRange.y, 0.0, 1.0);\n"
+    "        fog = d3d_linearFog(d3d_fogRange, d3d_vFogDepth);\n"
     "    d3d_FragColor.rgb = mix(d3d_fogColor.rgb, d3d_FragColor.rgb, fog);\n"
     "}\n";
 
@@ -99,8 +98,11 @@ bool IDirect3DShader9::unwrap(const DWORD* function, bool pixel, std::string* so
     const DWORD words = (bytes + 3) / 4;
     if (function[3 + words] != kEndToken || std::memchr(text, 0, bytes) != nullptr)
         return false;
-    *source = std::string(pixel ? kPixelPrelude : kVertexPrelude) + std::string(text, bytes)
-              + (pixel ? kPixelEpilogue : kVertexEpilogue);
+    if (pixel)
+        *source = std::string(kPixelPrelude) + std::string(text, bytes) + "\n#undef main\n"
+                  + FixedFunctionShader::kLinearFogFunction + kPixelEpilogue;
+    else
+        *source = std::string(kVertexPrelude) + std::string(text, bytes) + kVertexEpilogue;
     return true;
 }
 

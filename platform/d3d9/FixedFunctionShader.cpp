@@ -118,13 +118,12 @@ void appendLightFunctions(std::string& s, const Fields& k)
          "}\n";
 }
 
-// Linear fog: 1 at the start, 0 at the end and beyond. With the start at
-// the end, everything from that distance on is fogged.
 void appendFogFactor(std::string& s)
 {
+    s += FixedFunctionShader::kLinearFogFunction;
     s += "float ffFogFactor(float d)\n"
          "{\n"
-         "    return d >= ff_fogRange.x ? 0.0 : clamp((ff_fogRange.x - d) * ff_fogRange.y, 0.0, 1.0);\n"
+         "    return d3d_linearFog(ff_fogRange, d);\n"
          "}\n";
 }
 
@@ -213,6 +212,18 @@ std::string sampleExpression(const FixedFunctionKey::Stage& st, int s)
 }
 
 } // namespace
+
+const char* const FixedFunctionShader::kLinearFogFunction =
+    "float d3d_linearFog(vec2 range, float d)\n"
+    "{\n"
+    "    return clamp((range.x - d) * range.y, 0.0, 1.0);\n"
+    "}\n";
+
+void FixedFunctionShader::linearFogRange(float start, float end, float out[2])
+{
+    out[0] = end;
+    out[1] = end != start ? 1.0f / (end - start) : 0.0f;
+}
 
 std::string FixedFunctionShader::vertexSource(const Fields& k)
 {
@@ -338,10 +349,10 @@ std::string FixedFunctionShader::vertexSource(const Fields& k)
             s += "    " + tex + " = " + source + " * ff_textureMatrix[" + num(st) + "];\n";
         else
             s += "    " + tex + " = " + source + ";\n";
-        // COUNTn hands the rasteriser n components; the rest read as 0.
-        if (stage.transformCount == 1 && !stage.projected)
-            s += "    " + tex + " = vec4(" + tex + ".x, 0.0, 0.0, 0.0);\n";
-        else if (stage.transformCount == 2 && !stage.projected)
+        // COUNT2 and COUNT3 hand the rasteriser that many components and
+        // the rest read as 0. Drivers take COUNT1 without PROJECTED as no
+        // count at all: every transformed component goes on.
+        if (stage.transformCount == 2 && !stage.projected)
             s += "    " + tex + " = vec4(" + tex + ".xy, 0.0, 0.0);\n";
         else if (stage.transformCount == 3 && !stage.projected)
             s += "    " + tex + " = vec4(" + tex + ".xyz, 0.0);\n";

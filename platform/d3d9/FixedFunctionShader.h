@@ -54,4 +54,13 @@ public:
 
     static std::string vertexSource(const FixedFunctionKey::Fields& key);
     static std::string fragmentSource(const FixedFunctionKey::Fields& key);
+
+    // Linear fog as drivers compute it, for these programs and for the fog
+    // that follows an authored pixel shader alike: f = (end - d) / (end -
+    // start) clamped to 0..1, so a reversed range fogs the near side and a
+    // range of no length fogs everything. The function takes the uniform
+    // that linearFogRange fills: (end, 1 / (end - start)), or (end, 0) when
+    // the two are equal.
+    static const char* const kLinearFogFunction;
+    static void linearFogRange(float start, float end, float out[2]);
 };

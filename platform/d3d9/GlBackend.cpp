@@ -236,8 +236,9 @@ void GlBackend::setViewport(const D3DVIEWPORT9& v)
         return;
     glViewport(GLint(v.X), GLint(v.Y), GLsizei(v.Width), GLsizei(v.Height));
     // Direct3D keeps a sliver of depth range when MinZ equals MaxZ, so depth
-    // tests still order what is drawn there.
-    glDepthRange(v.MinZ, std::max(v.MaxZ, v.MinZ + 0.001f));
+    // tests still order what is drawn there. MinZ above MaxZ is a range
+    // turned round, which GL takes as it is.
+    glDepthRange(v.MinZ, v.MaxZ == v.MinZ ? v.MinZ + 0.001f : v.MaxZ);
 }
 
 void GlBackend::clear(const RECT& area, DWORD flags, D3DCOLOR colour, float z, DWORD stencil)

@@ -232,10 +232,10 @@ void GlBackend::setPostShaderUniforms(const LinkedProgram& linked, const FixedFu
                     float(c & 0xFF) / 255.0f, mode);
     }
     if (linked.fogRange >= 0) {
-        const float start = state.renderStateFloat(D3DRS_FOGSTART);
-        const float end = state.renderStateFloat(D3DRS_FOGEND);
-        // Equal start and end make a step at the end distance.
-        glUniform2f(linked.fogRange, end, end != start ? 1.0f / (end - start) : 1e30f);
+        float range[2];
+        FixedFunctionShader::linearFogRange(state.renderStateFloat(D3DRS_FOGSTART),
+                                            state.renderStateFloat(D3DRS_FOGEND), range);
+        glUniform2fv(linked.fogRange, 1, range);
     }
     if (linked.fogAffine >= 0) {
         // Table fog reads the depth under an affine projection and eye w

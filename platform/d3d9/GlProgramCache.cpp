@@ -22,13 +22,74 @@ Matrix multiply(const Matrix& a, const Matrix& b)
     return r;
 }
 
-// Inverse transpose of the upper 3x3, row-major. A singular matrix (a scale
-// of 0 on one axis) has none: its normals go through the cofactor matrix,
-// the inverse transpose times the determinant, which still turns them the
-// way the squashed surface faces, so lighting still happens. A matrix of
-// rank 1 or 0 leaves them as they are.
+bool affine(const Matrix& m)
+{
+    return m._14 == 0.0f && m._24 == 0.0f && m._34 == 0.0f && m._44 == 1.0f;
+}
+
+// The general inverse by cofactors; false when the matrix has none.
+bool inverse(const Matrix& m, Matrix& out)
+{
+    const float* a = &m.m[0][0];
+    float c[16];
+    c[0] = a[5] * a[10] * a[15] - a[5] * a[11] * a[14] - a[9] * a[6] * a[15] + a[9] * a[7] * a[14]
+           + a[13] * a[6] * a[11] - a[13] * a[7] * a[10];
+    c[4] = -a[4] * a[10] * a[15] + a[4] * a[11] * a[14] + a[8] * a[6] * a[15] - a[8] * a[7] * a[14]
+           - a[12] * a[6] * a[11] + a[12] * a[7] * a[10];
+    c[8] = a[4] * a[9] * a[15] - a[4] * a[11] * a[13] - a[8] * a[5] * a[15] + a[8] * a[7] * a[13]
+           + a[12] * a[5] * a[11] - a[12] * a[7] * a[9];
+    c[12] = -a[4] * a[9] * a[14] + a[4] * a[10] * a[13] + a[8] * a[5] * a[14] - a[8] * a[6] * a[13]
+            - a[12] * a[5] * a[10] + a[12] * a[6] * a[9];
+    c[1] = -a[1] * a[10] * a[15] + a[1] * a[11] * a[14] + a[9] * a[2] * a[15] - a[9] * a[3] * a[14]
+           - a[13] * a[2] * a[11] + a[13] * a[3] * a[10];
+    c[5] = a[0] * a[10] * a[15] - a[0] * a[11] * a[14] - a[8] * a[2] * a[15] + a[8] * a[3] * a[14]
+           + a[12] * a[2] * a[11] - a[12] * a[3] * a[10];
+    c[9] = -a[0] * a[9] * a[15] + a[0] * a[11] * a[13] + a[8] * a[1] * a[15] - a[8] * a[3] * a[13]
+           - a[12] * a[1] * a[11] + a[12] * a[3] * a[9];
+    c[13] = a[0] * a[9] * a[14] - a[0] * a[10] * a[13] - a[8] * a[1] * a[14] + a[8] * a[2] * a[13]
+            + a[12] * a[1] * a[10] - a[12] * a[2] * a[9];
+    c[2] = a[1] * a[6] * a[15] - a[1] * a[7] * a[14] - a[5] * a[2] * a[15] + a[5] * a[3] * a[14]
+           + a[13] * a[2] * a[7] - a[13] * a[3] * a[6];
+    c[6] = -a[0] * a[6] * a[15] + a[0] * a[7] * a[14] + a[4] * a[2] * a[15] - a[4] * a[3] * a[14]
+           - a[12] * a[2] * a[7] + a[12] * a[3] * a[6];
+    c[10] = a[0] * a[5] * a[15] - a[0] * a[7] * a[13] - a[4] * a[1] * a[15] + a[4] * a[3] * a[13]
+            + a[12] * a[1] * a[7] - a[12] * a[3] * a[5];
+    c[14] = -a[0] * a[5] * a[14] + a[0] * a[6] * a[13] + a[4] * a[1] * a[14] - a[4] * a[2] * a[13]
+            - a[12] * a[1] * a[6] + a[12] * a[2] * a[5];
+    c[3] = -a[1] * a[6] * a[11] + a[1] * a[7] * a[10] + a[5] * a[2] * a[11] - a[5] * a[3] * a[10]
+           - a[9] * a[2] * a[7] + a[9] * a[3] * a[6];
+    c[7] = a[0] * a[6] * a[11] - a[0] * a[7] * a[10] - a[4] * a[2] * a[11] + a[4] * a[3] * a[10]
+           + a[8] * a[2] * a[7] - a[8] * a[3] * a[6];
+    c[11] = -a[0] * a[5] * a[11] + a[0] * a[7] * a[9] + a[4] * a[1] * a[11] - a[4] * a[3] * a[9]
+            - a[8] * a[1] * a[7] + a[8] * a[3] * a[5];
+    c[15] = a[0] * a[5] * a[10] - a[0] * a[6] * a[9] - a[4] * a[1] * a[10] + a[4] * a[2] * a[9]
+            + a[8] * a[1] * a[6] - a[8] * a[2] * a[5];
+    const float det = a[0] * c[0] + a[1] * c[4] + a[2] * c[8] + a[3] * c[12];
+    if (!(std::fabs(det) > 1e-30f) || !std::isfinite(det))
+        return false;
+    float* o = &out.m[0][0];
+    for (int k = 0; k < 16; ++k)
+        o[k] = c[k] / det;
+    return true;
+}
+
+// The normal matrix, row-major, for row-vector normals: the inverse
+// transpose of the upper 3x3. A projective matrix (a last column other than
+// 0, 0, 0, 1) turns normals by the inverse transpose of the whole matrix, as
+// drivers light it, whose upper 3x3 differs from the 3x3's own. A singular
+// matrix (a scale of 0 on one axis) has no inverse: its normals go through
+// the cofactor matrix, the inverse transpose times the determinant, which
+// still turns them the way the squashed surface faces, so lighting still
+// happens. A matrix of rank 1 or 0 leaves them as they are.
 void normalMatrix(const Matrix& m, float out[9])
 {
+    Matrix whole;
+    if (!affine(m) && inverse(m, whole)) {
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j)
+                out[i * 3 + j] = whole.m[j][i];
+        return;
+    }
     const float a = m._11, b = m._12, c = m._13;
     const float d = m._21, e = m._22, f = m._23;
     const float g = m._31, h = m._32, i = m._33;
@@ -315,11 +376,10 @@ void GlProgramCache::applyUniforms(GlProgram& p, const FixedFunctionState& state
         if (p.fogColor >= 0)
             glUniform3fv(p.fogColor, 1, c);
         if (p.fogRange >= 0) {
-            float start = state.renderStateFloat(D3DRS_FOGSTART);
-            float end = state.renderStateFloat(D3DRS_FOGEND);
-            // Equal start and end make a step at the end distance.
-            float scale = end != start ? 1.0f / (end - start) : 1e30f;
-            glUniform2f(p.fogRange, end, scale);
+            float range[2];
+            FixedFunctionShader::linearFogRange(state.renderStateFloat(D3DRS_FOGSTART),
+                                                state.renderStateFloat(D3DRS_FOGEND), range);
+            glUniform2fv(p.fogRange, 1, range);
         }
         if (p.alphaRef >= 0)
             glUniform1f(p.alphaRef, static_cast<float>(state.renderState(D3DRS_ALPHAREF) & 0xff));

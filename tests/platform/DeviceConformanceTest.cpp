@@ -224,6 +224,28 @@ const Scenario kScenarios[] = {
          rig.drawList(GlDeviceRig::quad(-2, -2, 2, 2, 3.0f));
      },
      8, 8, 0xFF808080},
+    // A projective world matrix turns normals by the inverse transpose of
+    // the whole matrix: here (0, 0, -1) becomes (-2, 0, -1), normalised,
+    // and the light falls on it at a slant (0.5 x 0.447 = 0x39).
+    {"projective_world_lights_by_the_whole_inverse_transpose",
+     [](GlDeviceRig& rig, IDirect3DDevice9* d, Held&) {
+         D3DMATRIX world = scaleTranslate(1, 1, 1, 2);
+         world._14 = 1;
+         d->SetTransform(D3DTS_WORLD, &world);
+         D3DMATERIAL9 material{};
+         material.Diffuse = {1, 1, 1, 1};
+         d->SetMaterial(&material);
+         D3DLIGHT9 light{};
+         light.Type = D3DLIGHT_DIRECTIONAL;
+         light.Diffuse = {0.5f, 0.5f, 0.5f, 1};
+         light.Direction = {0, 0, 1};
+         d->SetLight(0, &light);
+         d->LightEnable(0, TRUE);
+         d->SetRenderState(D3DRS_LIGHTING, TRUE);
+         d->SetRenderState(D3DRS_NORMALIZENORMALS, TRUE);
+         rig.drawList(GlDeviceRig::quad(-0.5f, -0.5f, 0.5f, 0.5f, -1.5f));
+     },
+     8, 8, 0xFF393939},
     // Fog of both kinds.
     {"vertex_fog_looking_down_negative_z",
      [](GlDeviceRig& rig, IDirect3DDevice9* d, Held&) {
@@ -242,12 +264,28 @@ const Scenario kScenarios[] = {
          rig.drawList(GlDeviceRig::quad(-20, -20, 20, 20, 20, kColour));
      },
      8, 8, kFog},
-    {"vertex_fog_start_equal_to_end_leaves_nearer_unfogged",
+    {"vertex_fog_start_equal_to_end_fogs_nearer_too",
      [](GlDeviceRig& rig, IDirect3DDevice9* d, Held&) {
          const D3DMATRIX projection = FixedFunctionTestRig::perspective(1.5707964f, 1, 1, 100);
          d->SetTransform(D3DTS_PROJECTION, &projection);
          linearFog(d, false, 15, 15);
          rig.drawList(GlDeviceRig::quad(-10, -10, 10, 10, 10, kColour));
+     },
+     8, 8, kFog},
+    {"table_fog_reversed_fogs_the_near_side",
+     [](GlDeviceRig& rig, IDirect3DDevice9* d, Held&) {
+         const D3DMATRIX projection = orthographic();
+         d->SetTransform(D3DTS_PROJECTION, &projection);
+         linearFog(d, true, 0.8f, 0.2f);
+         rig.drawList(GlDeviceRig::quad(-20, -20, 20, 20, 50, kColour));
+     },
+     8, 8, fogged(kColour, 0.5f)},
+    {"table_fog_reversed_leaves_past_the_start_clear",
+     [](GlDeviceRig& rig, IDirect3DDevice9* d, Held&) {
+         const D3DMATRIX projection = orthographic();
+         d->SetTransform(D3DTS_PROJECTION, &projection);
+         linearFog(d, true, 0.8f, 0.2f);
+         rig.drawList(GlDeviceRig::quad(-20, -20, 20, 20, 90, kColour));
      },
      8, 8, kColour},
     {"table_fog_orthographic_reads_depth",
@@ -337,6 +375,33 @@ const Scenario kScenarios[] = {
          d->Clear(0, nullptr, D3DCLEAR_TARGET, kRed, 1, 0);
      },
      7, 7, kBlack},
+    // Past the target the viewport still maps as asked: the top-left
+    // quarter of the clip square lands on the target's lower-right quarter.
+    {"viewport_past_the_target_maps_as_asked",
+     [](GlDeviceRig& rig, IDirect3DDevice9* d, Held&) {
+         const D3DVIEWPORT9 viewport{8, 8, 16, 16, 0, 1};
+         EXPECT_EQ(d->SetViewport(&viewport), D3D_OK);
+         rig.drawList(GlDeviceRig::quad(-1, 0, 0, 1, 0.5f, kRed));
+     },
+     14, 14, kRed},
+    {"viewport_past_the_target_draws_nothing_outside_it",
+     [](GlDeviceRig& rig, IDirect3DDevice9* d, Held&) {
+         const D3DVIEWPORT9 viewport{8, 8, 16, 16, 0, 1};
+         d->SetViewport(&viewport);
+         rig.drawList(GlDeviceRig::quad(-2, -2, 2, 2, 0.5f, kRed));
+     },
+     7, 7, kBlack},
+    // MinZ above MaxZ turns the depth range round: z 0.9 lands nearer than
+    // z 0.1.
+    {"viewport_min_above_max_turns_depth_round",
+     [](GlDeviceRig& rig, IDirect3DDevice9* d, Held&) {
+         const D3DVIEWPORT9 viewport{0, 0, 16, 16, 1.0f, 0.0f};
+         EXPECT_EQ(d->SetViewport(&viewport), D3D_OK);
+         d->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESS);
+         rig.drawList(GlDeviceRig::quad(-2, -2, 2, 2, 0.1f, kRed));
+         rig.drawList(GlDeviceRig::quad(-2, -2, 2, 2, 0.9f, kGreen));
+     },
+     8, 8, kGreen},
     {"viewport_min_equal_to_max_still_orders_depth",
      [](GlDeviceRig& rig, IDirect3DDevice9* d, Held&) {
          const D3DVIEWPORT9 viewport{0, 0, 16, 16, 0.5f, 0.5f};
@@ -415,7 +480,18 @@ const Scenario kScenarios[] = {
          drawWithCoordinates(d, {0.6f, 0.5f, 0.0f, 4.0f}); // u = 0.15
      },
      8, 8, kRed},
-    {"one_coordinate_on_a_volume_reads_the_first_slice",
+    // COUNT1 without PROJECTED is taken as no count: v and w go on.
+    {"count1_keeps_the_second_coordinate",
+     [](GlDeviceRig&, IDirect3DDevice9* d, Held& held) {
+         d->SetTexture(0, held.keep(argbTexture(d, 1, 2, {kRed, kBlue})));
+         textureOnly(d);
+         const D3DMATRIX identity = FixedFunctionTestRig::identity();
+         d->SetTransform(D3DTS_TEXTURE0, &identity);
+         d->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT1);
+         drawWithCoordinates(d, {0.5f, 0.75f});
+     },
+     8, 8, kBlue},
+    {"count1_on_a_volume_keeps_the_third_coordinate",
      [](GlDeviceRig&, IDirect3DDevice9* d, Held& held) {
          IDirect3DVolumeTexture9* volume = nullptr;
          ASSERT_EQ(d->CreateVolumeTexture(1, 1, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &volume, nullptr), D3D_OK);
@@ -432,7 +508,7 @@ const Scenario kScenarios[] = {
          d->SetTextureStageState(0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_COUNT1);
          drawWithCoordinates(d, {0.5f, 0.5f, 0.9f});
      },
-     8, 8, kRed},
+     8, 8, kBlue},
 };
 
 class DeviceConformance : public ::testing::TestWithParam<Scenario> {};

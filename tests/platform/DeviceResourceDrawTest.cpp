@@ -574,4 +574,54 @@ TEST(DeviceShaders, AuthoredPixelShadersAreAlphaTestedAndFogged)
     pixelShader->Release();
 }
 
+// Table fog after authored shaders runs the fixed-function programs' formula
+// on the depth: clamped to 0..1, reversed ranges fog the near side and a
+// range of no length fogs everything.
+TEST(DeviceShaders, AuthoredShadersTakeTableFogByTheFixedFunctionFormula)
+{
+    GlDeviceRig rig;
+    REQUIRE_GL(rig.ready(), rig.failure());
+    IDirect3DDevice9* d = rig.device();
+    const std::vector<DWORD> vs = IDirect3DShader9::wrap(
+        "layout(location = 0) in vec3 position;\n"
+        "void main() { d3d_Position = vec4(position, 1.0); }\n",
+        false);
+    const std::vector<DWORD> ps = IDirect3DShader9::wrap("void main() { d3d_FragColor = vec4(0, 0, 1, 1); }\n", true);
+    IDirect3DVertexShader9* vertexShader = nullptr;
+    IDirect3DPixelShader9* pixelShader = nullptr;
+    ASSERT_EQ(d->CreateVertexShader(vs.data(), &vertexShader), D3D_OK);
+    ASSERT_EQ(d->CreatePixelShader(ps.data(), &pixelShader), D3D_OK);
+    d->SetVertexShader(vertexShader);
+    d->SetPixelShader(pixelShader);
+    d->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    d->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
+    d->SetRenderState(D3DRS_FOGCOLOR, 0xFFFF0000u);
+    struct Case {
+        float start, end;
+        D3DCOLOR expected; // at depth 0.5
+    };
+    const Case cases[] = {
+        {0.25f, 0.75f, 0xFF800080},
+        {0.8f, 0.2f, 0xFF800080},
+        {0.7f, 0.7f, 0xFFFF0000},
+        {0.2f, 0.4f, 0xFFFF0000},
+        {0.6f, 0.9f, 0xFF0000FF},
+    };
+    for (const Case& c : cases) {
+        DWORD start, end;
+        std::memcpy(&start, &c.start, 4);
+        std::memcpy(&end, &c.end, 4);
+        d->SetRenderState(D3DRS_FOGSTART, start);
+        d->SetRenderState(D3DRS_FOGEND, end);
+        rig.clear(0xFF000000);
+        ASSERT_EQ(rig.drawList(GlDeviceRig::quad(-1, -1, 1, 1, 0.5f)), D3D_OK);
+        const D3DCOLOR got = rig.pixel(8, 8);
+        EXPECT_TRUE(near(got, c.expected, 2)) << c.start << " to " << c.end << std::hex << " got 0x" << got;
+    }
+    d->SetVertexShader(nullptr);
+    d->SetPixelShader(nullptr);
+    vertexShader->Release();
+    pixelShader->Release();
+}
+
 } // namespace

@@ -15,16 +15,30 @@ namespace {
 struct FogCase {
     const char* name;
     bool table;
+    float start, end;
     float depth;
     float factor;
 };
 
 const FogCase kCases[] = {
-    {"table_before_start", true, 5.0f, 1.0f}, {"table_start", true, 10.0f, 1.0f},
-    {"table_middle", true, 15.0f, 0.5f},      {"table_quarter", true, 17.5f, 0.25f},
-    {"table_end", true, 20.0f, 0.0f},         {"table_beyond_end", true, 30.0f, 0.0f},
-    {"vertex_start", false, 10.0f, 1.0f},     {"vertex_middle", false, 15.0f, 0.5f},
-    {"vertex_end", false, 20.0f, 0.0f},
+    {"table_before_start", true, 10, 20, 5.0f, 1.0f},
+    {"table_start", true, 10, 20, 10.0f, 1.0f},
+    {"table_middle", true, 10, 20, 15.0f, 0.5f},
+    {"table_quarter", true, 10, 20, 17.5f, 0.25f},
+    {"table_end", true, 10, 20, 20.0f, 0.0f},
+    {"table_beyond_end", true, 10, 20, 30.0f, 0.0f},
+    {"vertex_start", false, 10, 20, 10.0f, 1.0f},
+    {"vertex_middle", false, 10, 20, 15.0f, 0.5f},
+    {"vertex_end", false, 10, 20, 20.0f, 0.0f},
+    // A reversed range follows the same formula: the near side is fogged,
+    // everything past the start is clear.
+    {"table_reversed_near_side", true, 20, 10, 12.5f, 0.25f},
+    {"table_reversed_past_the_start", true, 20, 10, 30.0f, 1.0f},
+    {"vertex_reversed_middle", false, 20, 10, 15.0f, 0.5f},
+    // A range of no length fogs everything, nearer or farther.
+    {"table_equal_start_and_end_nearer", true, 15, 15, 5.0f, 0.0f},
+    {"table_equal_start_and_end_farther", true, 15, 15, 30.0f, 0.0f},
+    {"vertex_equal_start_and_end_nearer", false, 15, 15, 10.0f, 0.0f},
 };
 
 DWORD bits(float value)
@@ -51,8 +65,8 @@ TEST_P(FixedFunctionFogTest, BlendsTowardsFogColour)
     s.setRenderState(D3DRS_LIGHTING, FALSE);
     s.setRenderState(D3DRS_FOGENABLE, TRUE);
     s.setRenderState(D3DRS_FOGCOLOR, 0xff2040ff);
-    s.setRenderState(D3DRS_FOGSTART, bits(10.0f));
-    s.setRenderState(D3DRS_FOGEND, bits(20.0f));
+    s.setRenderState(D3DRS_FOGSTART, bits(c.start));
+    s.setRenderState(D3DRS_FOGEND, bits(c.end));
     if (c.table)
         s.setRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
     else
