@@ -1,5 +1,6 @@
 #include "engine/lightwave/LwoFile.h"
 
+#include "engine/core/EngineLog.h"
 #include "engine/core/Report.h"
 #include "engine/core/Stream.h"
 #include "engine/core/Texture.h"
@@ -134,10 +135,12 @@ void readPolygonTags(LwoParse& p)
         const uint32_t tag = r.u2();
         if (r.isShort())
             return;
-        // Entries for polygons the layer does not have are ignored; the tag
-        // is checked against the tag table when the mesh looks it up.
+        // The tag is checked against the tag table once the file is read:
+        // a TAGS chunk may come after this one.
         if (polygon < polygons.size())
             polygons[polygon].surface = int32_t(tag);
+        else
+            p.drop(LwoParse::DamagePolygonTags);
     }
     r.skip(r.remaining());
 }
@@ -152,25 +155,39 @@ std::string meshName(const std::string& fileName, const LwoLayer& layer)
 
 // Polygons naming points the layer does not have keep their place (so that
 // PTAG and VMAD indices still line up) but lose their corners; the mesh
-// drops them with the other degenerate polygons.
+// drops them with the other degenerate polygons. A surface tag beyond the
+// file's tag table becomes no tag: the polygon is drawn without a surface.
 void dropBrokenPolygons(LwoParse& p, LwoLayer& layer)
 {
-    bool reported = false;
     for (LwPolygon& polygon : layer.polygons) {
         for (uint32_t index : polygon.points) {
             if (index >= layer.positions.size()) {
-                if (!reported) {
-                    char text[512];
-                    std::snprintf(text, sizeof text, "%s: layer %u has polygons naming missing points!\n",
-                                  p.fileName.c_str(), layer.number);
-                    reportWarning(text, "Error");
-                    reported = true;
-                }
+                p.drop(LwoParse::DamagePolygonPoints);
                 polygon.points.clear();
                 break;
             }
         }
+        // Tag 0 without a tag table is an untagged polygon, not a damaged one.
+        if (polygon.surface > 0 && size_t(polygon.surface) >= p.tags.size()) {
+            p.drop(LwoParse::DamageSurfaceTags);
+            polygon.surface = -1;
+        }
     }
+}
+
+const char* const kDamageTexts[LwoParse::DamageKinds] = {
+    "polygons naming points their layer lacks, left out",
+    "polygon tags naming polygons their layer lacks, left out",
+    "polygons naming surface tags the file lacks, drawn without a surface",
+    "vertex maps of a dimension their type cannot have, left out",
+    "vertex map entries naming points their layer lacks, left out",
+    "vertex map entries naming polygons their layer lacks, left out",
+    "polygon vertex maps naming maps their layer lacks, left out",
+};
+
+uint32_t bigEndian32(const uint8_t* p)
+{
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
 
 } // namespace
@@ -228,8 +245,22 @@ void LwoParse::setEnvelope(AnimatedValue& value, uint32_t index) const
 
 void LwoParse::readValue(AnimatedValue& value)
 {
-    value.m_value = r.f4();
-    setEnvelope(value, r.u2());
+    r.takeF4(value.m_value);
+    uint32_t envelope = 0;
+    if (r.takeU2(envelope))
+        setEnvelope(value, envelope);
+}
+
+void LwoParse::reportDropped() const
+{
+    for (int kind = 0; kind < DamageKinds; ++kind) {
+        if (dropped[kind] == 0)
+            continue;
+        char text[512];
+        std::snprintf(text, sizeof text, "%s: %s: %u!\n", fileName.c_str(), kDamageTexts[kind], dropped[kind]);
+        engineLog() << text << std::flush;
+        reportWarning(text, "Error");
+    }
 }
 
 Texture* LwoParse::clip(uint32_t index) const
@@ -282,14 +313,16 @@ void LwoFile::prepare(bool force)
 std::unique_ptr<LwoFile> LwoFile::open(const std::string& name, Stream* fileSystem, Scene* scene)
 {
     std::vector<uint8_t> bytes;
-    if (fileSystem) {
-        std::unique_ptr<Stream> file = fileSystem->clone();
-        if (file && file->openRead(name.c_str())) {
-            bytes.resize(file->length);
-            bytes.resize(file->read(bytes.data(), uint32_t(bytes.size())));
-            file->close();
-        }
+    std::unique_ptr<Stream> file = fileSystem ? fileSystem->clone() : nullptr;
+    if (!file || !file->openRead(name.c_str())) {
+        char text[1024];
+        std::snprintf(text, sizeof text, "%s cannot be found!\n", name.c_str());
+        reportError(text);
+        return nullptr;
     }
+    bytes.resize(file->length);
+    bytes.resize(file->read(bytes.data(), uint32_t(bytes.size())));
+    file->close();
     return load(name, bytes.data(), bytes.size(), fileSystem, scene);
 }
 
@@ -308,6 +341,18 @@ std::unique_ptr<LwoFile> LwoFile::load(const std::string& name, const uint8_t* d
         return nullptr;
     }
     LwoReader r(data, size);
+    // The walk ends where the FORM says it does, or where the file does
+    // when that comes first; either way a mismatch is worth a word.
+    const uint64_t formEnd = uint64_t(8) + bigEndian32(data + 4);
+    if (formEnd != size) {
+        std::snprintf(text, sizeof text, "%s: its FORM holds %llu bytes, the file %llu after the FORM header!\n",
+                      name.c_str(), static_cast<unsigned long long>(formEnd - 8),
+                      static_cast<unsigned long long>(size - 8));
+        engineLog() << text << std::flush;
+        reportWarning(text, "Error");
+        if (formEnd < size)
+            r.setLimit(size_t(formEnd));
+    }
     r.seek(12);
     LwoParse p(r, scene, fileSystem, name);
     while (!p.failed && !r.atLimit()) {
@@ -354,6 +399,9 @@ std::unique_ptr<LwoFile> LwoFile::load(const std::string& name, const uint8_t* d
     }
     if (p.failed)
         return nullptr;
+    for (const auto& layer : p.layers)
+        dropBrokenPolygons(p, *layer);
+    p.reportDropped();
 
     for (size_t tag = 0; tag < p.tags.size(); ++tag) {
         if (!p.tags[tag] || !p.tags[tag]->m_blended)
@@ -374,7 +422,6 @@ std::unique_ptr<LwoFile> LwoFile::load(const std::string& name, const uint8_t* d
     file->m_tagCount = int32_t(p.tags.size());
     file->m_tagSurfaces = p.tags;
     for (const auto& layer : p.layers) {
-        dropBrokenPolygons(p, *layer);
         auto mesh = std::make_unique<LwMesh>(scene ? scene->m_renderer : nullptr, file.get(),
                                              std::move(layer->polygons), std::move(layer->positions),
                                              std::move(layer->pointMaps));

@@ -23,7 +23,8 @@ public:
     LwoFile& operator=(const LwoFile&) = delete;
 
     // Loads the object through a clone of `fileSystem`; null (with a report)
-    // when it is not an LWO2 file or is damaged. Nothing half-built is kept.
+    // when it cannot be found, is not an LWO2 file or is damaged. Nothing
+    // half-built is kept.
     static std::unique_ptr<LwoFile> open(const std::string& name, Stream* fileSystem, Scene* scene);
     // The same from bytes in memory; `fileSystem` opens the clips' images.
     static std::unique_ptr<LwoFile> load(const std::string& name, const uint8_t* data, size_t size,

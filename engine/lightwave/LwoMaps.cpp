@@ -42,18 +42,54 @@ LwoUVMap::Value readUV(LwoReader& r, bool max)
     return v;
 }
 
-// The (point, polygon, value) entries of a VMAD into the map's per-polygon
-// lists; entries for polygons the layer does not have are dropped.
-template <typename Map, typename ReadValue>
-void readPerPolygon(LwoReader& r, Map& map, size_t polygons, ReadValue readValue)
+// The number of values per entry of each map type; 0 for types the loader
+// does not read.
+uint32_t dimensionOf(uint32_t type)
 {
+    switch (type) {
+    case kRGB: return 3;
+    case kRGBA: return 4;
+    case kTXUV: return 2;
+    case kMAX: return 3;
+    case kMORF: return 3;
+    case kWGHT: return 1;
+    default: return 0;
+    }
+}
+
+// The entries of a map whose dimension is not its type's would be read with
+// the wrong stride: the whole map is left out.
+bool dimensionFits(LwoParse& p, uint32_t type, uint32_t dimension)
+{
+    const uint32_t expected = dimensionOf(type);
+    if (expected == 0 || dimension == expected)
+        return true;
+    p.drop(LwoParse::DamageMapDimensions);
+    p.r.skip(p.r.remaining());
+    return false;
+}
+
+// The (point, polygon, value) entries of a VMAD into the map's per-polygon
+// lists; entries for points or polygons the layer does not have are dropped.
+template <typename Map, typename ReadValue>
+void readPerPolygon(LwoParse& p, Map& map, size_t points, size_t polygons, ReadValue readValue)
+{
+    LwoReader& r = p.r;
     map.perPolygon.assign(polygons, {});
     while (!r.atLimit()) {
         const uint32_t point = r.vx();
         const uint32_t polygon = r.vx();
         const auto value = readValue();
-        if (r.isShort() || polygon >= polygons)
+        if (r.isShort())
             continue;
+        if (polygon >= polygons) {
+            p.drop(LwoParse::DamageMapPolygons);
+            continue;
+        }
+        if (point >= points) {
+            p.drop(LwoParse::DamageMapPoints);
+            continue;
+        }
         map.perPolygon[polygon].pointIndices.push_back(point);
         map.perPolygon[polygon].values.push_back(value);
     }
@@ -66,9 +102,11 @@ void readVertexMap(LwoParse& p)
     LwoReader& r = p.r;
     LwoLayer& layer = *p.current;
     const uint32_t type = r.id4();
-    r.u2(); // dimension
+    const uint32_t dimension = r.u2();
     const std::string name = r.s0();
     const size_t n = layer.positions.size();
+    if (!dimensionFits(p, type, dimension))
+        return;
     switch (type) {
     case kRGB:
     case kRGBA: {
@@ -79,8 +117,12 @@ void readVertexMap(LwoParse& p)
         while (!r.atLimit()) {
             const uint32_t point = r.vx();
             const auto value = readColor(r, type == kRGBA);
-            if (point < n && !r.isShort())
+            if (r.isShort())
+                break;
+            if (point < n)
                 map->values[point] = value;
+            else
+                p.drop(LwoParse::DamageMapPoints);
         }
         layer.colorMaps.push_back(std::move(map));
         break;
@@ -93,8 +135,12 @@ void readVertexMap(LwoParse& p)
         while (!r.atLimit()) {
             const uint32_t point = r.vx();
             const auto value = readUV(r, type == kMAX);
-            if (point < n && !r.isShort())
+            if (r.isShort())
+                break;
+            if (point < n)
                 map->values[point] = value;
+            else
+                p.drop(LwoParse::DamageMapPoints);
         }
         if (type == kMAX) {
             auto colors = std::make_shared<LwoColorMap>();
@@ -122,7 +168,7 @@ void readVertexMap(LwoParse& p)
             if (point < n)
                 map->offsets[point] = d;
             else
-                reportAssertion("point < numPositions");
+                p.drop(LwoParse::DamageMapPoints);
         }
         map->hasData = 1;
         layer.morphMaps.push_back(map);
@@ -141,7 +187,7 @@ void readVertexMap(LwoParse& p)
             if (point < n)
                 map->weights[point] = w;
             else
-                reportAssertion("point < numPositions");
+                p.drop(LwoParse::DamageMapPoints);
         }
         layer.weightMaps.push_back(map);
         layer.pointMaps.push_back(std::move(map));
@@ -158,25 +204,28 @@ void readDiscontinuousMap(LwoParse& p)
     LwoReader& r = p.r;
     LwoLayer& layer = *p.current;
     const uint32_t type = r.id4();
-    r.u2(); // dimension
+    const uint32_t dimension = r.u2();
     const std::string name = r.s0();
+    const size_t points = layer.positions.size();
     const size_t polygons = layer.polygons.size();
+    if (!dimensionFits(p, type, dimension))
+        return;
     // A VMAD for a map this layer never defined, or for a polygon the layer
     // does not have, has nowhere to go: the chunk or the entry is dropped.
+    auto unknown = [&] {
+        p.drop(LwoParse::DamageUnknownMaps);
+        r.skip(r.remaining());
+    };
     if (type == kRGB || type == kRGBA) {
         LwoColorMap* map = layer.findColorMap(name);
-        if (!map) {
-            r.skip(r.remaining());
-            return;
-        }
-        readPerPolygon(r, *map, polygons, [&] { return readColor(r, type == kRGBA); });
+        if (!map)
+            return unknown();
+        readPerPolygon(p, *map, points, polygons, [&] { return readColor(r, type == kRGBA); });
     } else if (type == kTXUV || type == kMAX) {
         LwoUVMap* map = layer.findUVMap(name);
-        if (!map) {
-            r.skip(r.remaining());
-            return;
-        }
-        readPerPolygon(r, *map, polygons, [&] { return readUV(r, type == kMAX); });
+        if (!map)
+            return unknown();
+        readPerPolygon(p, *map, points, polygons, [&] { return readUV(r, type == kMAX); });
         if (type == kMAX) {
             if (LwoColorMap* colors = layer.findColorMap(name)) {
                 colors->perPolygon.assign(polygons, {});
@@ -204,14 +253,12 @@ void readEnvelope(LwoParse& p)
     auto envelope = std::make_unique<Envelope>();
     bool pending = false;
     float keyTime = 0.0f, keyValue = 0.0f;
-    LwoSubChunk sub;
-    while (readSubChunk(r, sub)) {
-        const size_t outer = r.setLimit(sub.end);
+    forEachSubChunk(r, [&](const LwoSubChunk& sub) {
         switch (sub.id) {
         case LwoReader::makeId("PRE "):
         case LwoReader::makeId("POST"): {
-            const uint32_t behavior = r.u2();
-            if (behavior <= BehaviorLinear)
+            uint32_t behavior = 0;
+            if (r.takeU2(behavior) && behavior <= BehaviorLinear)
                 (sub.id == LwoReader::makeId("PRE ") ? envelope->preBehavior : envelope->postBehavior) =
                     int32_t(behavior);
             break;
@@ -220,9 +267,9 @@ void readEnvelope(LwoParse& p)
             envelope->name = r.s0();
             break;
         case LwoReader::makeId("KEY "):
+            pending = r.remaining() >= 8;
             keyTime = r.f4();
             keyValue = r.f4();
-            pending = !r.isShort();
             break;
         case LwoReader::makeId("SPAN"): {
             const uint32_t kind = r.id4();
@@ -265,9 +312,7 @@ void readEnvelope(LwoParse& p)
         default: // TYPE and anything else
             break;
         }
-        r.restoreLimit(outer);
-        r.seek(sub.next);
-    }
+    });
     p.envelopes[index] = std::move(envelope);
 }
 
@@ -404,7 +449,7 @@ void readClipModifier(LwoParse& p, const LwoSubChunk& sub, Texture*& current, ui
         r.f4();
         r.f4();
         if (current)
-            current->m_rate = r.f4();
+            r.takeF4(current->m_rate);
         break;
     case LwoReader::makeId("IFLT"): {
         const std::string server = r.s0();
@@ -420,14 +465,7 @@ void readClipModifier(LwoParse& p, const LwoSubChunk& sub, Texture*& current, ui
 
 void readClipModifiers(LwoParse& p, Texture*& current, uint32_t index, int depth)
 {
-    LwoReader& r = p.r;
-    LwoSubChunk sub;
-    while (readSubChunk(r, sub)) {
-        const size_t outer = r.setLimit(sub.end);
-        readClipModifier(p, sub, current, index, depth);
-        r.restoreLimit(outer);
-        r.seek(sub.next);
-    }
+    forEachSubChunk(p.r, [&](const LwoSubChunk& sub) { readClipModifier(p, sub, current, index, depth); });
 }
 
 } // namespace

@@ -52,12 +52,27 @@ struct LwoLayer {
 struct LwoParse {
     // Envelope and clip indices of a file stay below this.
     static constexpr uint32_t MaxIndex = 32768;
+    // Damaged content the load leaves out and goes on without, by kind.
+    enum Damage {
+        DamagePolygonPoints,  // polygons naming points their layer lacks
+        DamagePolygonTags,    // PTAG entries naming polygons their layer lacks
+        DamageSurfaceTags,    // polygons naming surface tags the file lacks
+        DamageMapDimensions,  // vertex maps whose dimension their type cannot have
+        DamageMapPoints,      // map entries naming points their layer lacks
+        DamageMapPolygons,    // VMAD entries naming polygons their layer lacks
+        DamageUnknownMaps,    // VMADs of a map their layer lacks
+        DamageKinds
+    };
 
     LwoParse(LwoReader& reader, Scene* scene, Stream* fileSystem, const std::string& fileName);
     ~LwoParse();
 
     // Reports and stops the load.
     void fail(const char* format, ...);
+    void drop(Damage kind, uint32_t count = 1) { dropped[kind] += count; }
+    // One report of each kind of damage dropped, with its count, as a
+    // warning and a line in the engine log.
+    void reportDropped() const;
     // A copy of envelope `index` for a value to own; null when none.
     std::unique_ptr<Envelope> envelopeCopy(uint32_t index) const;
     // Value and envelope index into an animated value.
@@ -81,6 +96,7 @@ struct LwoParse {
     std::vector<Surface*> tags;
     int32_t highestLayer = -1;
     bool failed = false;
+    uint32_t dropped[DamageKinds] = {};
 };
 
 // Chunk handlers: each reads its chunk's data within the reader's limit.

@@ -62,6 +62,30 @@ uint32_t LwoReader::vx(uint32_t* width)
     return (w & 0xFF) << 16 | u2();
 }
 
+bool LwoReader::takeF4(float& out)
+{
+    if (remaining() < 4)
+        return false;
+    out = f4();
+    return true;
+}
+
+bool LwoReader::takeU2(uint32_t& out)
+{
+    if (remaining() < 2)
+        return false;
+    out = u2();
+    return true;
+}
+
+bool LwoReader::takeId4(uint32_t& out)
+{
+    if (remaining() < 4)
+        return false;
+    out = id4();
+    return true;
+}
+
 std::string LwoReader::s0()
 {
     const size_t start = m_pos;

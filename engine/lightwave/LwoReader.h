@@ -40,6 +40,13 @@ public:
     void restoreLimit(size_t limit) { m_limit = limit <= m_size ? limit : m_size; }
     bool isShort() const { return m_short; }
     void markShort() { m_short = true; }
+    void setShort(bool isShort) { m_short = isShort; }
+
+    // A value read into `out` only when all its bytes lie before the limit;
+    // `out` keeps its default otherwise and the reader is not marked short.
+    bool takeF4(float& out);
+    bool takeU2(uint32_t& out);
+    bool takeId4(uint32_t& out);
 
     static constexpr uint32_t makeId(const char (&id)[5])
     {
@@ -72,3 +79,23 @@ struct LwoSubChunk {
 // to it and marks the reader short. `next` is where the following sub-chunk
 // starts: after the data, rounded up to even as IFF pads odd sizes.
 bool readSubChunk(LwoReader& reader, LwoSubChunk& sub);
+
+// Runs `handle` on every sub-chunk up to the reader's limit, the limit
+// narrowed to the sub-chunk. Exporters write only the values they set, so a
+// sub-chunk may hold fewer than its type carries (an AAST of flags alone):
+// what it lacks keeps its default, and reads past its end do not mark the
+// reader short. A sub-chunk claiming more bytes than its parent holds does.
+template <class Handle>
+void forEachSubChunk(LwoReader& reader, Handle handle)
+{
+    LwoSubChunk sub;
+    while (readSubChunk(reader, sub)) {
+        const bool wasShort = reader.isShort();
+        const size_t outer = reader.setLimit(sub.end);
+        reader.setShort(false);
+        handle(sub);
+        reader.setShort(wasShort);
+        reader.restoreLimit(outer);
+        reader.seek(sub.next);
+    }
+}

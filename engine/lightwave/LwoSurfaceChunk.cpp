@@ -43,14 +43,30 @@ void bindUVMaps(LwoParse& p, TextureLayer& layer, const std::string& name)
 void readVector(LwoParse& p, AnimatedValue& x, AnimatedValue& y, AnimatedValue& z)
 {
     LwoReader& r = p.r;
-    x.m_value = r.f4();
-    y.m_value = r.f4();
-    z.m_value = r.f4();
-    if (r.u2() != 0) {
+    r.takeF4(x.m_value);
+    r.takeF4(y.m_value);
+    r.takeF4(z.m_value);
+    uint32_t enveloped = 0;
+    if (r.takeU2(enveloped) && enveloped != 0) {
         p.setEnvelope(x, r.u2());
         p.setEnvelope(y, r.u2());
         p.setEnvelope(z, r.u2());
     }
+}
+
+// A two-byte flag read as a boolean, left as it is when the sub-chunk lacks it.
+void takeFlag(LwoReader& r, uint8_t& flag)
+{
+    uint32_t value = 0;
+    if (r.takeU2(value))
+        flag = value != 0;
+}
+
+void takeCode(LwoReader& r, int32_t& code)
+{
+    uint32_t value = 0;
+    if (r.takeU2(value))
+        code = int32_t(value);
 }
 
 void readBlockHeader(LwoParse& p, TextureLayer& layer, uint32_t type)
@@ -58,38 +74,40 @@ void readBlockHeader(LwoParse& p, TextureLayer& layer, uint32_t type)
     LwoReader& r = p.r;
     layer.m_type = int32_t(type);
     layer.m_ordinal = r.s0();
-    LwoSubChunk sub;
-    while (readSubChunk(r, sub)) {
-        const size_t outer = r.setLimit(sub.end);
+    forEachSubChunk(r, [&](const LwoSubChunk& sub) {
         switch (sub.id) {
-        case id("CHAN"): layer.m_channel = int32_t(r.id4()); break;
-        case id("ENAB"): layer.m_enabled = r.u2() != 0; break;
-        case id("NEGA"): layer.m_negative = r.u2() != 0; break;
+        case id("CHAN"): {
+            uint32_t channel = 0;
+            if (r.takeId4(channel))
+                layer.m_channel = int32_t(channel);
+            break;
+        }
+        case id("ENAB"): takeFlag(r, layer.m_enabled); break;
+        case id("NEGA"): takeFlag(r, layer.m_negative); break;
         case id("OPAC"):
-            layer.m_opacityType = int32_t(r.u2());
+            takeCode(r, layer.m_opacityType);
             p.readValue(layer.m_opacity);
             break;
-        case id("rgbl"): layer.m_rgbScale = r.f4(); break;
-        case id("rgbo"): layer.m_rgbOffset = r.f4(); break;
-        case id("clmp"): layer.m_clamp = r.u2() != 0; break;
+        case id("rgbl"): r.takeF4(layer.m_rgbScale); break;
+        case id("rgbo"): r.takeF4(layer.m_rgbOffset); break;
+        case id("clmp"): takeFlag(r, layer.m_clamp); break;
         default: break;
         }
-        r.restoreLimit(outer);
-        r.seek(sub.next);
-    }
+    });
 }
 
 void readTextureMap(LwoParse& p, TextureLayer& layer)
 {
     LwoReader& r = p.r;
-    LwoSubChunk sub;
-    while (readSubChunk(r, sub)) {
-        const size_t outer = r.setLimit(sub.end);
+    forEachSubChunk(r, [&](const LwoSubChunk& sub) {
         switch (sub.id) {
         case id("CNTR"): readVector(p, layer.m_centerX, layer.m_centerY, layer.m_centerZ); break;
         case id("SIZE"): readVector(p, layer.m_sizeX, layer.m_sizeY, layer.m_sizeZ); break;
         case id("ROTA"): readVector(p, layer.m_rotationH, layer.m_rotationP, layer.m_rotationB); break;
         case id("m4x3"):
+            // A matrix is used whole or not at all.
+            if (r.remaining() < 48)
+                break;
             for (int row = 0; row < 4; ++row)
                 for (int col = 0; col < 3; ++col)
                     layer.m_transform.at(row, col) = r.f4();
@@ -97,9 +115,7 @@ void readTextureMap(LwoParse& p, TextureLayer& layer)
             break;
         default: break;
         }
-        r.restoreLimit(outer);
-        r.seek(sub.next);
-    }
+    });
 }
 
 // Fills the four channel envelopes with the gradient's keys, so that the
@@ -131,9 +147,7 @@ void readBlock(LwoParse& p, Surface& surface)
     LwoReader& r = p.r;
     auto layer = std::make_unique<TextureLayer>();
     bool wrapped = false;
-    LwoSubChunk sub;
-    while (readSubChunk(r, sub)) {
-        const size_t outer = r.setLimit(sub.end);
+    forEachSubChunk(r, [&](const LwoSubChunk& sub) {
         switch (sub.id) {
         case id("IMAP"):
         case id("PROC"):
@@ -142,10 +156,19 @@ void readBlock(LwoParse& p, Surface& surface)
             readBlockHeader(p, *layer, sub.id);
             break;
         case id("TMAP"): readTextureMap(p, *layer); break;
-        case id("PROJ"): layer->m_projection = int32_t(r.u2()); break;
-        case id("AXIS"): layer->m_axis = int32_t(r.u2()); break;
-        case id("IMAG"): layer->m_image = p.clip(r.u2()); break;
+        case id("PROJ"): takeCode(r, layer->m_projection); break;
+        case id("AXIS"): takeCode(r, layer->m_axis); break;
+        case id("IMAG"): {
+            uint32_t clip = 0;
+            if (r.takeU2(clip))
+                layer->m_image = p.clip(clip);
+            break;
+        }
         case id("WRAP"): {
+            // Width and height modes go together: a WRAP without both
+            // leaves the layer repeating.
+            if (r.remaining() < 4)
+                break;
             const uint32_t width = r.u2();
             const uint32_t height = r.u2();
             const uint32_t caps = p.renderer ? p.renderer->m_caps.TextureAddressCaps : 0;
@@ -154,8 +177,8 @@ void readBlock(LwoParse& p, Surface& surface)
             wrapped = true;
             break;
         }
-        case id("WRPW"): layer->m_wrapWidth = r.f4(); break;
-        case id("WRPH"): layer->m_wrapHeight = r.f4(); break;
+        case id("WRPW"): r.takeF4(layer->m_wrapWidth); break;
+        case id("WRPH"): r.takeF4(layer->m_wrapHeight); break;
         case id("VMAP"): {
             const std::string name = r.s0();
             if (layer->m_type == lwoCode("vcol"))
@@ -164,17 +187,23 @@ void readBlock(LwoParse& p, Surface& surface)
                 bindUVMaps(p, *layer, name);
             break;
         }
-        case id("AAST"):
-            if (r.u2() != 0) {
-                const float strength = r.f4();
+        case id("AAST"): {
+            // Exporters may write the flags alone: the strength then stays
+            // at its default.
+            uint32_t flags = 0;
+            float strength = 0.0f;
+            if (r.takeU2(flags) && flags != 0) {
                 layer->m_antialias = 1;
-                layer->m_antialiasStrength = strength < 1.5f ? 1.0f : strength < 3.0f ? 2.0f : strength < 6.0f ? 4.0f : 8.0f;
+                if (r.takeF4(strength))
+                    layer->m_antialiasStrength =
+                        strength < 1.5f ? 1.0f : strength < 3.0f ? 2.0f : strength < 6.0f ? 4.0f : 8.0f;
             }
             break;
-        case id("PIXB"): layer->m_pixelBlending = r.u2() != 0; break;
+        }
+        case id("PIXB"): takeFlag(r, layer->m_pixelBlending); break;
         case id("TAMP"): p.readValue(layer->m_amplitude); break;
-        case id("GRST"): layer->m_gradientStart = r.f4(); break;
-        case id("GREN"): layer->m_gradientEnd = r.f4(); break;
+        case id("GRST"): r.takeF4(layer->m_gradientStart); break;
+        case id("GREN"): r.takeF4(layer->m_gradientEnd); break;
         case id("PNAM"): {
             const int32_t input = gradientInputIndex(r.s0());
             if (input >= 0)
@@ -201,9 +230,7 @@ void readBlock(LwoParse& p, Surface& surface)
             break;
         default: break; // INAM, VPVL and the rest
         }
-        r.restoreLimit(outer);
-        r.seek(sub.next);
-    }
+    });
 
     // What the projection and the image need wins over the block's wrap
     // modes, whichever order the sub-chunks came in.
@@ -250,7 +277,8 @@ void readVertexColors(LwoParse& p, Surface& surface)
     layer->m_channel = lwoCode("COLR");
     layer->m_enabled = 1;
     p.readValue(layer->m_opacity);
-    const uint32_t type = r.id4();
+    uint32_t type = 0;
+    r.takeId4(type);
     const std::string name = r.s0();
     if (type == id("RGBA") || type == id("RGB ") || type == id("max "))
         bindColorMaps(p, *layer, name);
@@ -276,15 +304,13 @@ void readSurface(LwoParse& p)
     }
     surface->m_sourceName = source;
     Surface& s = *surface;
-    LwoSubChunk sub;
-    while (readSubChunk(r, sub)) {
-        const size_t outer = r.setLimit(sub.end);
+    forEachSubChunk(r, [&](const LwoSubChunk& sub) {
         switch (sub.id) {
         case id("COLR"): {
             for (AnimatedValue& c : s.m_color)
-                c.m_value = r.f4();
-            const uint32_t envelope = r.u2();
-            if (envelope != 0)
+                r.takeF4(c.m_value);
+            uint32_t envelope = 0;
+            if (r.takeU2(envelope) && envelope != 0)
                 for (uint32_t c = 0; c < 3; ++c)
                     p.setEnvelope(s.m_color[c], envelope + c);
             break;
@@ -300,34 +326,46 @@ void readSurface(LwoParse& p)
         case id("TRAN"):
         case id("ADTR"): {
             AnimatedValue& value = sub.id == id("TRAN") ? s.m_transparency : s.m_additiveTransparency;
-            value.m_value = r.f4();
-            const uint32_t envelope = r.u2();
+            r.takeF4(value.m_value);
+            uint32_t envelope = 0;
+            r.takeU2(envelope);
             p.setEnvelope(value, envelope);
             if (value.m_value != 0.0f || envelope != 0)
                 s.m_blended = 1;
             break;
         }
-        case id("SIDE"): s.m_doubleSided = (r.u2() & 3) == 3; break;
+        case id("SIDE"): {
+            uint32_t sides = 0;
+            if (r.takeU2(sides))
+                s.m_doubleSided = (sides & 3) == 3;
+            break;
+        }
         case id("SMAN"): {
-            const float angle = r.f4();
-            if (angle > Surface::MinimumSmoothingAngle) {
+            float angle = 0.0f;
+            if (r.takeF4(angle) && angle > Surface::MinimumSmoothingAngle) {
                 s.m_smoothing = 1;
                 s.m_smoothingCosine = float(std::cos(double(angle)) - 0.000001);
             }
             break;
         }
         case id("RFOP"): {
-            const uint32_t mode = r.u2();
+            uint32_t mode = 0;
+            if (!r.takeU2(mode))
+                break;
             s.m_reflectionMode = mode == 3 ? 1 : int32_t(mode);
             if (mode == 0)
                 s.m_blended = 1;
             break;
         }
-        case id("RIMG"):
-            s.m_reflectionImage = p.clip(r.u2());
+        case id("RIMG"): {
+            uint32_t clip = 0;
+            if (!r.takeU2(clip))
+                break;
+            s.m_reflectionImage = p.clip(clip);
             if (s.m_reflectionImage)
                 s.m_reflectionImage->setFlags(s.m_reflectionImage->m_flags | TextureColour);
             break;
+        }
         case id("VCOL"): readVertexColors(p, s); break;
         case id("BLOK"): readBlock(p, s); break;
         case id("back"): {
@@ -343,9 +381,7 @@ void readSurface(LwoParse& p)
         }
         default: break; // TIMG, TROP and the rest
         }
-        r.restoreLimit(outer);
-        r.seek(sub.next);
-    }
+    });
     s.sortImageLayers();
     s.m_loaded = 1;
 }

@@ -105,7 +105,9 @@ LwMesh* Scene::getLwoLayer(int32_t layerNumber, Stream* fileSystem, const std::s
 {
     LwoFile* file = m_manager ? findOrLoadLwo(fileSystem, fileName) : nullptr;
     LwMesh* mesh = file ? file->layer(layerNumber) : nullptr;
-    if (!mesh) {
+    // A file that did not load has said why; only a missing layer of a
+    // loaded one is this report's.
+    if (file && !mesh) {
         char text[1024];
         std::snprintf(text, sizeof text, "%d is not a valid layer number for %s!\n", layerNumber, fileName.c_str());
         reportError(text);

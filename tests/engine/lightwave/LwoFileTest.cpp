@@ -1,9 +1,11 @@
 #include "LwoRig.h"
 
+#include "engine/core/EngineLog.h"
 #include "engine/lightwave/LwoReader.h"
 #include "engine/scene/MeshObject.h"
 
 #include <cmath>
+#include <sstream>
 
 namespace {
 
@@ -122,7 +124,11 @@ TEST_F(LwoFileTest, FormTagIsNotCheckedButTheFormTypeIs)
     EXPECT_EQ(load("y.lwo", bytes), nullptr);
     EXPECT_EQ(lastError(), "y.lwo is not an LWO2 file!\n");
     EXPECT_EQ(scene->findOrLoadLwo(&files, "missing.lwo"), nullptr);
-    EXPECT_EQ(lastError(), "missing.lwo is not an LWO2 file!\n");
+    EXPECT_EQ(lastError(), "missing.lwo cannot be found!\n");
+    // Asked for a layer, a file that cannot be found says so, not that the
+    // layer number is wrong.
+    EXPECT_EQ(scene->getLwoLayer(0, &files, "missing.lwo"), nullptr);
+    EXPECT_EQ(lastError(), "missing.lwo cannot be found!\n");
 }
 
 TEST_F(LwoFileTest, OddChunksArePaddedAndUnknownChunksSkipped)
@@ -253,12 +259,14 @@ std::vector<uint8_t> hugeChunk()
 
 const BrokenCase kBroken[] = {
     {"truncated", truncatedCube, false, "truncated.lwo is truncated"},
-    {"half header", halfHeader, false, "half header.lwo is truncated"},
+    {"bytes after the form", halfHeader, true, "bytes after the form.lwo: its FORM holds"},
     {"huge chunk", hugeChunk, false, "huge chunk.lwo is truncated"},
     {"short layer", shortLayer, false, "short layer.lwo is damaged"},
     {"geometry before layer", geometryBeforeLayer, true, "loadLWO2: missing LAYR chunk!"},
-    {"tags before tag table", tagsBeforeTagTable, true, ""},
-    {"points out of range", pointsOutOfRange, true, "points out of range.lwo: layer 0 has polygons naming"},
+    {"tags before tag table", tagsBeforeTagTable, true,
+     "tags before tag table.lwo: polygons naming surface tags the file lacks, drawn without a surface: 1!\n"},
+    {"points out of range", pointsOutOfRange, true,
+     "points out of range.lwo: polygons naming points their layer lacks, left out: 1!\n"},
     {"unterminated tag", unterminatedTag, false, "unterminated tag.lwo is damaged"},
     {"surface before tags", surfaceBeforeTags, false, "surface surface before tags.lwo@Default not found"},
     {"sub-chunk past its chunk", subChunkPastItsChunk, false, "sub-chunk past its chunk.lwo is damaged"},
@@ -282,9 +290,86 @@ TEST_F(LwoFileTest, BrokenFilesFailCleanlyOrLoadWhatIsSound)
     EXPECT_EQ(file->layer(0)->m_polygons[1].points.size(), 3u);
     file = manager->findLwoFile("tags before tag table.lwo");
     ASSERT_NE(file, nullptr);
-    // The tag is kept but names no surface.
-    EXPECT_EQ(file->layer(0)->m_polygons[0].surface, 7);
-    EXPECT_EQ(file->tagSurface(7), nullptr);
+    // Tag 7 of a table of one is no tag: the polygon draws without a surface.
+    EXPECT_EQ(file->layer(0)->m_polygons[0].surface, -1);
+}
+
+// The FORM's size bounds the walk when it ends before the file; a FORM
+// claiming more than the file holds is walked to the file's end. Both are
+// reported, and what lies within both loads.
+TEST_F(LwoFileTest, TheFormSizeIsCheckedAgainstTheFile)
+{
+    const std::vector<uint8_t> cube = lwo2Cube();
+    auto withFormSize = [&](int64_t delta) {
+        std::vector<uint8_t> bytes = cube;
+        const uint32_t size = uint32_t(int64_t(cube.size()) - 8 + delta);
+        for (int i = 0; i < 4; ++i)
+            bytes[size_t(4 + i)] = uint8_t(size >> (24 - 8 * i));
+        return bytes;
+    };
+    std::ostringstream log;
+    setEngineLogSink(&log);
+    LwoFile* longer = load("longer.lwo", withFormSize(16));
+    ASSERT_NE(longer, nullptr) << lastError();
+    EXPECT_NE(longer->layer(0), nullptr);
+    const std::string size = std::to_string(cube.size() - 8);
+    EXPECT_EQ(lastError(), "longer.lwo: its FORM holds " + std::to_string(cube.size() + 8) + " bytes, the file " +
+                               size + " after the FORM header!\n");
+
+    // Cut short: the walk ends at the FORM's end, which falls inside the
+    // last chunk.
+    EXPECT_EQ(load("shorter.lwo", withFormSize(-4)), nullptr);
+    EXPECT_EQ(lastError().rfind("shorter.lwo is truncated", 0), 0u) << lastError();
+    EXPECT_NE(log.str().find("shorter.lwo: its FORM holds " + std::to_string(cube.size() - 12)), std::string::npos)
+        << log.str();
+
+    lastErrorText.assignCString("");
+    ASSERT_NE(load("exact.lwo", cube), nullptr);
+    EXPECT_EQ(lastError(), "");
+    setEngineLogSink(nullptr);
+}
+
+// Damaged content goes and the rest loads; each kind of damage is reported
+// once, with how much of it there was.
+TEST_F(LwoFileTest, DamagedContentIsLeftOutWithOneReportPerKind)
+{
+    Lwo2Writer w;
+    w.tags({"S"});
+    w.layer(0);
+    w.points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}});
+    w.polygons({{0, 1, 2}, {0, 1, 9}, {0, 2, 1}});
+    // Polygon 1 names tag 3 and polygon 2 tag 7 of one; polygons 3 and 4
+    // do not exist.
+    w.polygonTags({0, 3, 7, 0, 0});
+    w.vmap("TXUV", 2, "UV", {{0, {0, 0}}, {7, {1, 1}}, {8, {1, 1}}, {2, {1, 0}}});
+    w.vmap("TXUV", 3, "Wide", {{0, {0, 0, 0}}});
+    w.vmap("WGHT", 2, "Pair", {{0, {1, 1}}});
+    w.vmad("TXUV", 2, "UV", {{0, 5, {0.5f, 0.5f}}, {9, 0, {0.5f, 0.5f}}, {1, 0, {0.25f, 0.25f}}});
+    w.vmad("TXUV", 2, "Nowhere", {{0, 0, {1, 1}}});
+    std::ostringstream log;
+    setEngineLogSink(&log);
+    LwoFile* file = load("damaged.lwo", w.finish());
+    setEngineLogSink(nullptr);
+    ASSERT_NE(file, nullptr) << lastError();
+    EXPECT_EQ(log.str(), "damaged.lwo: polygons naming points their layer lacks, left out: 1!\n"
+                         "damaged.lwo: polygon tags naming polygons their layer lacks, left out: 2!\n"
+                         "damaged.lwo: polygons naming surface tags the file lacks, drawn without a surface: 2!\n"
+                         "damaged.lwo: vertex maps of a dimension their type cannot have, left out: 2!\n"
+                         "damaged.lwo: vertex map entries naming points their layer lacks, left out: 3!\n"
+                         "damaged.lwo: vertex map entries naming polygons their layer lacks, left out: 1!\n"
+                         "damaged.lwo: polygon vertex maps naming maps their layer lacks, left out: 1!\n");
+    EXPECT_EQ(lastError(), "damaged.lwo: polygon vertex maps naming maps their layer lacks, left out: 1!\n");
+
+    // What was sound is there.
+    const LwMesh* mesh = file->layer(0);
+    ASSERT_NE(mesh, nullptr);
+    EXPECT_EQ(mesh->m_polygons[0].surface, 0);
+    EXPECT_EQ(mesh->m_polygons[0].points.size(), 3u);
+    EXPECT_TRUE(mesh->m_polygons[1].points.empty());
+    EXPECT_EQ(mesh->m_polygons[1].surface, -1);
+    EXPECT_EQ(mesh->m_polygons[2].surface, -1);
+    EXPECT_EQ(mesh->m_polygons[2].points.size(), 3u);
+    EXPECT_EQ(file->tagSurface(0), surface("damaged.lwo@S"));
 }
 
 TEST_F(LwoFileTest, ObjectLayerBecomesAMeshObject)

@@ -59,6 +59,16 @@ TEST_F(LwsLoaderTest, RefusesWhatIsNoVersionThreeScene)
     EXPECT_FALSE(scene->loadLWS(&files, "missing.lws", nullptr, 0.0f, 1.0f));
 }
 
+// An object file the scene names but nobody has is reported as not found,
+// not as a file of the wrong kind or a wrong layer number.
+TEST_F(LwsLoaderTest, AMissingObjectFileIsReportedAsNotFound)
+{
+    LwsWriter w;
+    w.loadObjectLayer(1, "Objects/none.lwo");
+    load(close(w).text());
+    EXPECT_EQ(lastError(), "Objects/none.lwo cannot be found!\n");
+}
+
 TEST_F(LwsLoaderTest, CamerasComeFromCameraMotionLines)
 {
     // AddCamera alone makes no camera.

@@ -202,6 +202,46 @@ TEST_F(SurfaceTest, AntialiasingStrengthIsQuantised)
     }
 }
 
+// Exporters write only the values they set: an AAST of flags alone, a
+// size of x alone. The object loads; what a sub-chunk lacks keeps its
+// default.
+TEST_F(SurfaceTest, SubChunksHoldingPartOfTheirValuesKeepTheRestAtDefaults)
+{
+    Lwo2Surface s;
+    s.writeColor = false;
+    s.extra.sub("COLR", Lwo2Bytes().f4(0.1f));
+    s.extra.sub("DIFF", Lwo2Bytes().f4(0.5f));
+    s.extra.sub("RFOP", Lwo2Bytes());
+    s.extra.sub("TRAN", Lwo2Bytes().u2(0));
+    Lwo2Block b = imageBlock();
+    b.writeTmap = false;
+    b.extra.sub("AAST", Lwo2Bytes().u2(1));
+    b.extra.sub("TMAP", Lwo2Bytes().sub("SIZE", Lwo2Bytes().f4(2.0f)));
+    b.extra.sub("WRPW", Lwo2Bytes());
+    b.extra.sub("PIXB", Lwo2Bytes().u1(1));
+    b.extra.sub("PROJ", Lwo2Bytes());
+    s.blocks = {b};
+    files.addFile("tex.bmp", {'B', 'M'});
+    ASSERT_NE(load("partial.lwo", withSurface(s)), nullptr) << lastError();
+    const Surface& surface = *this->surface("partial.lwo@S");
+    EXPECT_FLOAT_EQ(surface.m_color[0].m_value, 0.1f);
+    EXPECT_FLOAT_EQ(surface.m_color[1].m_value, 0.78431374f);
+    EXPECT_FLOAT_EQ(surface.m_diffuse.m_value, 0.5f);
+    EXPECT_EQ(surface.m_diffuse.m_envelope, nullptr);
+    EXPECT_EQ(surface.m_reflectionMode, 1);
+    EXPECT_EQ(surface.m_blended, 0);
+    ASSERT_EQ(surface.m_imageLayers.size(), 1u);
+    const TextureLayer& l = *surface.m_imageLayers[0];
+    EXPECT_EQ(l.m_antialias, 1);
+    EXPECT_FLOAT_EQ(l.m_antialiasStrength, 1.0f);
+    EXPECT_FLOAT_EQ(l.m_sizeX.m_value, 2.0f);
+    EXPECT_FLOAT_EQ(l.m_sizeY.m_value, 1.0f);
+    EXPECT_FLOAT_EQ(l.m_sizeZ.m_value, 1.0f);
+    EXPECT_FLOAT_EQ(l.m_wrapWidth, 1.0f);
+    EXPECT_EQ(l.m_pixelBlending, 1);
+    EXPECT_EQ(l.m_projection, 5) << "the block's own PROJ comes first and stands";
+}
+
 TEST_F(SurfaceTest, GradientBlocksGetAKeyedTextureOnlyWhenKept)
 {
     Lwo2Surface s;
