@@ -80,6 +80,9 @@ public:
     virtual MaterialLayer* findImageLayer(int32_t channel, int32_t n) const = 0;
     virtual int32_t imageLayerCount() const = 0;
     virtual MaterialLayer* imageLayer(int32_t index) const = 0;
+    // The three values an object that names this material for itself
+    // ("vxs_ObjectMaterial") writes before each of its draws.
+    virtual void setObjectValues(const float values[3]) { (void)values; }
 
     int32_t m_reflectionMode = 1;
     // Owned by the scene manager's texture list.

@@ -5,6 +5,7 @@
 
 #include "engine/core/Texture.h"
 #include "engine/lightwave/LwMesh.h"
+#include "engine/lightwave/Surface.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Bone.h"
 #include "engine/scene/Camera.h"

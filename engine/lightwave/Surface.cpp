@@ -80,3 +80,9 @@ void Surface::sortImageLayers()
                              [](char x, char y) { return uint8_t(x) < uint8_t(y); });
                      });
 }
+
+void Surface::setObjectValues(const float values[3])
+{
+    for (int i = 0; i < 3; ++i)
+        m_renderValues[i] = values[i];
+}

@@ -36,6 +36,8 @@ public:
     void evaluateMaterial(double time, MaterialValues& out) override;
     int32_t imageLayerCount() const override { return int32_t(m_imageLayers.size()); }
     MaterialLayer* imageLayer(int32_t index) const override;
+    // Into the first three render-time values.
+    void setObjectValues(const float values[3]) override;
     static Vector3 evaluateVector(AnimatedValue* first, double time);
     // Orders the image layers by their ordinal strings, keeping the file
     // order of layers whose ordinals are equal.

@@ -28,6 +28,7 @@ public:
     void render(double time);
     // Without a time: the bone's world matrix as this frame cached it.
     void render() override { render(0.0); }
+    void renderFor(double time, MeshObject*, SceneObject*) override { render(time); }
 
     // The twelve lines as vertex pairs: base to ring, around the ring, ring
     // to tip; all green.

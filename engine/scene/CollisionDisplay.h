@@ -25,6 +25,7 @@ public:
     // shared table's world matrix are put back afterwards.
     void render(double time);
     void render() override { render(0.0); }
+    void renderFor(double time, MeshObject*, SceneObject*) override { render(time); }
 
     // The line list (vertex pairs) of a shape with extents ex, ey, ez:
     // 12 lines for a box, 48 for a sphere, none for the rest.

@@ -143,14 +143,20 @@ dGeomID CollisionObject::makeGeom(const float size[3], const dMatrix3 r, const f
     return nullptr;
 }
 
+BoundingBox* CollisionObject::extraDisplay()
+{
+    if (!m_collisionDisplay && m_renderer && (m_renderer->m_drawGadgets || m_renderer->m_collisionDisplay)) {
+        m_collisionDisplay = std::make_unique<CollisionDisplay>(this);
+        m_extraDisplay = m_collisionDisplay.get();
+    }
+    return m_extraDisplay;
+}
+
 void CollisionObject::initialize()
 {
     releaseGeoms();
     releaseTriMesh();
-    if (m_renderer && m_renderer->m_drawGadgets && !m_collisionDisplay) {
-        m_collisionDisplay = std::make_unique<CollisionDisplay>(this);
-        m_extraDisplay = m_collisionDisplay.get();
-    }
+    extraDisplay();
     if (!m_scene)
         return;
 

@@ -34,6 +34,9 @@ public:
     // Makes the geom anew from the shape, the extents times the scale, and
     // the pose at time 0, and puts it into its space.
     void initialize() override;
+    // The shape's display, made on first use while the renderer's gadget or
+    // collision display is on.
+    BoundingBox* extraDisplay() override;
     SceneObject* clone() const override { return new CollisionObject(*this); }
     // A body of its own, then the geom again, now riding on it.
     void createBody() override;
@@ -54,7 +57,8 @@ public:
     int32_t m_trigger = 0;
     dTriMeshDataID m_triMeshData = nullptr;
     bool m_initialized = false;
-    // Made when the renderer's gadget display is on; m_extraDisplay points at it.
+    // Made when the renderer's gadget or collision display is on;
+    // m_extraDisplay points at it.
     std::unique_ptr<CollisionDisplay> m_collisionDisplay;
     // The triangle mesh's own copy of what ODE reads: the visible mesh of
     // the same layer may free its build arrays while the geom lives on.

@@ -1,13 +1,19 @@
 #include "engine/scene/MeshObject.h"
 
 #include "engine/core/BoundingBox.h"
+#include "engine/core/Material.h"
 #include "engine/core/Renderer.h"
+#include "engine/core/Report.h"
 #include "engine/core/ShaderFloatParams.h"
+#include "engine/core/ShaderIntParams.h"
 #include "engine/scene/Bone.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/ChannelCopy.h"
 #include "engine/scene/HyperVoxel.h"
+#include "engine/scene/ItemDisplay.h"
 #include "engine/scene/Scene.h"
+#include "engine/scene/ShadowPass.h"
+#include "engine/scene/SoundEmitter.h"
 #include "engine/scene/ViewState.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 
@@ -43,7 +49,11 @@ MeshObject::MeshObject(const MeshObject& source)
         m_lods.push_back(std::make_unique<LodRecord>(*record));
 }
 
-MeshObject::~MeshObject() = default;
+MeshObject::~MeshObject()
+{
+    if (m_soundEmitter)
+        m_soundEmitter->stop();
+}
 
 void MeshObject::onLostDevice()
 {
@@ -90,6 +100,38 @@ void MeshObject::initialize()
         if (record->mesh)
             record->mesh->computeBounds();
     }
+    // Silent until the first sound update places it.
+    if (m_soundEmitter) {
+        m_soundEmitter->start(true);
+        m_soundEmitter->setVolume(0.0f);
+    }
+}
+
+void MeshObject::updateSound(SceneObject* listener, double time)
+{
+    if (!m_soundEmitter)
+        return;
+    if (!listener) {
+        reportAssertion("\"listener\"");
+        return;
+    }
+    SoundEmitter& emitter = *m_soundEmitter;
+    const Matrix4 heard = listener->getMatrix(time, true);
+    const Matrix4 world = getMatrix(time, true);
+    const Vector3 at(world.at(3, 0), world.at(3, 1), world.at(3, 2));
+    const Vector3 offset = at - Vector3(heard.at(3, 0), heard.at(3, 1), heard.at(3, 2));
+    const double squared = double(offset.x) * offset.x + double(offset.y) * offset.y + double(offset.z) * offset.z;
+    if (squared > double(emitter.m_range) * emitter.m_range * 0.5) {
+        emitter.stop();
+        return;
+    }
+    constexpr float kNoCone = 6.2831855f;
+    emitter.setPosition(at);
+    emitter.setConeAngles(kNoCone, kNoCone);
+    emitter.applyDistanceParameters();
+    emitter.setVolume(emitter.m_baseVolume * (m_scene ? m_scene->m_soundVolume : 1.0f));
+    if (!emitter.isPlaying())
+        emitter.start(true);
 }
 
 void MeshObject::addLod(BoundingBox* mesh, float distance)
@@ -176,26 +218,63 @@ int32_t MeshObject::meshId() const
     return mesh ? mesh->m_layer : -1;
 }
 
-void MeshObject::render(double time, SceneObject* camera)
+void MeshObject::render(double time, SceneObject* camera, bool restoreFog)
 {
     IDirect3DDevice9* device = m_renderer ? m_renderer->m_device : nullptr;
     if (!device)
         return;
     const Matrix4 world = getMatrix(time, true);
-    if (m_renderer->m_shaderFloatParams) {
-        m_renderer->m_shaderFloatParams->m_world = world;
-        m_renderer->m_shaderFloatParams->m_transformsValid = false;
+    ShaderFloatParams* floats = m_renderer->m_shaderFloatParams.get();
+    ShaderIntParams* ints = m_renderer->m_shaderIntParams.get();
+    if (floats) {
+        floats->m_world = world;
+        floats->m_transformsValid = false;
     }
     D3DMATRIX d3dWorld;
     std::memcpy(&d3dWorld, world.m, sizeof d3dWorld);
     device->SetTransform(D3DTS_WORLD, &d3dWorld);
+
+    // The debug displays belong to what the camera sees, not to shadow maps.
+    const bool shadow = ShadowPass::active();
+    const bool displays = m_renderer->m_drawGadgets && !shadow;
+    if (displays && m_target && m_display)
+        m_display->render();
+    // A collision object without a mesh is drawn as its shape alone while
+    // the collision display is on.
+    if (displays || (m_renderer->m_collisionDisplay && !shadow))
+        if (BoundingBox* extra = extraDisplay())
+            extra->renderFor(time, this, camera);
+
+    BoundingBox* first = firstLodMesh();
+    if (!first)
+        return;
+    // The bone palette the mesh skins with.
+    if (!m_bones.empty() && floats)
+        writeSkinning(*floats, time);
+    if (displays) {
+        const size_t bones = std::min(m_bones.size(), MaxBones);
+        for (size_t i = 0; i < bones; ++i)
+            if (m_bones[i]->m_boneDisplay)
+                m_bones[i]->m_boneDisplay->render(time);
+    }
+    if (ints)
+        *ints->m_displacement = m_bumpDisplacement;
     const bool wire = !m_unseenByCamera && (m_renderer->m_wireframe || m_wireframe);
     device->SetRenderState(D3DRS_FILLMODE, wire ? D3DFILL_WIREFRAME : D3DFILL_SOLID);
-    // The bone palette the mesh skins with.
-    if (!m_bones.empty() && m_renderer->m_shaderFloatParams)
-        writeSkinning(*m_renderer->m_shaderFloatParams, time);
+    int32_t* fog = ints ? ints->m_isFogEnabled : nullptr;
+    if (!m_affectedByFog && fog && *fog) {
+        *fog = 0;
+        device->SetRenderState(D3DRS_FOGENABLE, FALSE);
+    }
+    if (m_objectMaterial)
+        m_objectMaterial->setObjectValues(m_objectMaterialValues);
     if (BoundingBox* mesh = selectLod(cameraDistance(time, camera)))
         mesh->renderFor(time, this, camera);
     if (m_renderer->m_drawBoundingBoxes)
         drawBounds();
+    if (restoreFog) {
+        if (fog)
+            *fog = 1;
+        device->SetRenderState(D3DRS_FOGENABLE, TRUE);
+    }
 }

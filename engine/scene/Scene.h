@@ -172,6 +172,8 @@ public:
     float m_fogColor[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     // The backdrop is drawn without fog ("vxs_BackdropWithoutFog").
     bool m_backdropFog = false;
+    // What the game's sound volume makes of every sound emitter's own.
+    float m_soundVolume = 1.0f;
     dWorldID m_world = nullptr;
     dJointGroupID m_contactGroup = nullptr;
     float m_gravity[3] = {0.0f, -9.81f, 0.0f};

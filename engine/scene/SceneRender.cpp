@@ -264,17 +264,20 @@ void Scene::renderObjects(SceneItem* camera, MeshObject* root, std::vector<Refle
     }
 
     const bool collisionDisplay = m_renderer && m_renderer->m_collisionDisplay;
+    // An object that fog does not touch switches it off for its own draw;
+    // the next one gets it back.
+    const bool fog = m_renderer && m_renderer->m_shaderIntParams && *m_renderer->m_shaderIntParams->m_isFogEnabled;
     for (const VisibleRecord& record : records) {
         if (shadowFrame) {
             if (record.object->m_shadowOptions & 2) {
                 record.object->m_lightList.clear();
-                record.object->render(time, camera);
+                record.object->render(time, camera, fog);
             }
             continue;
         }
         if (!collisionDisplay || record.object->firstLodMesh())
             selectLights(record.object, camera, time);
-        record.object->render(time, camera);
+        record.object->render(time, camera, fog);
     }
 }
 

@@ -30,8 +30,12 @@ BoundingBox* boundsOf(MeshObject* object, const Renderer* renderer)
 {
     if (BoundingBox* mesh = object->firstLodMesh())
         return mesh;
-    if (object->m_itemType == ItemCollision && renderer && renderer->m_collisionDisplay)
-        return static_cast<CollisionObject*>(object)->m_collisionDisplay.get();
+    if (object->m_itemType == ItemCollision && renderer && renderer->m_collisionDisplay) {
+        BoundingBox* display = object->extraDisplay();
+        if (display)
+            display->computeBounds();
+        return display;
+    }
     return nullptr;
 }
 

@@ -9,6 +9,7 @@
 #include "engine/core/Renderer.h"
 #include "engine/core/Report.h"
 #include "game/app/Application.h"
+#include "game/app/EffectSource.h"
 #include "game/app/MainLoop.h"
 #include "game/app/Settings.h"
 #include "game/app/VideoSettingsWrapper.h"
@@ -147,6 +148,7 @@ bool runGame(DisplayManager& display, HINSTANCE instance)
     archive->mount(*disk, "data.sar");
     archive->mount(*disk, "data.s01");
     FileTexture::setDefaultFileSystem(archive.get());
+    supplyEffectCompiler(renderer, *archive);
 
     bool frameOk = true;
     if (application->init(archive.get())) {

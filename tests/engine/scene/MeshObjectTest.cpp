@@ -4,11 +4,15 @@
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
+#include "engine/scene/SoundEmitter.h"
+#include "support/RecordedReports.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -27,6 +31,41 @@ public:
 
     int m_initialized = 0;
     int m_cleared = 0;
+};
+
+// Writes every call into a shared log, which outlives it.
+class LoggedEmitter : public SoundEmitter {
+public:
+    explicit LoggedEmitter(std::vector<std::string>& log) : m_log(log)
+    {
+        m_range = 10.0f;
+        m_baseVolume = 0.8f;
+    }
+    void start(bool loop) override
+    {
+        m_log.push_back(loop ? "start loop" : "start");
+        m_playing = true;
+    }
+    void stop() override
+    {
+        m_log.push_back("stop");
+        m_playing = false;
+    }
+    void setVolume(float volume) override { m_log.push_back("volume " + std::to_string(volume)); }
+    bool isPlaying() const override { return m_playing; }
+    void setPosition(const Vector3& p) override
+    {
+        m_log.push_back("at " + std::to_string(int(p.x)) + " " + std::to_string(int(p.y)) + " " +
+                        std::to_string(int(p.z)));
+    }
+    void setConeAngles(float inner, float outer) override
+    {
+        m_log.push_back("cone " + std::to_string(inner) + " " + std::to_string(outer));
+    }
+    void applyDistanceParameters() override { m_log.push_back("distances"); }
+
+    std::vector<std::string>& m_log;
+    bool m_playing = false;
 };
 
 class MeshObjectTest : public testing::Test {
@@ -145,4 +184,54 @@ TEST_F(MeshObjectTest, ExtremeBiasesClampToTheFirstAndLastRecord)
         EXPECT_EQ(m_object->selectLod(c.distance), c.expected) << "bias " << c.bias << " at " << c.distance;
     }
     m_manager.m_view.lodBias = 0;
+}
+
+// The sound follows its object: started silent, placed and made audible
+// while the listener is within half the square of its range, stopped beyond
+// it, and stopped when the object goes.
+TEST_F(MeshObjectTest, TheSoundEmitterFollowsItsObjectWithinReach)
+{
+    std::vector<std::string> log;
+    m_object->m_soundEmitter = std::make_unique<LoggedEmitter>(log);
+    m_object->m_motion[PositionX].m_value = 3.0f;
+    m_scene->m_soundVolume = 0.5f;
+    m_object->initialize();
+    EXPECT_EQ(log, (std::vector<std::string>{"start loop", "volume 0.000000"}));
+
+    MeshObject* listener = m_scene->addNullObject("ear", m_scene->m_root);
+    const std::string cone = "cone " + std::to_string(6.2831855f) + " " + std::to_string(6.2831855f);
+    struct Case {
+        float listenerX;
+        bool playingBefore;
+        std::vector<std::string> calls;
+    };
+    // Range 10: heard while the squared distance is at most 50.
+    const Case cases[] = {
+        {10.0f, true, {"at 3 0 0", cone, "distances", "volume 0.400000"}},
+        {10.0f, false, {"at 3 0 0", cone, "distances", "volume 0.400000", "start loop"}},
+        {-4.0f, true, {"at 3 0 0", cone, "distances", "volume 0.400000"}},
+        {11.0f, true, {"stop"}},
+    };
+    for (const Case& c : cases) {
+        log.clear();
+        listener->m_motion[PositionX].m_value = c.listenerX;
+        listener->invalidateMatrices();
+        m_object->invalidateMatrices();
+        static_cast<LoggedEmitter&>(*m_object->m_soundEmitter).m_playing = c.playingBefore;
+        m_object->updateSound(listener, 0.0);
+        EXPECT_EQ(log, c.calls) << "listener at " << c.listenerX;
+    }
+
+    RecordedReports reports;
+    log.clear();
+    m_object->updateSound(nullptr, 0.0);
+    EXPECT_TRUE(log.empty());
+    EXPECT_EQ(reports.last(), "listener");
+
+    // A copy carries no emitter of its own; the object's goes with it.
+    std::unique_ptr<SceneObject> copy(m_object->clone());
+    EXPECT_EQ(static_cast<MeshObject*>(copy.get())->m_soundEmitter, nullptr);
+    log.clear();
+    m_object->remove();
+    EXPECT_EQ(log, (std::vector<std::string>{"stop"}));
 }

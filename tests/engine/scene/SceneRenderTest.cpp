@@ -1,14 +1,17 @@
 #include "engine/core/BoundingBox.h"
 #include "engine/core/DeviceMatrix.h"
+#include "engine/core/Material.h"
 #include "engine/core/Renderer.h"
 #include "engine/core/ShaderFloatParams.h"
 #include "engine/core/ShaderIntParams.h"
 #include "engine/scene/Antiportal.h"
+#include "engine/scene/Bone.h"
 #include "engine/scene/Camera.h"
+#include "engine/scene/CollisionObject.h"
 #include "engine/scene/LensFlare.h"
 #include "engine/scene/Light.h"
-#include "engine/scene/ReflectionView.h"
 #include "engine/scene/MeshObject.h"
+#include "engine/scene/ReflectionView.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
 #include "engine/scene/ShadowPass.h"
@@ -262,6 +265,110 @@ TEST_F(SceneRenderTest, FogFollowsTheSwitchTypeAndCamera)
         EXPECT_EQ(*m_rig.renderer()->m_shaderIntParams->m_isFogEnabled, c.enabled ? 1 : 0);
     }
     EXPECT_EQ(state(D3DRS_LIGHTING), DWORD(TRUE));
+}
+
+// A sky unaffected by fog draws without it; the object drawn after it has
+// the scene's fog again.
+TEST_F(SceneRenderTest, ObjectsUnaffectedByFogDrawWithoutIt)
+{
+    start(true);
+    m_scene->m_fogType = D3DFOG_LINEAR;
+    m_scene->m_fogMinDistance = 5.0f;
+    m_scene->m_fogMaxDistance = 50.0f;
+    add("near", 0, 0, 5);
+    MeshObject* sky = add("sky", 0, 0, 10);
+    add("far", 0, 0, 15);
+    sky->m_affectedByFog = 0;
+    std::vector<std::pair<DWORD, int32_t>> seen;
+    for (const auto& mesh : m_meshes)
+        mesh->m_onDraw = [&] {
+            seen.emplace_back(state(D3DRS_FOGENABLE), *m_rig.renderer()->m_shaderIntParams->m_isFogEnabled);
+        };
+    EXPECT_EQ(frame(), (Names{"near", "sky", "far"}));
+    const std::vector<std::pair<DWORD, int32_t>> expected = {{TRUE, 1}, {FALSE, 0}, {TRUE, 1}};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(state(D3DRS_FOGENABLE), DWORD(TRUE));
+
+    // Without scene fog nothing switches it on.
+    m_scene->m_fogType = 0;
+    seen.clear();
+    frame();
+    EXPECT_EQ(seen, (std::vector<std::pair<DWORD, int32_t>>(3, {FALSE, 0})));
+}
+
+// Each object hands the shaders its own bump displacement and writes its
+// three material values into the surface it names before it draws.
+TEST_F(SceneRenderTest, ObjectsSetTheirDisplacementAndMaterialValuesForTheirDraw)
+{
+    class ValuesMaterial : public Material {
+    public:
+        void evaluateMaterial(double, MaterialValues&) override {}
+        MaterialLayer* findImageLayer(int32_t, int32_t) const override { return nullptr; }
+        int32_t imageLayerCount() const override { return 0; }
+        MaterialLayer* imageLayer(int32_t) const override { return nullptr; }
+        void setObjectValues(const float values[3]) override { std::copy(values, values + 3, m_values); }
+        float m_values[3] = {0, 0, 0};
+    };
+    start(false);
+    ValuesMaterial material;
+    MeshObject* bumped = add("bumped", 0, 0, 5);
+    MeshObject* plain = add("plain", 0, 0, 10);
+    bumped->m_bumpDisplacement = 1;
+    plain->m_objectMaterial = &material;
+    const float values[3] = {0.25f, 0.5f, 0.75f};
+    std::copy(values, values + 3, plain->m_objectMaterialValues);
+    std::vector<int32_t> displacement;
+    std::vector<float> firstValue;
+    for (const auto& mesh : m_meshes)
+        mesh->m_onDraw = [&] {
+            displacement.push_back(*m_rig.renderer()->m_shaderIntParams->m_displacement);
+            firstValue.push_back(material.m_values[0]);
+        };
+    EXPECT_EQ(frame(), (Names{"bumped", "plain"}));
+    EXPECT_EQ(displacement, (std::vector<int32_t>{1, 0}));
+    EXPECT_EQ(firstValue, (std::vector<float>{0.0f, 0.25f}));
+    EXPECT_EQ(material.m_values[2], 0.75f);
+}
+
+// The debug switches: the gadget display draws an object's line to its
+// target and its bones; the collision display draws collision shapes that
+// have no mesh. Neither draws anything while off.
+TEST_F(SceneRenderTest, DebugSwitchesDrawTargetLinesBonesAndCollisionShapes)
+{
+    start(true);
+    MeshObject* aiming = add("aiming", 0, 0, 5);
+    aiming->m_target = add("target", 1, 0, 6);
+    Bone bone(m_scene);
+    bone.m_restLength = 2.0f;
+    aiming->m_bones.push_back(&bone);
+    m_scene->addSpace(0, "top", SpaceRecord::NoParent);
+    const float size[3] = {1, 1, 1};
+    CollisionObject* shape = m_scene->addCollisionObject(ShapeBox, 0, 0, size, "shape");
+    shape->m_motion[PositionZ].m_value = 4.0f;
+    m_scene->m_root->addChild(shape);
+
+    auto lines = [&](unsigned primitives) {
+        const auto& calls = static_cast<RecordingBackend&>(m_rig.device()->backend()).calls();
+        const std::string prefix = "draw type 2 primitives " + std::to_string(primitives) + " ";
+        return std::count_if(calls.begin(), calls.end(),
+                             [&](const std::string& call) { return call.rfind(prefix, 0) == 0; });
+    };
+    auto linesOfAFrame = [&](unsigned primitives) {
+        const auto before = lines(primitives);
+        frame();
+        return lines(primitives) - before;
+    };
+    EXPECT_EQ(linesOfAFrame(1), 0);
+    EXPECT_EQ(linesOfAFrame(12), 0);
+    m_rig.renderer()->m_drawGadgets = 1;
+    EXPECT_EQ(linesOfAFrame(1), 1) << "the target line";
+    EXPECT_EQ(linesOfAFrame(12), 1) << "the bone; the shape has no mesh to be drawn with";
+    m_rig.renderer()->m_drawGadgets = 0;
+    m_rig.renderer()->m_collisionDisplay = 1;
+    EXPECT_EQ(linesOfAFrame(12), 1) << "the box's twelve edges";
+    EXPECT_EQ(linesOfAFrame(1), 0);
+    aiming->m_bones.clear();
+    m_scene->m_root->removeChild(shape);
 }
 
 TEST_F(SceneRenderTest, FixedFunctionLightsOnOffAcrossFrames)
