@@ -6,6 +6,7 @@
 NetConnection::NetConnection(NetServer& server, uint32_t id, int sock)
     : ServerConnection(sock), m_server(server), m_id(id)
 {
+    setStallTimeout(std::chrono::milliseconds(int64_t(server.m_config.stallTimeout * 1000.0)));
 }
 
 NetConnection::~NetConnection()
@@ -27,6 +28,15 @@ int32_t NetConnection::onReceive(const uint8_t* data, int32_t size)
     std::lock_guard<std::mutex> guard(m_server.m_lock);
     m_server.m_core.receive(m_id, data, size_t(size), NetServer::now(), m_server);
     return size;
+}
+
+bool NetConnection::readyToReceive()
+{
+    std::lock_guard<std::mutex> guard(m_server.m_lock);
+    for (const auto& [id, connection] : m_server.m_live)
+        if (connection->queueFull())
+            return false;
+    return true;
 }
 
 void NetConnection::onDisconnect()

@@ -22,6 +22,11 @@ public:
 
     uint32_t getPeerAddress() const { return m_peerAddress; }
 
+protected:
+    // Nothing more is read from this client while any client's queue is
+    // full: what it sends waits in its own socket, and TCP slows it down.
+    bool readyToReceive() override;
+
 private:
     NetServer& m_server;
     uint32_t m_id;
@@ -40,8 +45,10 @@ private:
 
 // The relay server: a listening thread that accepts clients, and the relay
 // state that every connection's chunks run through under one lock. Sends
-// made under the lock only queue bytes, so a client that stops reading
-// delays nobody; it is dropped once its queue overflows.
+// made under the lock only queue bytes. A client that floods the relay is
+// slowed to the pace of the slowest reader rather than overrunning its
+// queue; a client that stops reading holds everyone back only for the stall
+// time, then it is dropped.
 class NetServer : private RelayOutbox {
 public:
     // The game's relay: all interfaces, port 12726, unless the environment

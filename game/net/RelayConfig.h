@@ -12,6 +12,7 @@ struct RelayConfig {
     uint16_t port = kDefaultPort;
     size_t maxConnections = 32;
     double unjoinedTimeout = 10.0; // seconds a connection may hold no slot
+    double stallTimeout = 10.0;    // seconds a client may read nothing it is sent
 
     static RelayConfig fromEnvironment();
 };

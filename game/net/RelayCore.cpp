@@ -110,8 +110,7 @@ void RelayCore::joinHost(uint32_t id, Connection& c, double now, RelayOutbox& ou
     // A new game starts clean, even with guests of an earlier one still
     // connected: they keep their connections but hold no slot any more.
     for (auto& value : m_lastValue)
-        value.clear();
-    m_storedBytes = 0;
+        std::vector<uint8_t>().swap(value);
     for (int32_t s = 1; s < kSlotCount; ++s) {
         if (m_slots[size_t(s)] == kFree)
             continue;
@@ -153,14 +152,7 @@ void RelayCore::forward(uint32_t id, const Connection& c, uint16_t nid, RelayOut
     const int32_t payloadSize = c.reader.remainingSize();
     const size_t length = size_t(payloadSize) + chunk::kHeaderBytes;
 
-    std::vector<uint8_t>& stored = m_lastValue[nid];
-    m_storedBytes -= stored.size();
-    if (m_storedBytes + size_t(payloadSize) <= kStoredLimit) {
-        stored.assign(chunkBytes + chunk::kHeaderBytes, chunkBytes + length);
-        m_storedBytes += stored.size();
-    } else {
-        stored.clear();
-    }
+    m_lastValue[nid].assign(chunkBytes + chunk::kHeaderBytes, chunkBytes + length);
     for (int32_t s = 0; s < kSlotCount; ++s) {
         const uint32_t to = m_slots[size_t(s)];
         if (to != kFree && s != c.slot)

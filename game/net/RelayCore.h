@@ -41,9 +41,6 @@ constexpr uint16_t kLastProtocolId = 11;
 class RelayCore {
 public:
     static constexpr int32_t kSlotCount = 6;
-    // Stored payloads of all ids together stay under this; a payload that
-    // would pass it is forwarded but not kept.
-    static constexpr size_t kStoredLimit = 512 * 1024;
 
     explicit RelayCore(double unjoinedTimeout = 10.0) : m_unjoinedTimeout(unjoinedTimeout) {}
 
@@ -86,6 +83,7 @@ private:
     std::map<uint32_t, Connection> m_connections;
     std::array<uint32_t, kSlotCount> m_slots{kFree, kFree, kFree, kFree, kFree, kFree};
     bool m_locked = false;
+    // The last payload of every id; the ids and the chunk length bound them
+    // (2000 payloads under 32000 bytes).
     std::array<std::vector<uint8_t>, chunk::kIdCount> m_lastValue;
-    size_t m_storedBytes = 0;
 };

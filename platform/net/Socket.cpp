@@ -166,12 +166,41 @@ void Socket::disconnect()
     m_connected = false;
 }
 
+void Socket::setStallTimeout(std::chrono::milliseconds timeout)
+{
+    {
+        std::lock_guard<std::mutex> guard(m_sendMutex);
+        m_stallTimeout = timeout;
+    }
+    // The receive loop may be waiting out the old time.
+    wake();
+}
+
+size_t Socket::queuedBytes()
+{
+    std::lock_guard<std::mutex> guard(m_sendMutex);
+    return pendingLocked();
+}
+
+bool Socket::stalledLocked(int* waitMs) const
+{
+    *waitMs = -1;
+    if (pendingLocked() == 0)
+        return false;
+    const auto left = m_lastProgress + m_stallTimeout - std::chrono::steady_clock::now();
+    if (left <= std::chrono::steady_clock::duration::zero())
+        return true;
+    *waitMs = int(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+    return false;
+}
+
 bool Socket::flushLocked()
 {
     while (pendingLocked() > 0) {
         const ssize_t n = ::send(m_sock, m_queue.data() + m_queueHead, pendingLocked(), MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n > 0) {
             m_queueHead += size_t(n);
+            m_lastProgress = std::chrono::steady_clock::now();
             countSent(size_t(n));
         } else if (n < 0 && errno == EINTR) {
             continue;
@@ -213,7 +242,7 @@ int32_t Socket::send(const void* data, int32_t size)
     if (left == 0)
         return size;
     // Without a receive thread nothing would write the queue out.
-    if (!m_thread.joinable() || pendingLocked() + left > kSendQueueLimit) {
+    if (!m_thread.joinable() || pendingLocked() + left > kSendQueueHardLimit) {
         m_failed = true;
         ::shutdown(m_sock, SHUT_RDWR);
         return 0;
@@ -222,6 +251,9 @@ int32_t Socket::send(const void* data, int32_t size)
         m_queue.erase(m_queue.begin(), m_queue.begin() + ptrdiff_t(m_queueHead));
         m_queueHead = 0;
     }
+    // The stall clock runs from the moment bytes start to wait.
+    if (pendingLocked() == 0)
+        m_lastProgress = std::chrono::steady_clock::now();
     m_queue.insert(m_queue.end(), bytes, bytes + left);
     wake();
     return size;
@@ -233,8 +265,12 @@ void Socket::receiveLoop()
     std::memset(buffer, 0, sizeof buffer);
     std::chrono::steady_clock::time_point closeDeadline{};
     bool closing = false;
+    // While reading is held back the loop looks again this often.
+    constexpr int kHeldBackMs = 5;
     for (;;) {
-        short events = POLLIN;
+        const bool reading = closing || readyToReceive();
+        short events = reading ? POLLIN : 0;
+        int timeout = closing ? 50 : reading ? -1 : kHeldBackMs;
         {
             std::lock_guard<std::mutex> guard(m_sendMutex);
             if (pendingLocked() > 0)
@@ -247,9 +283,16 @@ void Socket::receiveLoop()
                 ::shutdown(m_sock, SHUT_RDWR);
                 break;
             }
+            int stallWait = -1;
+            if (!closing && stalledLocked(&stallWait)) {
+                m_failed = true;
+                ::shutdown(m_sock, SHUT_RDWR);
+                break;
+            }
+            if (stallWait >= 0 && (timeout < 0 || stallWait < timeout))
+                timeout = stallWait;
         }
         pollfd fds[2] = {{m_sock, events, 0}, {m_wake, POLLIN, 0}};
-        const int timeout = closing ? 50 : -1;
         const int ready = ::poll(fds, 2, timeout);
         if (ready < 0) {
             if (errno == EINTR)
@@ -265,7 +308,9 @@ void Socket::receiveLoop()
                 break;
             }
         }
-        if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
+        // A peer that hung up is read to its end even while reading is
+        // held back: nothing more can come after it.
+        if (fds[0].revents & (reading ? (POLLIN | POLLHUP | POLLERR) : (POLLHUP | POLLERR))) {
             const ssize_t n = ::recv(m_sock, buffer, sizeof buffer, MSG_DONTWAIT);
             if (n > 0) {
                 m_received += uint64_t(n);

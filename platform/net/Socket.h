@@ -12,12 +12,20 @@
 
 // A connected (or listening) TCP socket and its receive thread. Sends never
 // block the caller and never raise SIGPIPE: what the kernel does not take at
-// once waits in a bounded queue that the receive thread writes out, and a
-// peer that lets the queue overflow is dropped.
+// once waits in a queue that the receive thread writes out. A peer is
+// dropped when it takes none of its queued bytes for the stall time, or when
+// the queue passes a hard bound; a user that forwards what it reads slows
+// its senders instead (readyToReceive) while a receiver's queue is full.
 class Socket {
 public:
-    // Bytes a peer may leave unread before it is dropped.
+    // Queued bytes from which a receiver counts as full (queueFull).
     static constexpr size_t kSendQueueLimit = 1 << 20;
+    // Queued bytes no peer may leave unread: room for the relay's largest
+    // answer (every stored value at once, 2000 chunks under 32000 bytes) on
+    // top of a full queue.
+    static constexpr size_t kSendQueueHardLimit = 80u << 20;
+    // How long a peer may take none of its queued bytes before it is dropped.
+    static constexpr std::chrono::milliseconds kDefaultStallTimeout{10000};
     // How long a closing socket keeps writing out its queue.
     static constexpr std::chrono::milliseconds kCloseGrace{1000};
 
@@ -50,6 +58,10 @@ public:
     void shutdownAfterSend();
 
     bool threadFinished() const { return m_threadDone.load(); }
+    void setStallTimeout(std::chrono::milliseconds timeout);
+    // Bytes handed to send that the kernel has not taken yet.
+    size_t queuedBytes();
+    bool queueFull() { return queuedBytes() >= kSendQueueLimit; }
 
 protected:
     Socket();
@@ -62,6 +74,10 @@ protected:
     void closeSocket();
     // From onReceive: the receive loop ends after this block.
     void stopReading() { m_stopReading = true; }
+    // Asked on the receive thread before each read. False leaves what the
+    // peer sends in the kernel, so TCP slows the peer down, and the question
+    // comes again a few milliseconds later; queued bytes still go out.
+    virtual bool readyToReceive() { return true; }
     // Shut down both directions now (queued bytes are dropped).
     void shutdownNow();
     // Runs onDisconnect unless it already ran for this connection.
@@ -79,6 +95,9 @@ private:
     void receiveLoop();
     // Writes queued bytes until the kernel is full; false on a failed peer.
     bool flushLocked();
+    // How long the receive loop may wait before it must look at the stall
+    // clock again; -1 when nothing is queued. True when the peer stalled.
+    bool stalledLocked(int* waitMs) const;
     size_t pendingLocked() const { return m_queue.size() - m_queueHead; }
     void countSent(size_t bytes);
 
@@ -93,6 +112,9 @@ private:
     size_t m_queueHead = 0;
     bool m_closeRequested = false;
     bool m_failed = false;
+    // When the queue last became non-empty or last shrank.
+    std::chrono::steady_clock::time_point m_lastProgress{};
+    std::chrono::milliseconds m_stallTimeout = kDefaultStallTimeout;
 
     // Each pair grows by the same amounts; nothing resets them.
     std::atomic<uint64_t> m_received{0}, m_receivedTotal{0};

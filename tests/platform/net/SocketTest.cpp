@@ -155,6 +155,28 @@ TEST(Socket, SendsToAVanishedPeerNeitherKillNorBlock)
     EXPECT_FALSE(client.isConnected());
 }
 
+// A full queue alone drops nobody: a peer is dropped when it has taken
+// none of its bytes for the stall time.
+TEST(Socket, ReaderThatStopsIsDroppedAfterTheStallTime)
+{
+    LoopbackListener listener;
+    RecordingClient client;
+    ASSERT_TRUE(client.connect("127.0.0.1", listener.port(), ClientSocket::kReceiveThread));
+    client.setStallTimeout(60s);
+    LoopbackPeer stalled(listener.accept());
+    const Bytes block(64 * 1024, 0x33);
+    // 24 MB: more than the kernel buffers, then a queue far past its full
+    // mark and under its hard bound.
+    for (int i = 0; i < 384; ++i)
+        ASSERT_GT(client.send(block.data(), int32_t(block.size())), 0) << i;
+    EXPECT_TRUE(client.queueFull());
+    EXPECT_TRUE(client.isConnected());
+    // The stall is counted from the first byte that had to wait.
+    client.setStallTimeout(200ms);
+    ASSERT_TRUE(client.waitFor([](RecordingClient& c) { return c.m_disconnects > 0; }));
+    EXPECT_FALSE(client.isConnected());
+}
+
 TEST(Socket, ReaderThatStopsIsDroppedOnceItsQueueOverflows)
 {
     LoopbackListener listener;
