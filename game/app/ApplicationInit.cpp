@@ -30,10 +30,13 @@ bool Application::init(Stream* archive)
     m_highscores->loadOrReset();
     setLoadingProgress(0.1f);
 
-    // Without a usable config.xml the tables stay empty: the menus offer no
-    // level and no kart, and no race can start.
+    // Without a readable config.xml the tables stay empty: the menus offer
+    // no level and no kart, and no race can start. Values it skipped are
+    // logged one a line.
     if (archive && !m_config.loadConfig(*archive))
         engineLog() << "config.xml: " << m_config.error() << std::endl;
+    for (const std::string& report : m_config.reports())
+        engineLog() << report << std::endl;
     setLoadingProgress(0.15f);
 
     m_profileStore = new ProfileStore();

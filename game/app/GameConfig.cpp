@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -47,7 +48,9 @@ void readInt(const TiXmlElement* parent, const char* name, int32_t& value)
 
 } // namespace
 
-// Walks the document and keeps the first value a race could not use.
+// Walks the document. A value a race could not use is skipped (the record
+// keeps its default for it) and a career track with one is left out; each
+// gets a report and the rest of the file still loads.
 class GameConfig::Reader {
 public:
     Reader(GameConfig& config, Stream& files) : m_config(config), m_files(files) {}
@@ -62,30 +65,47 @@ public:
         readCareer(root->FirstChildElement("career"));
     }
 
-    const std::string& error() const { return m_error; }
-
 private:
-    void fail(const std::string& where, const std::string& what)
+    void report(const std::string& where, const std::string& what, const char* dropped = "skipped")
     {
-        if (m_error.empty())
-            m_error = where + ": " + what;
+        m_config.m_reports.push_back(where + ": " + what + " (" + dropped + ")");
     }
 
-    // A number that must be finite and lie in [low, high].
-    float checked(double value, const std::string& where, double low = -DBL_MAX, double high = DBL_MAX)
+    // A number that is finite, fits an f32 and lies in [low, high]; any
+    // other is reported.
+    bool usable(double value, const std::string& where, double low = -DBL_MAX, double high = DBL_MAX,
+                const char* dropped = "skipped")
     {
-        if (!std::isfinite(value) || std::fabs(value) > FLT_MAX)
-            fail(where, "not a usable number");
-        else if (value < low || value > high)
-            fail(where, std::to_string(value) + " is out of range");
-        return std::isfinite(value) ? toFloat(value) : 0.0f;
+        if (!std::isfinite(value) || std::fabs(value) > FLT_MAX) {
+            report(where, "not a usable number", dropped);
+            return false;
+        }
+        if (value < low || value > high) {
+            report(where, formatNumber(value) + " is out of range", dropped);
+            return false;
+        }
+        return true;
+    }
+
+    // Stores a usable value; leaves the one there otherwise.
+    void take(float& out, double value, const std::string& where, double low = -DBL_MAX, double high = DBL_MAX)
+    {
+        if (usable(value, where, low, high))
+            out = toFloat(value);
     }
 
     void readFloat(const TiXmlElement* parent, const char* name, float& value, const std::string& where,
                    double low = -DBL_MAX, double high = DBL_MAX)
     {
         if (const char* text = childText(parent, name))
-            value = checked(textToDouble(text), where + "/" + name, low, high);
+            take(value, textToDouble(text), where + "/" + name, low, high);
+    }
+
+    static std::string formatNumber(double value)
+    {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", value);
+        return text;
     }
 
     void readGame(const TiXmlElement* game)
@@ -112,6 +132,8 @@ private:
             {"spoiler", &table.spoiler}, {"sideskirts", &table.sideskirts}, {"engine", &table.engine},
             {"tires", &table.tires},     {"logo", &table.logo},             {"color", &table.color},
         };
+        // An entry's index is its level, colour or logo number: one with a
+        // bad value keeps its place and the default for that value.
         for (const Kind& kind : kinds) {
             if (!upgrades)
                 break;
@@ -120,12 +142,14 @@ private:
                 const std::string where = std::string("game/upgrades/") + kind.name + " " +
                                           std::to_string(kind.list->size());
                 UpgradeInfo info;
-                info.speed = checked(attrDouble(e, "speed", 1.0), where + " speed", 0.0);
-                info.acceleration = checked(attrDouble(e, "acceleration", 1.0), where + " acceleration", 0.0);
-                info.drift = checked(attrDouble(e, "drift", 1.0), where + " drift", 0.0);
-                info.price = attrInt(e, "price", 0);
-                if (info.price < 0)
-                    fail(where + " price", std::to_string(info.price) + " is negative");
+                take(info.speed, attrDouble(e, "speed", 1.0), where + " speed", 0.0);
+                take(info.acceleration, attrDouble(e, "acceleration", 1.0), where + " acceleration", 0.0);
+                take(info.drift, attrDouble(e, "drift", 1.0), where + " drift", 0.0);
+                const int32_t price = attrInt(e, "price", 0);
+                if (price < 0)
+                    report(where + " price", std::to_string(price) + " is negative");
+                else
+                    info.price = price;
                 kind.list->push_back(info);
             }
         }
@@ -133,14 +157,15 @@ private:
 
     void readRect(const TiXmlElement* e, MapRect& rect, const MapRect& fallback, const std::string& where)
     {
-        rect.xmin = checked(attrDouble(e, "xmin", fallback.xmin), where + " xmin");
-        rect.xmax = checked(attrDouble(e, "xmax", fallback.xmax), where + " xmax");
-        rect.zmin = checked(attrDouble(e, "zmin", fallback.zmin), where + " zmin");
-        rect.zmax = checked(attrDouble(e, "zmax", fallback.zmax), where + " zmax");
+        rect = fallback;
+        take(rect.xmin, attrDouble(e, "xmin", fallback.xmin), where + " xmin");
+        take(rect.xmax, attrDouble(e, "xmax", fallback.xmax), where + " xmax");
+        take(rect.zmin, attrDouble(e, "zmin", fallback.zmin), where + " zmin");
+        take(rect.zmax, attrDouble(e, "zmax", fallback.zmax), where + " zmax");
     }
 
     // An image that maps the world needs a rectangle with an extent, or the
-    // mapping divides by zero.
+    // mapping divides by zero: an empty one gives way to the whole image.
     void readImageMap(const TiXmlElement* level, const char* name, std::string& file, MapRect& rect,
                       const std::string& where)
     {
@@ -149,8 +174,10 @@ private:
             return;
         file = attributeText(e, "filename");
         readRect(e, rect, MapRect(), where + "/" + name);
-        if (!(rect.xmax != rect.xmin && rect.zmax != rect.zmin))
-            fail(where + "/" + name, "the rectangle is empty");
+        if (!(rect.xmax != rect.xmin && rect.zmax != rect.zmin)) {
+            report(where + "/" + name, "the rectangle is empty", "0 1 0 1 instead");
+            rect = MapRect();
+        }
     }
 
     void readLevels(const TiXmlElement* levels)
@@ -173,9 +200,11 @@ private:
             readText(e, "loadingscreen", level->loadingscreen);
             if (const TiXmlElement* ai = e->FirstChildElement("aifiles")) {
                 level->aiPath = attributeText(ai, "path");
-                level->lanes = attrInt(ai, "lanes", 3);
-                if (level->lanes < 1 || level->lanes > kMaxLanes)
-                    fail(where + "/aifiles lanes", std::to_string(level->lanes) + " is outside 1-99");
+                const int32_t lanes = attrInt(ai, "lanes", 3);
+                if (lanes < 1 || lanes > kMaxLanes)
+                    report(where + "/aifiles lanes", std::to_string(lanes) + " is outside 1-99", "3 instead");
+                else
+                    level->lanes = lanes;
                 if (const TiXmlElement* maps = ai->FirstChildElement("maps")) {
                     readRect(maps, level->speedMapRect, MapRect{0.0f, 0.0f, 0.0f, 0.0f}, where + "/aifiles/maps");
                     readText(maps, "speed", level->speedMap);
@@ -233,7 +262,7 @@ private:
             for (auto [tag, angle] : {std::pair{"steerangle", &kart->steerangle},
                                       std::pair{"steeranglemin", &kart->steeranglemin}}) {
                 if (const char* text = childText(e, tag))
-                    *angle = checked(textToDouble(text) * kDegreesToRadians, where + "/" + tag);
+                    take(*angle, textToDouble(text) * kDegreesToRadians, where + "/" + tag);
             }
             readFloat(e, "steerspeed", kart->steerspeed, where);
         }
@@ -269,14 +298,21 @@ private:
                         kind = k;
                 if (kind < 0)
                     continue;
+                // A career race is one entry of four parallel lists: with a
+                // time or lap count no race can use, the whole race is left
+                // out.
                 const std::string where = "career/ccm " + std::to_string(value) + "/track \"" + name + "\"";
-                const float time = checked(attrDouble(t, "time", 0.0), where + " time", 0.0);
+                const double time = attrDouble(t, "time", 0.0);
+                if (!usable(time, where + " time", 0.0, DBL_MAX, "track left out"))
+                    continue;
                 const int32_t laps = attrInt(t, "laps", 0);
-                if (laps < 0 || laps > kMaxLaps)
-                    fail(where + " laps", std::to_string(laps) + " is outside 0-99");
+                if (laps < 0 || laps > kMaxLaps) {
+                    report(where + " laps", std::to_string(laps) + " is outside 0-99", "track left out");
+                    continue;
+                }
                 lists.tracks.push_back(name);
                 lists.games.push_back(kind);
-                lists.times.push_back(time);
+                lists.times.push_back(toFloat(time));
                 lists.laps.push_back(laps);
             }
         }
@@ -284,7 +320,6 @@ private:
 
     GameConfig& m_config;
     Stream& m_files;
-    std::string m_error;
 };
 
 void GameConfig::clear()
@@ -303,6 +338,7 @@ bool GameConfig::loadConfig(Stream& files, const char* path)
 {
     clear();
     m_error.clear();
+    m_reports.clear();
     const std::string file = path ? path : "";
     std::string text;
     if (!path || !readStreamText(files, path, text)) {
@@ -320,13 +356,9 @@ bool GameConfig::loadConfig(Stream& files, const char* path)
         m_error = file + ": no root element \"vrl9\"";
         return false;
     }
-    Reader reader(*this, files);
-    reader.read(root);
-    if (!reader.error().empty()) {
-        m_error = file + ": " + reader.error();
-        clear();
-        return false;
-    }
+    Reader(*this, files).read(root);
+    for (std::string& report : m_reports)
+        report.insert(0, file + ": ");
     return true;
 }
 

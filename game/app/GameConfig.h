@@ -17,11 +17,14 @@ public:
     enum Stat { StatSpeed, StatAcceleration, StatBrake, StatDrift, StatMass, StatTurbo, StatCount };
 
     // Reads the file through the file system (the game's archive). False when
-    // it is missing, does not parse, has no root "vrl9", or holds a number a
-    // race cannot use; error() then names the element, and every table is
-    // left empty with the tuning values at their defaults.
+    // it is missing, does not parse or has no root "vrl9": error() says so,
+    // and every table is left empty with the tuning values at their
+    // defaults. A number a race cannot use is skipped (its record keeps the
+    // default; a career race with one is left out) and the rest loads;
+    // reports() names each, one line apiece.
     bool loadConfig(Stream& files, const char* path = "config.xml");
     const std::string& error() const { return m_error; }
+    const std::vector<std::string>& reports() const { return m_reports; }
 
     // A new level or kart record, or null when the name is taken or a file it
     // names does not exist in the file system.
@@ -74,4 +77,5 @@ private:
     std::vector<std::string> m_lastManStandingTracks;
     Career m_career[kClasses];
     std::string m_error;
+    std::vector<std::string> m_reports;
 };

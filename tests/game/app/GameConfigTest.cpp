@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -246,7 +247,7 @@ TEST(GameConfigTest, FragmentsFollowTheReadingRules)
     }
 }
 
-TEST(GameConfigTest, UnusableFilesFailNamingTheElementAndLeaveEverythingEmpty)
+TEST(GameConfigTest, UnreadableFilesFailNamingTheCauseAndLeaveEverythingEmpty)
 {
     const struct {
         const char* name;
@@ -257,29 +258,10 @@ TEST(GameConfigTest, UnusableFilesFailNamingTheElementAndLeaveEverythingEmpty)
         {"malformed", "<levels>", "vrl9", "config.xml"},
         {"wrong root", "<levels/>", "vrl8", "vrl9"},
         {"nested too deep", std::string(300, '<'), "vrl9", "nest"},
-        {"lanes 0", R"(<levels><level name="a" filename="lv.lws"><aifiles lanes="0"/></level></levels>)", "vrl9",
-         "levels/level \"a\"/aifiles lanes"},
-        {"mass 0", R"(<karts><kart name="k" kart="k.lws" character="c.lws"><mass>0</mass></kart></karts>)", "vrl9",
-         "karts/kart \"k\"/mass"},
-        {"speed nan", R"(<karts><kart name="k" kart="k.lws" character="c.lws"><forwardSpeed>nan</forwardSpeed></kart></karts>)",
-         "vrl9", "karts/kart \"k\"/forwardSpeed"},
-        {"tuning beyond f32", "<game><cameraFov>1e300</cameraFov></game>", "vrl9", "game/cameraFov"},
-        {"negative price", R"(<game><upgrades><color price="-5"/></upgrades></game>)", "vrl9",
-         "game/upgrades/color 0 price"},
-        {"negative factor", R"(<game><upgrades><tires speed="-1"/></upgrades></game>)", "vrl9",
-         "game/upgrades/tires 1 speed"},
-        {"empty minimap", R"(<levels><level name="a" filename="lv.lws"><minimap xmax="0"/></level></levels>)", "vrl9",
-         "levels/level \"a\"/minimap"},
-        {"laps 200", R"(<career><ccm class="100"><tracklist><track name="a" game="singlerace" laps="200"/></tracklist></ccm></career>)",
-         "vrl9", "career/ccm 100/track \"a\" laps"},
-        {"negative time", R"(<career><ccm class="2"><tracklist><track name="a" game="timedrun" time="-4"/></tracklist></ccm></career>)",
-         "vrl9", "career/ccm 2/track \"a\" time"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ConfigRig rig;
-        // What the broken element would have added to is dropped too (only
-        // the first of each top-level element is read, so the fragment leads).
         const std::string body = c.body + R"(<game><cameraFov>2</cameraFov><upgrades><engine/></upgrades></game>
             <levels><level name="first" filename="lv.lws"/></levels>
             <singlerace><tracklist><track name="t"/></tracklist></singlerace>)";
@@ -295,6 +277,90 @@ TEST(GameConfigTest, UnusableFilesFailNamingTheElementAndLeaveEverythingEmpty)
     EXPECT_EQ(rig.config.error(), "missing.xml: cannot be read");
     rig.files.addFile("empty.xml", std::vector<uint8_t>{});
     EXPECT_FALSE(rig.config.loadConfig(rig.files, "empty.xml"));
+}
+
+// One number a race cannot use costs that value (its default stands) or,
+// in the career, that race; one report names it and everything else loads.
+TEST(GameConfigTest, BadValuesAreSkippedWithOneReportEachAndTheRestLoads)
+{
+    const struct {
+        const char* name;
+        std::string body;
+        const char* mentions;
+        std::function<void(const GameConfig&)> check;
+    } cases[] = {
+        {"lanes 0", R"(<levels><level name="a" filename="lv.lws"><aifiles lanes="0"/></level></levels>)",
+         "levels/level \"a\"/aifiles lanes", [](const GameConfig& c) { EXPECT_EQ(c.findLevel("a")->lanes, 3); }},
+        {"mass 0",
+         R"(<karts><kart name="k" kart="k.lws" character="c.lws"><mass>0</mass><mu>7</mu></kart></karts>)",
+         "karts/kart \"k\"/mass",
+         [](const GameConfig& c) {
+             EXPECT_FLOAT_EQ(c.findKart("k")->mass, 0.6f);
+             EXPECT_FLOAT_EQ(c.findKart("k")->mu, 7.0f);
+         }},
+        {"speed nan",
+         R"(<karts><kart name="k" kart="k.lws" character="c.lws"><forwardSpeed>nan</forwardSpeed></kart></karts>)",
+         "karts/kart \"k\"/forwardSpeed", [](const GameConfig& c) { EXPECT_FLOAT_EQ(c.findKart("k")->forwardSpeed, 100.0f); }},
+        {"tuning beyond f32", "<game><cameraDistance>1e300</cameraDistance></game>", "game/cameraDistance",
+         [](const GameConfig&) { EXPECT_FLOAT_EQ(cameraDistance, 4.0f); }},
+        {"negative price", R"(<game><upgrades><color price="-5" speed="1.5"/><color price="3"/></upgrades></game>)",
+         "game/upgrades/color 0 price",
+         [](const GameConfig& c) {
+             ASSERT_EQ(c.upgrades().color.size(), 2u);
+             EXPECT_EQ(c.upgrades().color[0].price, 0);
+             EXPECT_FLOAT_EQ(c.upgrades().color[0].speed, 1.5f);
+             EXPECT_EQ(c.upgrades().color[1].price, 3);
+         }},
+        {"negative factor", R"(<game><upgrades><tires speed="-1" drift="1.2"/></upgrades></game>)",
+         "game/upgrades/tires 1 speed",
+         [](const GameConfig& c) {
+             ASSERT_EQ(c.upgrades().tires.size(), 2u);
+             EXPECT_FLOAT_EQ(c.upgrades().tires[1].speed, 1.0f);
+             EXPECT_FLOAT_EQ(c.upgrades().tires[1].drift, 1.2f);
+         }},
+        {"empty minimap", R"(<levels><level name="a" filename="lv.lws"><minimap filename="m" xmax="0"/></level></levels>)",
+         "levels/level \"a\"/minimap",
+         [](const GameConfig& c) {
+             const MapRect& r = c.findLevel("a")->minimapRect;
+             EXPECT_EQ(c.findLevel("a")->minimap, "m");
+             EXPECT_EQ((std::array{r.xmin, r.xmax, r.zmin, r.zmax}), (std::array{0.0f, 1.0f, 0.0f, 1.0f}));
+         }},
+        {"laps 200",
+         R"(<career><ccm class="100"><tracklist><track name="a" game="singlerace" laps="200"/>
+            <track name="b" game="coinrace" laps="2"/></tracklist></ccm></career>)",
+         "career/ccm 100/track \"a\" laps",
+         [](const GameConfig& c) {
+             ASSERT_EQ(c.careerTrackCount(1), 1);
+             EXPECT_EQ(c.careerTracks(1)[0], "b");
+             EXPECT_EQ(c.careerLaps(1)[0], 2);
+         }},
+        {"negative time",
+         R"(<career><ccm class="2"><tracklist><track name="a" game="timedrun" time="-4"/></tracklist></ccm></career>)",
+         "career/ccm 2/track \"a\" time", [](const GameConfig& c) { EXPECT_EQ(c.careerTrackCount(2), 0); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ConfigRig rig;
+        // Only the first of each top-level element is read, so the fragment
+        // leads and the rest fills what it leaves.
+        const std::string body = c.body + R"(<game><cameraFov>2</cameraFov><upgrades><engine/></upgrades></game>
+            <levels><level name="first" filename="lv.lws"/></levels>
+            <singlerace><tracklist><track name="t"/></tracklist></singlerace>)";
+        ASSERT_TRUE(rig.load(body)) << rig.config.error();
+        ASSERT_EQ(rig.config.reports().size(), 1u);
+        const std::string& report = rig.config.reports()[0];
+        EXPECT_EQ(report.rfind("config.xml: ", 0), 0u) << report;
+        EXPECT_NE(report.find(c.mentions), std::string::npos) << report;
+        c.check(rig.config);
+        EXPECT_EQ(rig.config.singleRaceTracks(), std::vector<std::string>{"t"});
+        EXPECT_FALSE(rig.config.levels().empty());
+    }
+    // Every bad value of one file is reported.
+    ConfigRig rig;
+    ASSERT_TRUE(rig.load(R"(<game><cameraFov>inf</cameraFov><kartERP>-1e40</kartERP></game>)"));
+    EXPECT_EQ(rig.config.reports().size(), 2u);
+    EXPECT_FLOAT_EQ(cameraFov, 3.2f);
+    EXPECT_FLOAT_EQ(kartERP, 1.0f);
 }
 
 TEST(GameConfigTest, EveryLookupMissesSafely)
