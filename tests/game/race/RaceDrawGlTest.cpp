@@ -5,6 +5,7 @@
 
 #include "engine/core/Renderer.h"
 #include "support/DeviceReadBack.h"
+#include "support/GlRequirement.h"
 #include "tools/lib/PngWriter.h"
 
 #include <gtest/gtest.h>
@@ -43,8 +44,7 @@ TEST(RaceDrawGl, TheChaseCameraShowsTheKartTheTrackAndTheSky)
 {
     const int width = 1024, height = 768;
     RaceRig rig(true, width, height);
-    if (!rig.started())
-        GTEST_SKIP() << "no OpenGL display";
+    REQUIRE_GL(rig.started(), "the race rig's GL device did not start");
     rig.setUp(7);
     TestRace& race = rig.make();
     race.m_controllerMaker = [&race](int32_t i) {
