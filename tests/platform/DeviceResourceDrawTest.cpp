@@ -520,6 +520,39 @@ TEST(DeviceShaders, AuthoredGlslDrawsWithItsConstants)
     pixelShader->Release();
 }
 
+// Authored shaders made from their bodies and bound to the device for the
+// helper's life.
+class BoundShaders {
+public:
+    BoundShaders(IDirect3DDevice9* device, const char* vertexBody, const char* pixelBody) : m_device(device)
+    {
+        const std::vector<DWORD> vs = IDirect3DShader9::wrap(vertexBody, false);
+        const std::vector<DWORD> ps = IDirect3DShader9::wrap(pixelBody, true);
+        if (device->CreateVertexShader(vs.data(), &m_vertex) != D3D_OK
+            || device->CreatePixelShader(ps.data(), &m_pixel) != D3D_OK)
+            return;
+        device->SetVertexShader(m_vertex);
+        device->SetPixelShader(m_pixel);
+    }
+    ~BoundShaders()
+    {
+        m_device->SetVertexShader(nullptr);
+        m_device->SetPixelShader(nullptr);
+        if (m_vertex)
+            m_vertex->Release();
+        if (m_pixel)
+            m_pixel->Release();
+    }
+    BoundShaders(const BoundShaders&) = delete;
+    BoundShaders& operator=(const BoundShaders&) = delete;
+    bool bound() const { return m_vertex && m_pixel; }
+
+private:
+    IDirect3DDevice9* m_device;
+    IDirect3DVertexShader9* m_vertex = nullptr;
+    IDirect3DPixelShader9* m_pixel = nullptr;
+};
+
 TEST(DeviceShaders, AuthoredPixelShadersAreAlphaTestedAndFogged)
 {
     GlDeviceRig rig;
@@ -527,17 +560,11 @@ TEST(DeviceShaders, AuthoredPixelShadersAreAlphaTestedAndFogged)
     IDirect3DDevice9* d = rig.device();
     // The vertex shader hands the device its fog value; the pixel shader
     // draws blue at alpha 0.4 (102 of 255).
-    const std::vector<DWORD> vs = IDirect3DShader9::wrap(
-        "layout(location = 0) in vec3 position;\n"
-        "void main() { d3d_Position = vec4(position, 1.0); d3d_Fog = vs_c[0].x; }\n",
-        false);
-    const std::vector<DWORD> ps = IDirect3DShader9::wrap("void main() { d3d_FragColor = ps_c[0]; }\n", true);
-    IDirect3DVertexShader9* vertexShader = nullptr;
-    IDirect3DPixelShader9* pixelShader = nullptr;
-    ASSERT_EQ(d->CreateVertexShader(vs.data(), &vertexShader), D3D_OK);
-    ASSERT_EQ(d->CreatePixelShader(ps.data(), &pixelShader), D3D_OK);
-    d->SetVertexShader(vertexShader);
-    d->SetPixelShader(pixelShader);
+    const BoundShaders shaders(d,
+                               "layout(location = 0) in vec3 position;\n"
+                               "void main() { d3d_Position = vec4(position, 1.0); d3d_Fog = vs_c[0].x; }\n",
+                               "void main() { d3d_FragColor = ps_c[0]; }\n");
+    ASSERT_TRUE(shaders.bound());
     const float fog[4] = {0.25f, 0, 0, 0};
     const float colour[4] = {0.0f, 0.0f, 1.0f, 0.4f};
     ASSERT_EQ(d->SetVertexShaderConstantF(0, fog, 1), D3D_OK);
@@ -568,10 +595,6 @@ TEST(DeviceShaders, AuthoredPixelShadersAreAlphaTestedAndFogged)
         const D3DCOLOR got = rig.pixel(8, 8) | 0xFF000000u;
         EXPECT_TRUE(near(got, c.expected, 2)) << c.func << " " << c.reference << std::hex << " got 0x" << got;
     }
-    d->SetVertexShader(nullptr);
-    d->SetPixelShader(nullptr);
-    vertexShader->Release();
-    pixelShader->Release();
 }
 
 // Table fog after authored shaders runs the fixed-function programs' formula
@@ -582,17 +605,11 @@ TEST(DeviceShaders, AuthoredShadersTakeTableFogByTheFixedFunctionFormula)
     GlDeviceRig rig;
     REQUIRE_GL(rig.ready(), rig.failure());
     IDirect3DDevice9* d = rig.device();
-    const std::vector<DWORD> vs = IDirect3DShader9::wrap(
-        "layout(location = 0) in vec3 position;\n"
-        "void main() { d3d_Position = vec4(position, 1.0); }\n",
-        false);
-    const std::vector<DWORD> ps = IDirect3DShader9::wrap("void main() { d3d_FragColor = vec4(0, 0, 1, 1); }\n", true);
-    IDirect3DVertexShader9* vertexShader = nullptr;
-    IDirect3DPixelShader9* pixelShader = nullptr;
-    ASSERT_EQ(d->CreateVertexShader(vs.data(), &vertexShader), D3D_OK);
-    ASSERT_EQ(d->CreatePixelShader(ps.data(), &pixelShader), D3D_OK);
-    d->SetVertexShader(vertexShader);
-    d->SetPixelShader(pixelShader);
+    const BoundShaders shaders(d,
+                               "layout(location = 0) in vec3 position;\n"
+                               "void main() { d3d_Position = vec4(position, 1.0); }\n",
+                               "void main() { d3d_FragColor = vec4(0, 0, 1, 1); }\n");
+    ASSERT_TRUE(shaders.bound());
     d->SetRenderState(D3DRS_FOGENABLE, TRUE);
     d->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_LINEAR);
     d->SetRenderState(D3DRS_FOGCOLOR, 0xFFFF0000u);
@@ -618,10 +635,6 @@ TEST(DeviceShaders, AuthoredShadersTakeTableFogByTheFixedFunctionFormula)
         const D3DCOLOR got = rig.pixel(8, 8);
         EXPECT_TRUE(near(got, c.expected, 2)) << c.start << " to " << c.end << std::hex << " got 0x" << got;
     }
-    d->SetVertexShader(nullptr);
-    d->SetPixelShader(nullptr);
-    vertexShader->Release();
-    pixelShader->Release();
 }
 
 } // namespace

@@ -247,6 +247,12 @@ TEST(GameConfigTest, FragmentsFollowTheReadingRules)
     }
 }
 
+// What the cases below put after their fragment: only the first of each
+// top-level element is read, so the fragment leads and this fills the rest.
+const std::string kRestOfAFile = R"(<game><cameraFov>2</cameraFov><upgrades><engine/></upgrades></game>
+    <levels><level name="first" filename="lv.lws"/></levels>
+    <singlerace><tracklist><track name="t"/></tracklist></singlerace>)";
+
 TEST(GameConfigTest, UnreadableFilesFailNamingTheCauseAndLeaveEverythingEmpty)
 {
     const struct {
@@ -262,10 +268,7 @@ TEST(GameConfigTest, UnreadableFilesFailNamingTheCauseAndLeaveEverythingEmpty)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ConfigRig rig;
-        const std::string body = c.body + R"(<game><cameraFov>2</cameraFov><upgrades><engine/></upgrades></game>
-            <levels><level name="first" filename="lv.lws"/></levels>
-            <singlerace><tracklist><track name="t"/></tracklist></singlerace>)";
-        EXPECT_FALSE(rig.load(body, c.root));
+        EXPECT_FALSE(rig.load(c.body + kRestOfAFile, c.root));
         EXPECT_NE(rig.config.error().find(c.mentions), std::string::npos) << rig.config.error();
         EXPECT_TRUE(rig.config.levels().empty());
         EXPECT_TRUE(rig.config.singleRaceTracks().empty());
@@ -341,12 +344,7 @@ TEST(GameConfigTest, BadValuesAreSkippedWithOneReportEachAndTheRestLoads)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         ConfigRig rig;
-        // Only the first of each top-level element is read, so the fragment
-        // leads and the rest fills what it leaves.
-        const std::string body = c.body + R"(<game><cameraFov>2</cameraFov><upgrades><engine/></upgrades></game>
-            <levels><level name="first" filename="lv.lws"/></levels>
-            <singlerace><tracklist><track name="t"/></tracklist></singlerace>)";
-        ASSERT_TRUE(rig.load(body)) << rig.config.error();
+        ASSERT_TRUE(rig.load(c.body + kRestOfAFile)) << rig.config.error();
         ASSERT_EQ(rig.config.reports().size(), 1u);
         const std::string& report = rig.config.reports()[0];
         EXPECT_EQ(report.rfind("config.xml: ", 0), 0u) << report;
