@@ -211,8 +211,28 @@ public:
                 fact.globalSettingsBufferSize = params->globalSettingsBufferSize;
             }
         }
-        if (FACTAudioEngine_Initialize(m_engine, &fact) != 0)
+        // FACT makes its own FAudio and mastering voice when it is given
+        // none, and when the voice cannot be made (no sound device) it
+        // releases that FAudio but keeps the pointer, which its shut-down
+        // then releases a second time. Both are made here instead, and the
+        // engine is started only once they exist; it owns them from then on.
+        FAudio* audio = nullptr;
+        if (FAudioCreate(&audio, 0, FAUDIO_DEFAULT_PROCESSOR) != 0 || !audio)
             return E_FAIL;
+        FAudioMasteringVoice* master = nullptr;
+        if (FAudio_CreateMasteringVoice(audio, &master, FAUDIO_DEFAULT_CHANNELS, FAUDIO_DEFAULT_SAMPLERATE, 0, 0,
+                                        nullptr) != 0) {
+            FAudio_Release(audio);
+            return E_FAIL;
+        }
+        fact.pXAudio2 = audio;
+        fact.pMasteringVoice = master;
+        if (FACTAudioEngine_Initialize(m_engine, &fact) != 0) {
+            // Refused before the engine took them.
+            FAudioVoice_DestroyVoice(master);
+            FAudio_Release(audio);
+            return E_FAIL;
+        }
         m_initialized = true;
         if (!fact.pGlobalSettingsBuffer)
             learnDefaultCategories();
