@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -52,6 +53,36 @@ TEST(RecordsTool, EncodesDecodesAndDumps)
     EXPECT_EQ(run("dump " + rig.file("short.dat").string()), 1);
     EXPECT_EQ(run("decode " + rig.file("missing.dat").string()), 1);
     EXPECT_EQ(run("frobnicate x"), 2);
+}
+
+TEST(RecordsTool, RefusesWhatIsNoProfileAndCountsTheEntriesOfAFreshFile)
+{
+    PlayerFolderRig rig;
+    rig.write("noise.dat", std::string("\x01\x02\x03") + " plainly no profile");
+    rig.write("plain.xml", fixtures::profilesXml("")); // never scrambled: unscrambling makes it noise
+    rig.write("highscores.dat", fixtures::emptyHighscores());
+    rig.write("words.txt", "kart = brisk\n");
+    rig.write("settings.xml", "<?xml version=\"1.0\" ?><settings version=\"0.4\"/>");
+    rig.write("newer.xml", fixtures::profilesXml("", " version=\"1.1\""));
+    const std::string profiles = rig.file("profiles.dat").string();
+    const std::string cases[] = {
+        "decode " + rig.file("noise.dat").string(),
+        "decode " + rig.file("plain.xml").string(),
+        "decode " + rig.file("highscores.dat").string(),
+        "encode " + profiles + " < " + rig.file("words.txt").string(),
+        "encode " + profiles + " < " + rig.file("settings.xml").string(),
+        "encode " + profiles + " < " + rig.file("newer.xml").string(),
+    };
+    for (const std::string& arguments : cases) {
+        std::string output;
+        EXPECT_EQ(run(arguments, &output), 1) << arguments;
+        EXPECT_EQ(output, "") << arguments;
+    }
+    EXPECT_FALSE(std::filesystem::exists(profiles)) << "a refused text is never written";
+
+    std::string dump;
+    ASSERT_EQ(run("dump " + rig.file("highscores.dat").string(), &dump), 0);
+    EXPECT_EQ(dump, "0 of 910 entries filled in 91 tables\n");
 }
 
 } // namespace

@@ -1,11 +1,12 @@
 // guiimages OUTDIR: draws the game's own GUI pictures and writes them with
 // their imagesets into OUTDIR: Speed (cursor, brushes, widget parts, icons),
 // PortraitsSmall (a small portrait per kart, and the blank one) and the
-// default loading-screen picture.
+// default loading-screen picture. OUTDIR is made when it does not exist.
 #include "tools/lib/PngWriter.h"
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -178,6 +179,12 @@ int main(int argc, char** argv)
         return 2;
     }
     const std::string dir = argv[1];
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error) {
+        std::fprintf(stderr, "guiimages: cannot make %s: %s\n", dir.c_str(), error.message().c_str());
+        return 1;
+    }
     if (!speed(dir) || !portraits(dir) || !loadingPicture(dir)) {
         std::fprintf(stderr, "guiimages: cannot write into %s\n", dir.c_str());
         return 1;

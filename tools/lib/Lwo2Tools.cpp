@@ -242,6 +242,27 @@ void dumpChunk(std::string& out, const std::string& id, Cursor c, uint32_t size)
 
 } // namespace
 
+bool lwo2LooksLikeObject(const std::vector<uint8_t>& bytes, std::string& why)
+{
+    if (bytes.size() < 12) {
+        why = "not an LWO2 object: only " + std::to_string(bytes.size()) + " bytes";
+        return false;
+    }
+    Cursor c{bytes.data(), bytes.size(), 0};
+    const std::string form = c.id();
+    c.u(4);
+    const std::string type = c.id();
+    if (form != "FORM") {
+        why = "not an LWO2 object: it starts with " + quoted(std::string(bytes.begin(), bytes.begin() + 4));
+        return false;
+    }
+    if (type != "LWO2") {
+        why = "not an LWO2 object: an IFF file of type " + quoted(std::string(bytes.begin() + 8, bytes.begin() + 12));
+        return false;
+    }
+    return true;
+}
+
 std::string lwo2Dump(const std::vector<uint8_t>& bytes)
 {
     std::string out;

@@ -9,6 +9,9 @@
 // sizes and counts. Damaged files are shown as far as they go, with a note
 // where the bytes stop making sense.
 std::string lwo2Dump(const std::vector<uint8_t>& bytes);
+// Whether the bytes start as an LWO2 object does (an IFF "FORM" of type
+// "LWO2"); false with the reason when they do not, so nothing is dumped.
+bool lwo2LooksLikeObject(const std::vector<uint8_t>& bytes, std::string& why);
 
 // Builds an object from a small text description, one statement a line:
 //   layer NUMBER [NAME]          starts a layer

@@ -42,6 +42,11 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "lwo2: cannot read %s\n", argv[2]);
             return 1;
         }
+        std::string why;
+        if (!lwo2LooksLikeObject(bytes, why)) {
+            std::fprintf(stderr, "lwo2: %s: %s\n", argv[2], why.c_str());
+            return 1;
+        }
         std::fputs(lwo2Dump(bytes).c_str(), stdout);
         return 0;
     }

@@ -126,4 +126,25 @@ TEST_F(Lwo2ToolTest, DumpShowsTheTreeOfEveryFixture)
     EXPECT_NE(lwo2Dump(w.finish()).find("DIFF 90: runs past its parent by 88 bytes"), std::string::npos);
 }
 
+TEST_F(Lwo2ToolTest, OnlyLwo2ObjectsAreDumped)
+{
+    auto bytes = [](const char* text, size_t size) { return std::vector<uint8_t>(text, text + size); };
+    struct Case {
+        std::vector<uint8_t> bytes;
+        const char* why;
+    };
+    const Case cases[] = {
+        {lwo2Cube(), ""},
+        {{1, 2}, "not an LWO2 object: only 2 bytes"},
+        {bytes("RIFF\0\0\0\4WAVEfmt ", 16), "not an LWO2 object: it starts with \"RIFF\""},
+        {bytes("FORM\0\0\0\4LWOB", 12), "not an LWO2 object: an IFF file of type \"LWOB\""},
+        {bytes("<?xml version=\"1.0\"?>", 21), "not an LWO2 object: it starts with \"<?xm\""},
+    };
+    for (const Case& c : cases) {
+        std::string why;
+        EXPECT_EQ(lwo2LooksLikeObject(c.bytes, why), *c.why == 0) << c.why;
+        EXPECT_EQ(why, c.why);
+    }
+}
+
 } // namespace
