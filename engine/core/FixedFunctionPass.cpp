@@ -18,7 +18,8 @@ constexpr uint32_t MaxStages = 8;
 // Address modes from a file: anything but the device's five is wrap.
 DWORD addressMode(int32_t mode)
 {
-    return mode >= D3DTADDRESS_WRAP && mode <= D3DTADDRESS_MIRRORONCE ? DWORD(mode) : DWORD(D3DTADDRESS_WRAP);
+    return mode >= int32_t(D3DTADDRESS_WRAP) && mode <= int32_t(D3DTADDRESS_MIRRORONCE) ? DWORD(mode)
+                                                                                   : DWORD(D3DTADDRESS_WRAP);
 }
 
 DWORD anisotropy(float strength)

@@ -193,7 +193,8 @@ void setSampler(IDirect3DDevice9* d, DWORD stage, DWORD u, DWORD v, DWORD mip, D
 
 DWORD addressMode(int32_t mode)
 {
-    return mode >= D3DTADDRESS_WRAP && mode <= D3DTADDRESS_MIRRORONCE ? DWORD(mode) : DWORD(D3DTADDRESS_WRAP);
+    return mode >= int32_t(D3DTADDRESS_WRAP) && mode <= int32_t(D3DTADDRESS_MIRRORONCE) ? DWORD(mode)
+                                                                                   : DWORD(D3DTADDRESS_WRAP);
 }
 
 // The image layer a sampler named after a channel and a digit reads

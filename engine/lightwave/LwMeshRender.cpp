@@ -76,13 +76,6 @@ Matrix4 fromD3D(const D3DMATRIX& d)
     return m;
 }
 
-D3DMATRIX toD3D(const Matrix4& m)
-{
-    D3DMATRIX d;
-    std::memcpy(&d, m.m, sizeof d);
-    return d;
-}
-
 // The reflection through the plane n . p + d = 0 (n unit length), for row
 // vectors.
 Matrix4 reflection(const Vector3& n, float d)

@@ -173,7 +173,7 @@ void LwsLoader::keyLoadObjectLayer()
     std::string name = m_tokens.joined(first, last);
     m_tokens.setCursor(int64_t(last) + 1);
     if (name.size() >= 3 && name[1] == ':' && name[2] != '\\')
-        name.insert(2, "\\");
+        name = name.substr(0, 2) + '\\' + name.substr(2);
 
     MeshObject* current = object();
     if (!current)

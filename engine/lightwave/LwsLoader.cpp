@@ -418,7 +418,7 @@ Texture* LwsLoader::readClip(bool load)
                 continue;
             }
             if (name.size() >= 2 && name[1] == ':')
-                name.insert(2, "/");
+                name = name.substr(0, 2) + '/' + name.substr(2);
             const uint32_t flags = name.find("_nodxt") != std::string::npos ? 2u : 3u;
             SceneManager* manager = m_scene.m_manager;
             texture = manager ? manager->findTexture(name, flags) : nullptr;
