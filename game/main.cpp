@@ -3,19 +3,14 @@
 #include "game/app/WinMain.h"
 #include "game/race/Race.h"
 #include "platform/crash/CrashDump.h"
-
-#include <csignal>
+#include "platform/win/SdlVideo.h"
 
 int main(int argc, char** argv)
 {
     installCrashSignalHandlers();
     // A close request (Ctrl+C, a session's end) that comes before the window
     // layer is up waits for it, and then closes the windows like any other.
-    sigset_t requests;
-    sigemptyset(&requests);
-    sigaddset(&requests, SIGINT);
-    sigaddset(&requests, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &requests, nullptr);
+    holdCloseRequests();
     // TODO(menu): programStages() gets the maker of the Menu here.
     programStages().makeRace = [](Application* application, Renderer* renderer) -> RaceStage* {
         return new Race(application, renderer);

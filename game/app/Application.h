@@ -23,6 +23,7 @@ class ProfileStore;
 class Highscores;
 class GuiResourceProvider;
 class GuiRenderer;
+class GuiLog;
 class GuiXmlParser;
 class SceneManager;
 class Scene;
@@ -206,4 +207,5 @@ private:
     StageMakers m_makers;
     int32_t m_raceResult = 0;
     GuiXmlParser* m_xmlParser = nullptr;
+    GuiLog* m_guiLog = nullptr; // null when another logger was there first
 };

@@ -4,11 +4,13 @@
 
 #include "engine/core/Renderer.h"
 #include "engine/core/Stream.h"
+#include "game/app/FatalError.h"
 #include "game/app/Gui.h"
+#include "game/app/GuiLog.h"
 #include "game/app/GuiResourceProvider.h"
 #include "game/app/GuiXmlParser.h"
 #include "platform/gui/GuiRenderer.h"
-#include "platform/win/MessageBox.h"
+#include "platform/files/PlayerFiles.h"
 
 #include <CEGUI/Exceptions.h>
 #include <CEGUI/FontManager.h>
@@ -26,6 +28,28 @@ namespace {
 // The back-buffer size the GUI starts with when there is no device.
 constexpr int kDefaultWidth = 1024;
 constexpr int kDefaultHeight = 768;
+
+// What to tell the player when the GUI cannot start: the file CEGUI last
+// asked for, when that could not be had, or when it was being used by a
+// step that reads files (a font's face file, not the font that named it).
+std::string guiFailure(const GuiResourceProvider* provider, const char* stepFile)
+{
+    if (provider && !provider->lastFile().empty()) {
+        const std::string quoted = "the GUI file \"" + provider->lastFile() + "\" ";
+        switch (provider->lastOutcome()) {
+        case GuiResourceProvider::Outcome::Missing:
+            return quoted + "is missing from the game's data.";
+        case GuiResourceProvider::Outcome::Damaged:
+            return quoted + "is damaged in the game's data.";
+        case GuiResourceProvider::Outcome::Read:
+            if (*stepFile)
+                return quoted + "is damaged.";
+            break;
+        }
+    }
+    return "the GUI could not be set up.";
+}
+
 } // namespace
 
 bool Application::startGui()
@@ -33,6 +57,12 @@ bool Application::startGui()
     // The file each step reads, for the message when it fails.
     const char* file = "";
     try {
+        // The log goes into the player folder, or nowhere when that cannot
+        // be written.
+        if (!CEGUI::Logger::getSingletonPtr()) {
+            std::string why;
+            m_guiLog = new GuiLog(playerFolderWritable(why) ? playerFilePath("CEGUI.log") : std::string());
+        }
         m_resourceProvider = new GuiResourceProvider(m_archive);
         const bool device = m_renderer && m_renderer->m_device;
         const int width = device && m_renderer->m_width > 0 ? m_renderer->m_width : kDefaultWidth;
@@ -41,7 +71,7 @@ bool Application::startGui()
                                : GuiRenderer::createNull(width, height);
         m_xmlParser = new GuiXmlParser();
         m_guiSystem = &CEGUI::System::create(m_guiRenderer->renderer(), m_resourceProvider, m_xmlParser, nullptr,
-                                             nullptr, "", "CEGUI.log");
+                                             nullptr, "", "");
         CEGUI::GUIContext& context = m_guiSystem->getDefaultGUIContext();
 
         CEGUI::SchemeManager& schemes = CEGUI::SchemeManager::getSingleton();
@@ -83,11 +113,8 @@ bool Application::startGui()
         context.getMouseCursor().hide();
         return true;
     } catch (const CEGUI::Exception& e) {
-        std::string text = "The game cannot start: ";
-        text += *file ? std::string("the GUI file \"") + file + "\" is missing or damaged.\n"
-                      : std::string("the GUI could not be set up.\n");
-        text += e.getMessage().c_str();
-        MessageBoxA(nullptr, text.c_str(), "Error", MB_OK | MB_ICONERROR);
+        reportFatalError("The game cannot start: " + guiFailure(m_resourceProvider, file) + "\n"
+                         + e.getMessage().c_str());
         return false;
     }
 }
@@ -100,6 +127,8 @@ void Application::stopGui()
         CEGUI::FontManager::getSingleton().destroyAll();
         CEGUI::System::destroy();
     }
+    delete m_guiLog;
+    m_guiLog = nullptr;
     m_guiSystem = nullptr;
     m_rootWindow = nullptr;
     m_loadingWindow = nullptr;

@@ -2,6 +2,7 @@
 
 #include "engine/core/Report.h"
 #include "engine/core/Stream.h"
+#include "game/app/FatalError.h"
 #include "platform/win/MessageBox.h"
 
 #include <algorithm>
@@ -16,14 +17,21 @@ const char* const kSoundBankFile = "D:\\Zoprax9\\soundfx\\Win\\SoundBank.xsb";
 // Far beyond any bank of ours; a larger length is a damaged archive entry.
 constexpr uint32_t kMaxBankBytes = 64u << 20;
 
-enum class FileRead { Missing, Read, Refused };
+enum class FileRead { Missing, Read, Refused, Damaged };
 
 FileRead readWhole(Stream& archive, const char* name, std::vector<uint8_t>& bytes)
 {
     bytes.clear();
     auto file = archive.clone();
-    if (!file->openRead(name))
-        return FileRead::Missing;
+    if (!file->openRead(name)) {
+        // An entry the archive lists but cannot unpack is damage, not a
+        // missing file: the game would otherwise play on without a word.
+        if (!file->exists(name))
+            return FileRead::Missing;
+        reportFatalError(std::string("The game cannot start: the sound file \"") + name
+                         + "\" is damaged in the game's data.");
+        return FileRead::Damaged;
+    }
     const uint32_t length = file->length;
     if (length == 0 || length > kMaxBankBytes) {
         file->close();
@@ -74,7 +82,10 @@ bool GameAudio::startUp(Stream& archive, const std::function<void(float)>& progr
         step(0.8f);
         return true;
     }
-    const bool haveSettings = readWhole(archive, kGlobalSettingsFile, m_globalSettings) == FileRead::Read;
+    const FileRead settingsFile = readWhole(archive, kGlobalSettingsFile, m_globalSettings);
+    if (settingsFile == FileRead::Damaged)
+        return false;
+    const bool haveSettings = settingsFile == FileRead::Read;
     step(0.8f);
     XACT_RUNTIME_PARAMETERS params;
     params.lookAheadTime = 250;
@@ -92,6 +103,8 @@ bool GameAudio::startUp(Stream& archive, const std::function<void(float)>& progr
     switch (readWhole(archive, kWaveBankFile, m_waveBankFile)) {
     case FileRead::Missing:
         break;
+    case FileRead::Damaged:
+        return false;
     case FileRead::Read:
         if (SUCCEEDED(m_engine->CreateInMemoryWaveBank(m_waveBankFile.data(), DWORD(m_waveBankFile.size()),
                                                        0, 0, &m_waveBank)))
@@ -104,6 +117,8 @@ bool GameAudio::startUp(Stream& archive, const std::function<void(float)>& progr
     // The sound bank's cues name the settings' categories and variables;
     // without the settings file it is skipped like a missing file.
     const FileRead soundFile = readWhole(archive, kSoundBankFile, m_soundBankFile);
+    if (soundFile == FileRead::Damaged)
+        return false;
     if (soundFile == FileRead::Refused)
         return bankFailed();
     if (soundFile == FileRead::Read && !haveSettings)

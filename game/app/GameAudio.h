@@ -30,8 +30,9 @@ public:
     // Creates the engine and the banks from the archive and starts the menu
     // music, reporting progress 0.8 to 0.95 on the way. A missing file skips
     // what needs it; an engine that will not start leaves the game silent.
-    // False (after a message box) when a bank is refused or the menu music
-    // cannot be prepared: the game cannot go on.
+    // False (after a message box) when a bank is refused, a sound file is
+    // damaged in the archive or the menu music cannot be prepared: the game
+    // cannot go on.
     bool startUp(Stream& archive, const std::function<void(float)>& progress = {});
     // Shuts the engine down and frees the files it used.
     void shutDown();

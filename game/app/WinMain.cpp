@@ -10,20 +10,28 @@
 #include "engine/core/Report.h"
 #include "game/app/Application.h"
 #include "game/app/EffectSource.h"
+#include "game/app/FatalError.h"
 #include "game/app/MainLoop.h"
 #include "game/app/Settings.h"
+#include "game/app/VideoModeFit.h"
 #include "game/app/VideoSettingsWrapper.h"
 #include "game/app/WinInput.h"
 #include "game/net/NetServer.h"
 #include "platform/crash/CrashDump.h"
 #include "platform/d3d9/Direct3DDevice9.h"
+#include "platform/files/PlayerFiles.h"
+#include "platform/files/ProgramFolder.h"
 #include "platform/firewall/FirewallHelper.h"
 #include "platform/time/Time.h"
 #include "platform/win/Cursor.h"
+#include "platform/win/MessageBox.h"
+#include "platform/win/SdlVideo.h"
 #include "platform/win/Window.h"
 
+#include <cstdio>
 #include <memory>
 #include <optional>
+#include <string>
 
 Renderer* g_renderer = nullptr;
 
@@ -83,10 +91,11 @@ protected:
     void giveInputNewMode() override { m_input.setWindowSize(m_renderer.m_width, m_renderer.m_height); }
     bool runFrame() override
     {
-        // A debugger sees the fault itself.
+        // A debugger sees the fault itself. A frame that gave up with a
+        // message ends the run like a failed one.
         if (m_debugger)
-            return m_application.update(&m_input);
-        return guardedFrame([this] { return m_application.update(&m_input); });
+            return m_application.update(&m_input) && !fatalErrorReported();
+        return guardedFrame([this] { return m_application.update(&m_input); }) && !fatalErrorReported();
     }
     void endFrame() override { m_input.endFrame(); }
 
@@ -111,9 +120,33 @@ bool registerWindowClass(HINSTANCE instance)
     return RegisterClassExA(&windowClass) != 0;
 }
 
+// Mounts the game's one data archive; without it nothing can be shown, so a
+// missing or unreadable one ends the start with a message naming the file.
+bool mountDataArchive(ArchiveFile& archive, Stream& disk, const std::string& path)
+{
+    lastErrorText.assignCString("");
+    if (archive.mount(disk, path.c_str()))
+        return true;
+    std::string message = "The game cannot start: its data file \"" + path + "\" ";
+    if (!fileExists(path)) {
+        message += "is missing.";
+    } else {
+        // The archive reader's own report says what is wrong with it.
+        std::string detail = lastErrorText.size > 1 ? lastErrorText.c_str() : "";
+        if (detail.rfind("error: ", 0) == 0)
+            detail.erase(0, 7);
+        while (!detail.empty() && detail.back() == '\n')
+            detail.pop_back();
+        message += "cannot be read" + (detail.empty() ? std::string(".") : ": " + detail + ".");
+    }
+    reportFatalError(message);
+    return false;
+}
+
 // Start-up from the archives to the end of the main loop, and the game
-// half of the shut-down. False when a frame failed.
-bool runGame(DisplayManager& display, HINSTANCE instance)
+// half of the shut-down. False when a frame failed; `started` says whether
+// start-up got as far as the main loop.
+bool runGame(DisplayManager& display, HINSTANCE instance, bool& started)
 {
     Renderer renderer(&display);
     g_renderer = &renderer;
@@ -143,15 +176,18 @@ bool runGame(DisplayManager& display, HINSTANCE instance)
     input->attach(mainWindow);
     input->setWindowSize(renderer.m_width, renderer.m_height);
 
+    // The archives lie beside the program, wherever it was started from.
     auto disk = std::make_unique<DiskFile>(".\\;..\\");
     auto archive = std::make_unique<ArchiveFile>();
-    archive->mount(*disk, "data.sar");
-    archive->mount(*disk, "data.s01");
+    const std::string folder = programFolder();
+    const bool mounted = mountDataArchive(*archive, *disk, folder + "/data.sar");
+    archive->mount(*disk, (folder + "/data.s01").c_str());
     FileTexture::setDefaultFileSystem(archive.get());
     supplyEffectCompiler(renderer, *archive);
 
     bool frameOk = true;
-    if (application->init(archive.get())) {
+    started = mounted && application->init(archive.get());
+    if (started) {
         engineLog() << "entering main loop..." << std::endl;
         TIMECAPS caps{};
         if (timeGetDevCaps(&caps, sizeof(caps)) != TIMERR_NOERROR)
@@ -174,6 +210,37 @@ bool runGame(DisplayManager& display, HINSTANCE instance)
     return frameOk;
 }
 
+// Said once, before anything tries to save there: every later save fails
+// quietly, as the record files' own rules have it.
+void warnIfPlayerFolderUnwritable()
+{
+    std::string why;
+    if (playerFolderWritable(why))
+        return;
+    const std::string message = "Settings, profiles and highscores will not be saved: the player folder \""
+                                + playerFolder() + "\" cannot be written (" + why + ").";
+    engineLog() << message << std::endl;
+    MessageBoxA(nullptr, message.c_str(), "Vorlund", MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The settings' video mode made one the display takes; a corrected mode is
+// written back, so settings.xml says what the game runs at.
+void fitSettingsToDisplay(Settings& settings, const DisplayManager& display)
+{
+    if (display.m_adapters.empty())
+        return;
+    const int32_t count = int32_t(display.m_adapters.size());
+    const int32_t index = ((display.m_settings->adapterIndex % count) + count) % count;
+    const int32_t width = settings.width;
+    const int32_t height = settings.height;
+    if (!fitVideoMode(settings, display.m_adapters[size_t(index)]))
+        return;
+    std::fprintf(stderr, "settings.xml: %s %d x %d cannot be shown on this display; using %d x %d\n",
+                 settings.windowed ? "a window of" : "full screen at", width, height, settings.width,
+                 settings.height);
+    settings.save();
+}
+
 } // namespace
 
 StageMakers& programStages()
@@ -192,6 +259,7 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
     // Every copy of the game runs a relay, so any of them can host.
     auto relay = std::make_unique<NetServer>();
 
+    warnIfPlayerFolderUnwritable();
     auto display = std::make_unique<DisplayManager>();
     auto checker = std::make_unique<VideoSettingsWrapper>(display.get());
     auto settings = std::make_unique<Settings>();
@@ -200,21 +268,37 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
     settings->loadOrReset();
 
     bool frameOk = true;
-    if (display->init("", "") && checker->check(0)) {
+    bool started = false;
+    const std::string problem = sdlVideoProblem();
+    const std::string noDisplay =
+        "The game cannot start: no display could be opened" + (problem.empty() ? "." : " (" + problem + ").");
+    if (!display->init(noDisplay.c_str(), "Vorlund")) {
+        noteFatalErrorShown(noDisplay);
+    } else if (checker->check(0)) {
+        fitSettingsToDisplay(*settings, *display);
         display->m_settings->width = settings->width;
         display->m_settings->height = settings->height;
         display->m_settings->windowed = settings->windowed;
+        // The window opens at the size it will show, in a window and in
+        // full screen alike.
+        display->m_settings->windowWidth = settings->width;
+        display->m_settings->windowHeight = settings->height;
         display->m_settings->fixedFunction = 1;
         reportLevel = 3;
         reportToText = 1;
         display->setTitle("Vorlund");
         if (display->createWindows(kWindowClass, instance))
-            frameOk = runGame(*display, instance);
+            frameOk = runGame(*display, instance, started);
+        else
+            noteFatalErrorShown("Creation of Direct3D Device failed.");
     }
 
     display->shutdown();
     if (!frameOk)
-        engineLog() << (lastErrorText.size > 1 ? lastErrorText.c_str() : "loading aborted...") << std::endl;
+        engineLog() << (fatalErrorReported()      ? fatalErrorMessage().c_str()
+                        : lastErrorText.size > 1 ? lastErrorText.c_str()
+                                                 : "loading aborted...")
+                    << std::endl;
     checker.reset();
     display.reset();
     FirewallHelper::onUninstall();
@@ -223,5 +307,7 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
     Profiler::report();
     // The relay stops last, waiting for its threads.
     relay.reset();
-    return 0;
+    // A start that never reached the main loop, a frame that failed and a
+    // reported failure all end with a status a launcher or script can see.
+    return started && frameOk && !fatalErrorReported() ? 0 : 1;
 }

@@ -5,7 +5,9 @@
 class Renderer;
 class WinInput;
 
-// The program: start-up, the main loop and shut-down. Answers 0 always.
+// The program: start-up, the main loop and shut-down. Answers 0 when the
+// game ran and ended normally, 1 when it could not start (the message said
+// why) or a frame failed.
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 
 // The main window class's procedure.

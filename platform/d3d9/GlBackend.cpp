@@ -67,6 +67,42 @@ SDL_Window* sdlWindowOf(HWND window)
     return windowIsLive(window) ? window->sdl : nullptr;
 }
 
+// Full screen shows the back buffer pixel for pixel: at the desktop's own
+// size without a mode switch, at any other size only where the display has
+// exactly that mode, as Direct3D refuses a full-screen size that is no mode.
+// SDL asks the window manager to cover the display; with none (a bare X
+// server) only SDL's idea of the window changes, so the window is also laid
+// over the display by hand.
+HRESULT enterFullScreen(SDL_Window* sdl, const D3DPRESENT_PARAMETERS& params)
+{
+    const int width = int(params.BackBufferWidth);
+    const int height = int(params.BackBufferHeight);
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(sdl));
+    SDL_Rect bounds{};
+    SDL_DisplayMode desktop{};
+    if (SDL_GetDisplayBounds(display, &bounds) != 0 || SDL_GetDesktopDisplayMode(display, &desktop) != 0)
+        return D3DERR_NOTAVAILABLE;
+    if (width == desktop.w && height == desktop.h) {
+        SDL_SetWindowBordered(sdl, SDL_FALSE);
+        SDL_SetWindowPosition(sdl, bounds.x, bounds.y);
+        SDL_SetWindowSize(sdl, width, height);
+        return SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP) == 0 ? D3D_OK : D3DERR_NOTAVAILABLE;
+    }
+    SDL_DisplayMode mode{};
+    bool found = false;
+    for (int i = 0, count = SDL_GetNumDisplayModes(display); i < count && !found; ++i)
+        found = SDL_GetDisplayMode(display, i, &mode) == 0 && mode.w == width && mode.h == height
+                && (params.FullScreen_RefreshRateInHz == 0 || UINT(mode.refresh_rate) == params.FullScreen_RefreshRateInHz);
+    if (!found)
+        return D3DERR_INVALIDCALL;
+    SDL_SetWindowBordered(sdl, SDL_FALSE);
+    SDL_SetWindowPosition(sdl, bounds.x, bounds.y);
+    SDL_SetWindowSize(sdl, width, height);
+    if (SDL_SetWindowDisplayMode(sdl, &mode) != 0 || SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) != 0)
+        return D3DERR_NOTAVAILABLE;
+    return D3D_OK;
+}
+
 } // namespace
 
 GlBackend* GlBackend::s_lastDrawer = nullptr;
@@ -141,18 +177,9 @@ HRESULT GlBackend::configure(const D3DPRESENT_PARAMETERS& params, HWND window)
     }
     if (params.Windowed) {
         SDL_SetWindowFullscreen(sdl, 0);
-    } else {
-        SDL_SetWindowSize(sdl, int(params.BackBufferWidth), int(params.BackBufferHeight));
-        SDL_DisplayMode wanted{SDL_PIXELFORMAT_RGB888, int(params.BackBufferWidth), int(params.BackBufferHeight),
-                               int(params.FullScreen_RefreshRateInHz), nullptr};
-        SDL_DisplayMode closest{};
-        const int display = std::max(0, SDL_GetWindowDisplayIndex(sdl));
-        if (SDL_GetClosestDisplayMode(display, &wanted, &closest))
-            SDL_SetWindowDisplayMode(sdl, &closest);
-        // A display that cannot switch modes still shows the back buffer
-        // stretched over the desktop.
-        if (SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN) != 0)
-            SDL_SetWindowFullscreen(sdl, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        SDL_SetWindowBordered(sdl, SDL_TRUE);
+    } else if (HRESULT hr = enterFullScreen(sdl, params); FAILED(hr)) {
+        return hr;
     }
     SDL_GL_SetSwapInterval(params.PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1);
     return D3D_OK;

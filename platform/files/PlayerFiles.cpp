@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -125,5 +126,28 @@ bool keepBackup(const std::string& path)
 {
     if (!fileExists(path))
         return false;
-    return rename(path.c_str(), (path + ".bak").c_str()) == 0;
+    std::string copy = path + ".bak";
+    for (int n = 2; n <= kKeptDamagedCopies && fileExists(copy); ++n)
+        copy = path + ".bak." + std::to_string(n);
+    return rename(path.c_str(), copy.c_str()) == 0;
+}
+
+bool playerFolderWritable(std::string& why)
+{
+    const std::string folder = playerFolder();
+    if (!makeFolders(folder)) {
+        struct stat info {};
+        why = stat(folder.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) ? "it is not a folder"
+                                                                         : std::strerror(errno);
+        return false;
+    }
+    std::string probe = folder + "/.write-test-XXXXXX";
+    const int fd = mkstemp(probe.data());
+    if (fd < 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    close(fd);
+    unlink(probe.c_str());
+    return true;
 }

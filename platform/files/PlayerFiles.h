@@ -19,7 +19,16 @@ bool readWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
 // Writes bytes to path by write-then-rename, creating the folder first when
 // needed. False, with the old file untouched, when any step fails.
 bool replaceFile(const std::string& path, const void* bytes, size_t count);
-// Keeps a file that failed to load: renames it to path + ".bak", replacing an
-// older backup. False when there was nothing to keep or the rename failed.
+// Keeps a file that failed to load beside it, under the first free name of
+// path + ".bak", ".bak.2", ... ".bak.10": every damaged copy is kept, the
+// oldest first. Ten are plenty for a player to notice; when all are taken
+// the newest damaged copy replaces the tenth, so the first nine stay.
+// False when there was nothing to keep or the rename failed.
 bool keepBackup(const std::string& path);
+constexpr int kKeptDamagedCopies = 10;
+
+// Whether the player folder can be written: creates it when missing and
+// writes a probe file. False with the reason (a sentence fragment such as
+// "it is not a folder" or "Permission denied") when it cannot.
+bool playerFolderWritable(std::string& why);
 bool fileExists(const std::string& path);

@@ -1,5 +1,7 @@
 #include "platform/registry/Registry.h"
 
+#include "platform/files/ProgramFolder.h"
+
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -34,13 +36,7 @@ std::string registryFilePath()
         return overridePath();
     if (const char* env = std::getenv("VORLUND_REGISTRY"); env && *env)
         return env;
-    char exe[4096];
-    const ssize_t n = readlink("/proc/self/exe", exe, sizeof(exe) - 1);
-    if (n <= 0)
-        return "registry.txt";
-    std::string dir(exe, size_t(n));
-    const size_t slash = dir.rfind('/');
-    return (slash == std::string::npos ? std::string(".") : dir.substr(0, slash)) + "/registry.txt";
+    return programFolder() + "/registry.txt";
 }
 
 const char* rootName(HKEY key)

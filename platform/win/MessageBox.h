@@ -8,5 +8,6 @@ constexpr UINT MB_ICONEXCLAMATION = 0x00000030;
 constexpr int IDOK = 1;
 
 // Always writes "caption: text" to stderr; shows a real message box as well
-// only when a display exists and someone is there to answer it.
+// whenever a display exists, unless VORLUND_NO_MESSAGE_BOXES or CI is set
+// (nobody would answer it).
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -87,6 +88,49 @@ TEST(PlayerFilesTest, AnUnwritableFolderFailsTheSaveAndKeepsTheOldFile)
     rig.write("blocker", "old");
     EXPECT_FALSE(replaceFile((rig.file("blocker") / "x").string(), "new", 3));
     EXPECT_EQ(rig.read("blocker"), "old");
+}
+
+TEST(PlayerFilesTest, EveryDamagedCopyIsKeptUpToTen)
+{
+    PlayerFolderRig rig;
+    const std::string path = playerFilePath("profiles.dat");
+    for (int damage = 1; damage <= 12; ++damage) {
+        rig.write("profiles.dat", "damage " + std::to_string(damage));
+        EXPECT_TRUE(keepBackup(path)) << damage;
+    }
+    // The first nine stay as they were kept; the tenth place holds the newest.
+    EXPECT_EQ(rig.read("profiles.dat.bak"), "damage 1");
+    for (int n = 2; n <= 9; ++n)
+        EXPECT_EQ(rig.read(("profiles.dat.bak." + std::to_string(n)).c_str()), "damage " + std::to_string(n));
+    EXPECT_EQ(rig.read("profiles.dat.bak.10"), "damage 12");
+    EXPECT_FALSE(fileExists(path + ".bak.11"));
+    EXPECT_FALSE(fileExists(path));
+}
+
+TEST(PlayerFilesTest, AFolderThatCannotBeWrittenIsToldWithItsReason)
+{
+    PlayerFolderRig rig;
+    std::string why;
+    EXPECT_TRUE(playerFolderWritable(why));
+    EXPECT_TRUE(why.empty());
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(rig.folder()))
+        files += entry.is_regular_file();
+    EXPECT_EQ(files, 0) << "the probe is gone";
+
+    rig.write("blocker", "x");
+    const struct {
+        std::filesystem::path home;
+        const char* why;
+    } cases[] = {
+        {rig.file("blocker"), "it is not a folder"},
+        {rig.file("blocker") / "vorlund", "Not a directory"},
+    };
+    for (const auto& c : cases) {
+        setenv("VORLUND_HOME", c.home.c_str(), 1);
+        EXPECT_FALSE(playerFolderWritable(why)) << c.home;
+        EXPECT_EQ(why, c.why);
+    }
 }
 
 } // namespace

@@ -9,10 +9,9 @@ program=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 1
-# The game's data beside it, its player files and its relay kept to this run.
-bin=$(dirname "$program")
-[[ -f "$bin/data.sar" ]] && ln -s "$bin/data.sar" data.sar
-export VORLUND_HOME=$work/home
+# The game finds its data beside itself, not here; its player files and its
+# relay are kept to this run.
+export VORLUND_HOME=$work/home VORLUND_NO_MESSAGE_BOXES=1
 export VORLUND_RELAY_ADDRESS=127.0.0.1 VORLUND_RELAY_PORT=0
 "$program" 2>"$work/stderr" &
 pid=$!

@@ -1,6 +1,7 @@
 // The scene viewer run as a program on a scene made with our writers: it
 // loads the scene from a folder or an archive, draws it from the scene's
-// camera and writes the frame as a BMP whose middle shows the cube.
+// camera and writes the frame as a BMP whose middle shows the cube; it says
+// why a scene does not load, and ends on an interrupt or termination.
 #include "tools/lib/ArchiveWriter.h"
 #include "tools/lib/Lwo2Writer.h"
 #include "tools/lib/LwsWriter.h"
@@ -10,12 +11,18 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -139,4 +146,82 @@ TEST_F(LwsViewTool, RefusesBadArgumentsAndMissingFiles)
     };
     for (const auto& c : cases)
         EXPECT_EQ(run(c.arguments), c.status) << c.arguments;
+}
+
+TEST_F(LwsViewTool, SaysWhyASceneDoesNotLoad)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no display";
+    writeFile(m_dir / "empty.lws", {});
+    const std::string words = "this is no scene\n";
+    writeFile(m_dir / "words.lws", std::vector<uint8_t>(words.begin(), words.end()));
+    const struct {
+        const char* file;
+        const char* reason;
+    } cases[] = {
+        {"missing.lws", ": no such file"},
+        {"empty.lws", ": it is empty, damaged or not a LightWave scene"},
+        {"words.lws", ": Invalid scene file (wrong version or file type)!"},
+    };
+    for (const auto& c : cases) {
+        std::string text;
+        FILE* pipe = popen((viewer() + " " + quoted(m_dir / c.file) + " --frames 1 2>&1").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            text.append(buffer, n);
+        const int status = pclose(pipe);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << c.file;
+        EXPECT_NE(text.find(std::string("cannot load ") + (m_dir / c.file).string() + c.reason), std::string::npos)
+            << text;
+    }
+}
+
+// Without --frames the viewer runs until its window closes; an interrupt or a
+// termination request closes it, at any moment after the program starts.
+TEST_F(LwsViewTool, EndsOnInterruptAndTermination)
+{
+    if (!std::getenv("DISPLAY"))
+        GTEST_SKIP() << "no display";
+    for (int request : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(request);
+        const std::string program = viewer();
+        const std::string scene = (m_dir / "scene.lws").string();
+        const pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            const int null = open("/dev/null", O_WRONLY);
+            dup2(null, STDOUT_FILENO);
+            dup2(null, STDERR_FILENO);
+            execl(program.c_str(), program.c_str(), scene.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        // The request is sent once the viewer holds it back or handles it:
+        // before that it would end the process the default way.
+        const uint64_t bit = uint64_t(1) << (request - 1);
+        const auto signalMask = [child](const char* field) {
+            std::ifstream status("/proc/" + std::to_string(child) + "/status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind(field, 0) == 0)
+                    return std::stoull(line.substr(std::strlen(field)), nullptr, 16);
+            return 0ull;
+        };
+        int status = 0;
+        bool sent = false;
+        for (int wait = 0; wait < 6000 && waitpid(child, &status, WNOHANG) == 0; ++wait) {
+            if (!sent && ((signalMask("SigBlk:") | signalMask("SigCgt:")) & bit)) {
+                kill(child, request);
+                sent = true;
+            }
+            usleep(10000);
+        }
+        if (waitpid(child, &status, WNOHANG) == 0) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            FAIL() << "still running a minute after the request";
+        }
+        EXPECT_TRUE(sent);
+        EXPECT_TRUE(WIFEXITED(status)) << "ended by the signal itself";
+        EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
+    }
 }

@@ -10,6 +10,7 @@
 #include "engine/core/DisplayManager.h"
 #include "engine/core/EngineSettings.h"
 #include "engine/core/Renderer.h"
+#include "engine/core/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
@@ -17,12 +18,14 @@
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DSurface9.h"
 #include "platform/win/MessageQueue.h"
+#include "platform/win/SdlVideo.h"
 #include "platform/win/Window.h"
 #include "tools/lib/ImageWriters.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -71,9 +74,11 @@ bool parse(int argc, char** argv, Options& o)
 
 bool quitRequested = false;
 
+// Closing the window, Ctrl+C and SIGTERM (which the window layer turns into
+// a close of every window) all end the run.
 LRESULT procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_DESTROY) {
+    if (message == WM_CLOSE || message == WM_DESTROY) {
         PostQuitMessage(0);
         return 0;
     }
@@ -95,9 +100,27 @@ void pumpMessages()
 {
     MSG msg{};
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT)
+        if (msg.message == WM_QUIT) {
             quitRequested = true;
+            continue;
+        }
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
     }
+}
+
+// Why a scene did not load, in the words of the loaders' reports where they
+// gave one.
+std::string loadFailure(bool found)
+{
+    if (!found)
+        return "no such file";
+    std::string reason = lastErrorText.size > 1 ? lastErrorText.c_str() : "";
+    while (!reason.empty() && (reason.back() == '\n' || reason.back() == ' '))
+        reason.pop_back();
+    if (!reason.empty())
+        return reason;
+    return "it is empty, damaged or not a LightWave scene";
 }
 
 bool writeShot(IDirect3DDevice9* device, const std::string& path)
@@ -126,6 +149,9 @@ bool writeShot(IDirect3DDevice9* device, const std::string& path)
 
 int main(int argc, char** argv)
 {
+    // Ctrl+C or SIGTERM at any time, even before the window is up, ends the
+    // run through the window's close.
+    holdCloseRequests();
     Options o;
     if (!parse(argc, argv, o))
         return usage();
@@ -154,7 +180,7 @@ int main(int argc, char** argv)
 
     auto displays = std::make_unique<DisplayManager>();
     if (!displays->init("", "")) {
-        std::fprintf(stderr, "lwsview: no display\n");
+        std::fprintf(stderr, "lwsview: no display: %s\n", sdlVideoProblem().c_str());
         return 1;
     }
     DisplayChecker(displays.get()).check(0);
@@ -173,8 +199,14 @@ int main(int argc, char** argv)
         auto renderer = std::make_unique<Renderer>(displays.get());
         auto manager = std::make_unique<SceneManager>(renderer.get(), "lwsview");
         Scene* scene = manager->loadScene(fileName);
+        // The loaders' reports become text to print rather than boxes.
+        reportLevel = ReportAssertion;
+        reportToText = 1;
+        lastErrorText.assignCString("");
         if (!scene->loadLWS(files, fileName, nullptr, 0.0f, 1.0f)) {
-            std::fprintf(stderr, "lwsview: cannot load %s\n", o.scene.c_str());
+            const bool found = o.archive.empty() ? std::filesystem::is_regular_file(o.scene)
+                                                 : archive.exists(fileName.c_str());
+            std::fprintf(stderr, "lwsview: cannot load %s: %s\n", o.scene.c_str(), loadFailure(found).c_str());
             status = 1;
         } else if (!scene->m_currentCamera && scene->m_cameras.empty()) {
             std::fprintf(stderr, "lwsview: %s has no camera\n", o.scene.c_str());

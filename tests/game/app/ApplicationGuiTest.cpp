@@ -2,6 +2,7 @@
 // CEGUI's null renderer: every step in order, the loading screen, and GUI
 // files that are missing or damaged.
 #include "game/app/Application.h"
+#include "game/app/FatalError.h"
 
 #include "engine/core/ArchiveFile.h"
 #include "engine/core/DiskFile.h"
@@ -25,7 +26,11 @@
 
 namespace {
 
-// The archive, with one GUI file taken away or replaced by other bytes.
+// Stands for an entry the archive lists but cannot unpack.
+const char* const kUnpackable = "(unpackable)";
+
+// The archive, with one file taken away, replaced by other bytes, or listed
+// but unreadable as a damaged entry is.
 class AlteredArchive : public Stream {
 public:
     AlteredArchive(Stream& inner, std::string name, const char* replacement)
@@ -36,7 +41,10 @@ public:
     {
         return std::make_unique<AlteredArchive>(*m_inner, m_name, m_replacement);
     }
-    bool exists(const char* name) override { return !altered(name) && m_inner->exists(name); }
+    bool exists(const char* name) override
+    {
+        return altered(name) ? m_replacement == kUnpackable : m_inner->exists(name);
+    }
     bool openRead(const char* name) override
     {
         m_reading = nullptr;
@@ -45,7 +53,7 @@ public:
             length = m_inner->length;
             return opened;
         }
-        if (!m_replacement)
+        if (!m_replacement || m_replacement == kUnpackable)
             return false;
         m_reading = m_replacement;
         m_position = 0;
@@ -90,6 +98,7 @@ protected:
         DiskFile disk("");
         ASSERT_TRUE(m_archive.mount(disk, archive.c_str())) << archive;
         setEngineLogSink(&m_log);
+        clearFatalError();
     }
     void TearDown() override { setEngineLogSink(nullptr); }
 
@@ -161,33 +170,80 @@ TEST_F(ApplicationStartUp, AMissingOrDamagedGuiFileEndsStartUpNamingTheFile)
         const char* replacement; // null: missing
         const char* named;       // what the message names
     };
+    // The file named is the one that is wrong, not the file that led to it:
+    // a scheme's looks or imageset, a font's face file.
     const Case cases[] = {
-        {"SteamLook.scheme", nullptr, "SteamLook.scheme"},
-        {"Speed.scheme", "<GUIScheme version=\"5\" name=\"Speed\"><Imageset", "Speed.scheme"},
-        {"Speed.looknfeel", nullptr, "Speed.scheme"},
-        {"Speed.imageset", "not xml at all", "Speed.scheme"},
-        {"Comic-26.font", nullptr, "Comic-26.font"},
-        {"DejaVuSans.ttf", "not a font", "Arial-10.font"},
-        {"PortraitsSmall.imageset", nullptr, "PortraitsSmall.imageset"},
+        {"SteamLook.scheme", nullptr, "SteamLook.scheme\" is missing"},
+        {"Speed.scheme", "<GUIScheme version=\"5\" name=\"Speed\"><Imageset", "Speed.scheme\" is damaged"},
+        {"Speed.looknfeel", nullptr, "Speed.looknfeel\" is missing"},
+        {"Speed.imageset", "not xml at all", "Speed.imageset\" is damaged"},
+        {"Speed.png", kUnpackable, "Speed.png\" is damaged in the game's data"},
+        {"Comic-26.font", nullptr, "Comic-26.font\" is missing"},
+        {"DejaVuSans.ttf", "not a font", "DejaVuSans.ttf\" is damaged"},
+        {"PortraitsSmall.imageset", nullptr, "PortraitsSmall.imageset\" is missing"},
         {"LoadingScreen.layout", "<GUILayout version=\"4\"><Window type=\"NoSuchType\" name=\"X\"/></GUILayout>",
-         "LoadingScreen.layout"},
+         "LoadingScreen.layout\" is damaged"},
         {"LoadingScreen.layout",
          "<GUILayout version=\"4\"><Window type=\"Speed/StaticImage\" name=\"LoadingScreen\"/></GUILayout>",
-         "LoadingScreen.layout"},
-        {"LoadingScreen_00.png", nullptr, "LoadingScreen_00.png"},
+         "LoadingScreen.layout\" is damaged"},
+        {"LoadingScreen_00.png", nullptr, "LoadingScreen_00.png\" is missing"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.file) + (c.replacement ? " damaged" : " missing"));
         AlteredArchive archive(m_archive, std::string("menu\\") + c.file, c.replacement);
+        clearFatalError();
         testing::internal::CaptureStderr();
         {
             Application app(nullptr);
             EXPECT_FALSE(app.init(&archive));
         }
         const std::string said = testing::internal::GetCapturedStderr();
-        EXPECT_NE(said.find(std::string("\"") + c.named + "\""), std::string::npos) << said;
+        EXPECT_NE(said.find(std::string("The game cannot start: the GUI file \"") + c.named), std::string::npos)
+            << said;
+        EXPECT_TRUE(fatalErrorReported());
         EXPECT_EQ(CEGUI::System::getSingletonPtr(), nullptr);
     }
+}
+
+TEST_F(ApplicationStartUp, ADamagedSoundFileEndsStartUpNamingTheFile)
+{
+    for (const char* file : {"Zoprax9.xgs", "WaveBank.xwb", "SoundBank.xsb"}) {
+        SCOPED_TRACE(file);
+        AlteredArchive archive(m_archive, std::string("soundfx\\Win\\") + file, kUnpackable);
+        clearFatalError();
+        testing::internal::CaptureStderr();
+        {
+            Application app(nullptr);
+            EXPECT_FALSE(app.init(&archive));
+        }
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find(std::string("the sound file \"D:\\Zoprax9\\soundfx\\Win\\") + file
+                            + "\" is damaged in the game's data"),
+                  std::string::npos)
+            << said;
+        EXPECT_TRUE(fatalErrorReported());
+    }
+}
+
+// The GUI's log goes into the player folder, never the working directory;
+// where the player folder cannot be written it goes nowhere, and the GUI
+// still starts.
+TEST_F(ApplicationStartUp, TheGuiLogLivesInThePlayerFolderOrNowhere)
+{
+    {
+        Application app(nullptr);
+        ASSERT_TRUE(app.init(&m_archive));
+    }
+    EXPECT_GT(std::filesystem::file_size(m_playerFolder.file("CEGUI.log")), 0u);
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(m_folder.path()) / "CEGUI.log"));
+
+    m_playerFolder.write("blocker", "x");
+    setenv("VORLUND_HOME", m_playerFolder.file("blocker").c_str(), 1);
+    {
+        Application app(nullptr);
+        ASSERT_TRUE(app.init(&m_archive));
+    }
+    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(m_folder.path()) / "CEGUI.log"));
 }
 
 } // namespace
