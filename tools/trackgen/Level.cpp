@@ -163,11 +163,16 @@ bool makeLevel(const std::string& paramsPath, const std::string& configPath, con
 
     LevelModel level;
     for (const Paintwork& p : params.paints) {
-        Material& m = level.materials.at(level.id(p.material));
-        m.colour = p.base;
-        m.paint.base = p.base;
-        if (p.hasAccent)
-            m.paint.accent = p.accent;
+        // The grid's stretch of road is painted with the road.
+        for (const std::string& name : {p.material, std::string(p.material == "road" ? "gridroad" : "")}) {
+            if (name.empty())
+                continue;
+            Material& m = level.materials.at(level.id(name));
+            m.colour = p.base;
+            m.paint.base = p.base;
+            if (p.hasAccent)
+                m.paint.accent = p.accent;
+        }
     }
     const Terrain terrain(params, line);
     if (params.road == "none")
@@ -273,7 +278,7 @@ bool makeLevel(const std::string& paramsPath, const std::string& configPath, con
         shot.eye = grid.at(grid.width * 0.5f + 10.0f) + Vector3(0.0f, 9.0f, 0.0f);
         shot.target = line.at(30.0f).centre;
     }
-    out.add(kMenuFolder + record.loadingscreen, view(level, params, textures, shot, 1920, 1080).jpeg(88));
+    out.add(kMenuFolder + record.loadingscreen, view(level, params, textures, shot, 1920, 1080).jpeg(85));
     ViewPoint menuShot = shot;
     if (params.menuShot.set) {
         menuShot.eye = params.menuShot.eye;

@@ -35,6 +35,7 @@ struct Marker {
     std::string object; // the pickup's object file, or "start" / "check"
     Vector3 at;
     float heading = 0.0f;
+    float pitch = 0.0f;
     Vector3 size;       // the check box's extents
     int surfaceClass = 0;
 };

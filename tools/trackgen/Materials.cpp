@@ -45,6 +45,11 @@ MaterialSet::MaterialSet()
     Material road = textured("road", "asphalt", 12.0f, 50.0f);
     road.roadLines = true;
     m_materials.push_back(road);
+    Material grid = road;
+    grid.name = "gridroad";
+    grid.tile = 6.4f;
+    grid.gridMarks = true;
+    m_materials.push_back(grid);
     m_materials.push_back(textured("kerb", "kerb", 8.0f, 50.0f));
     m_materials.push_back(textured("startline", "checker", 2.0f));
     Material water = textured("water", "water", 16.0f, 50.0f);
@@ -70,6 +75,14 @@ MaterialSet::MaterialSet()
     Material windows = textured("windows", "windows", 6.0f);
     windows.luminosity = 0.3f;
     m_materials.push_back(windows);
+    // Towers of the skylines in three facades.
+    for (const auto& [name, paint] : {std::pair<const char*, Paint>{"facade_stone", {{0.78f, 0.68f, 0.52f}, {1.0f, 0.86f, 0.55f}}},
+                                      std::pair<const char*, Paint>{"facade_glass", {{0.30f, 0.48f, 0.56f}, {0.75f, 0.90f, 1.0f}}},
+                                      std::pair<const char*, Paint>{"facade_brick", {{0.62f, 0.34f, 0.26f}, {1.0f, 0.80f, 0.50f}}}}) {
+        Material m = painted(name, "windows", paint, 6.0f);
+        m.luminosity = 0.25f;
+        m_materials.push_back(m);
+    }
     m_materials.push_back(textured("crowd", "crowd", 6.0f));
     m_materials.push_back(textured("metal", "metal", 4.0f));
     m_materials.push_back(painted("crane", "metal", {{0.95f, 0.72f, 0.10f}, {0.80f, 0.58f, 0.08f}}, 4.0f));
@@ -121,13 +134,24 @@ Picture materialTexture(const Material& m, uint32_t seed)
     Picture p = drawTexture(m.kind, m.paint, seed);
     if (!m.roadLines)
         return p;
-    // Solid white edge lines; u runs across the road.
+    // Solid white edge lines; u runs across the road, 1 at its left edge.
+    const Rgb white{0.94f, 0.94f, 0.92f};
     for (int y = 0; y < p.height(); ++y)
         for (int x = 0; x < p.width(); ++x) {
-            const float u = (float(x) + 0.5f) / float(p.width());
+            const float u = (float(x) + 0.5f) / float(p.width()), v = (float(y) + 0.5f) / float(p.height());
             const float edge = std::min(u, 1.0f - u);
-            const float line = smoothstep(0.012f, 0.008f, std::fabs(edge - 0.03f));
-            p.set(x, y, mix(p.get(x, y), Rgb{0.94f, 0.94f, 0.92f}, line));
+            float paint = smoothstep(0.012f, 0.008f, std::fabs(edge - 0.03f));
+            if (m.gridMarks) {
+                // A slot's line, and its ticks running back from it.
+                auto slot = [&](float u0, float u1, float v0) {
+                    const float dv = std::fmod(v - v0 + 1.0f, 1.0f);
+                    const bool line = u > u0 && u < u1 && (dv < 0.03f);
+                    const bool tick = (std::fabs(u - u0) < 0.008f || std::fabs(u - u1) < 0.008f) && dv > 0.88f;
+                    return line || tick ? 1.0f : 0.0f;
+                };
+                paint = std::max({paint, slot(0.60f, 0.84f, 0.0f), slot(0.16f, 0.40f, 0.5f)});
+            }
+            p.set(x, y, mix(p.get(x, y), white, paint));
         }
     return p;
 }

@@ -22,6 +22,9 @@ struct Material {
     float smoothing = 0.0f; // degrees: 0 keeps every face flat
     bool edgeClamp = false; // the picture does not repeat across its edges
     bool roadLines = false; // white edge lines drawn into the texture
+    // The start grid's slot marks: along v, a line across the left slot at
+    // 0 and across the right slot at 0.5, each with short ticks behind it.
+    bool gridMarks = false;
 };
 
 // The materials a level may use, by name, with their default looks; a

@@ -80,16 +80,6 @@ std::vector<Mesh> Mesh::splitIntoTiles(float size, float x0, float z0, float x1,
     return out;
 }
 
-void Mesh::bounds(Vector3& lo, Vector3& hi) const
-{
-    lo = Vector3(1e30f, 1e30f, 1e30f);
-    hi = Vector3(-1e30f, -1e30f, -1e30f);
-    for (const MeshVertex& v : m_vertices) {
-        lo = Vector3(std::min(lo.x, v.p.x), std::min(lo.y, v.p.y), std::min(lo.z, v.p.z));
-        hi = Vector3(std::max(hi.x, v.p.x), std::max(hi.y, v.p.y), std::max(hi.z, v.p.z));
-    }
-}
-
 void addBox(Mesh& mesh, uint16_t material, const Vector3& lo, const Vector3& hi, float uvScale, unsigned skip)
 {
     auto at = [&](int i) { return Vector3(i & 1 ? hi.x : lo.x, i & 2 ? hi.y : lo.y, i & 4 ? hi.z : lo.z); };

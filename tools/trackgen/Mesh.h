@@ -38,7 +38,6 @@ public:
     // metres laid over it, the rest into one piece per side of it (left,
     // right, below, above). Empty pieces are left out.
     std::vector<Mesh> splitIntoTiles(float size, float x0, float z0, float x1, float z1) const;
-    void bounds(Vector3& lo, Vector3& hi) const;
 
 private:
     std::vector<MeshVertex> m_vertices;

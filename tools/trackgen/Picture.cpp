@@ -50,14 +50,6 @@ void Picture::blend(int x, int y, Rgb c, float a)
     m_alpha[i] = out;
 }
 
-Rgb Picture::average() const
-{
-    Rgb sum;
-    for (const Rgb& c : m_rgb)
-        sum = sum + c;
-    return m_rgb.empty() ? sum : sum * (1.0f / float(m_rgb.size()));
-}
-
 Picture Picture::shrink(int factor) const
 {
     Picture out(m_width / factor, m_height / factor);

@@ -26,7 +26,6 @@ public:
     void set(int x, int y, Rgb c, float a = 1.0f);
     // Lays `c` over the pixel with coverage `a`.
     void blend(int x, int y, Rgb c, float a);
-    Rgb average() const;
 
     // Averages each factor x factor block into one pixel (the alpha weights
     // the colour, so transparent surroundings do not darken edges).

@@ -68,8 +68,9 @@ const std::map<std::string, std::pair<float, Builder>>& kit()
              addPrism(k.look, l.id("bark"), {}, 1.6f, 0.3f, 0.22f, 6, false);
              const float tiers[3][3] = {{1.1f, 2.5f, 3.2f}, {2.7f, 2.0f, 2.8f}, {4.2f, 1.4f, 2.6f}};
              const float lean = r.range(0.9f, 1.1f);
+             // Only the lowest tier's underside can be seen.
              for (const auto& t : tiers)
-                 addPrism(k.look, l.id("pine"), Vector3(0, t[0] * lean, 0), t[2] * lean, t[1], 0.0f, 7, true, 0.4f);
+                 addPrism(k.look, l.id("pine"), Vector3(0, t[0] * lean, 0), t[2] * lean, t[1], 0.0f, 7, &t == &tiers[0], 0.4f);
              addPrism(k.solid, 0, {}, 3.0f, 0.5f, 0.5f, 6);
          }}},
         {"tree", {2.6f, [](Kit& k, const LevelModel& l, Rng& r) {
@@ -100,22 +101,10 @@ const std::map<std::string, std::pair<float, Builder>>& kit()
         {"deadtree", {1.5f, [](Kit& k, const LevelModel& l, Rng& r) {
              addPrism(k.look, l.id("darkrock"), {}, 4.5f, 0.3f, 0.12f, 5, false);
              const float a = r.range(0.0f, 6.0f);
-             for (int i = 0; i < 2; ++i) {
+             for (int i = 0; i < 3; ++i) {
                  Mesh branch;
-                 addPrism(branch, l.id("darkrock"), {}, 1.8f, 0.12f, 0.05f, 4, false);
-                 // Lean the branch by shearing its top outwards.
-                 Mesh leaning;
-                 for (const Mesh::Polygon& p : branch.polygons()) {
-                     std::vector<MeshVertex> v(branch.vertices().begin() + p.first,
-                                               branch.vertices().begin() + p.first + p.count);
-                     for (MeshVertex& mv : v)
-                         mv.p = mv.p + Vector3(mv.p.y * 0.6f, 0, 0);
-                     if (p.count == 4)
-                         leaning.quad(p.material, v[0], v[1], v[2], v[3]);
-                     else
-                         leaning.triangle(p.material, v[0], v[1], v[2]);
-                 }
-                 k.look.append(leaning, Vector3(0, 2.2f + 0.9f * float(i), 0), a + float(i) * 2.6f);
+                 addBox(branch, l.id("darkrock"), Vector3(0.0f, -0.06f, -0.06f), Vector3(1.3f - 0.3f * float(i), 0.06f, 0.06f));
+                 k.look.append(branch, Vector3(0, 2.0f + 0.8f * float(i), 0), a + float(i) * 2.3f);
              }
              addPrism(k.solid, 0, {}, 3.0f, 0.4f, 0.4f, 5);
          }}},
@@ -186,8 +175,9 @@ const std::map<std::string, std::pair<float, Builder>>& kit()
              box(k.solid, 0, -w / 2, 0.0f, -d / 2, w / 2, h, d / 2);
          }}},
         {"tower", {9.0f, [](Kit& k, const LevelModel& l, Rng& r) {
+             static const char* const facades[4] = {"windows", "facade_stone", "facade_glass", "facade_brick"};
              const float w = r.range(10.0f, 18.0f), d = r.range(10.0f, 18.0f), h = r.range(25.0f, 70.0f);
-             box(k.look, l.id("windows"), -w / 2, 0.0f, -d / 2, w / 2, h, d / 2, 1.0f / 6.0f);
+             box(k.look, l.id(facades[r.below(4)]), -w / 2, 0.0f, -d / 2, w / 2, h, d / 2, 1.0f / 6.0f);
              box(k.look, l.id("concrete"), -w / 2 - 0.3f, h, -d / 2 - 0.3f, w / 2 + 0.3f, h + 1.0f, d / 2 + 0.3f);
              if (r.unit() < 0.5f)
                  box(k.look, l.id("metal"), -1.0f, h + 1.0f, -1.0f, 1.0f, h + 6.0f, 1.0f);
@@ -225,7 +215,8 @@ const std::map<std::string, std::pair<float, Builder>>& kit()
              const float tiers[3][3] = {{1.1f, 2.5f, 3.2f}, {2.7f, 2.0f, 2.8f}, {4.2f, 1.4f, 2.6f}};
              const float lean = r.range(0.9f, 1.1f);
              for (const auto& t : tiers) {
-                 addPrism(k.look, l.id("pine"), Vector3(0, t[0] * lean, 0), t[2] * 0.55f * lean, t[1], t[1] * 0.45f, 7, true, 0.4f);
+                 addPrism(k.look, l.id("pine"), Vector3(0, t[0] * lean, 0), t[2] * 0.55f * lean, t[1], t[1] * 0.45f, 7,
+                          &t == &tiers[0], 0.4f);
                  addPrism(k.look, l.id("snow"), Vector3(0, (t[0] + t[2] * 0.55f) * lean, 0), t[2] * 0.45f * lean,
                           t[1] * 0.45f, 0.0f, 7, false, 0.4f);
              }

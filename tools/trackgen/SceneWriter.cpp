@@ -54,7 +54,7 @@ std::string levelScene(const LevelModel& level, const LevelParams& params, const
     // Start slots from the front of the grid, so instance k + 1 is slot k.
     for (const Marker& m : level.starts) {
         w.addNullObject("start");
-        w.motion("ObjectMotion", placed(m.at, m.heading, m.size.y));
+        w.motion("ObjectMotion", placed(m.at, m.heading, m.pitch));
     }
     // Check boxes in the order the race numbers them: the finish line first.
     for (const Marker& m : level.checks) {

@@ -232,14 +232,11 @@ void Terrain::buildGround(LevelModel& level) const
     };
     for (size_t j = 0; j + 1 < zs.size(); ++j)
         for (size_t i = 0; i + 1 < xs.size(); ++i) {
-            const float mx = (xs[i] + xs[i + 1]) * 0.5f, mz = (zs[j] + zs[j + 1]) * 0.5f;
             bool covered = false;
             for (const Area& a : p.platforms)
                 covered = covered || (inside(a, xs[i], zs[j]) && inside(a, xs[i + 1], zs[j + 1]));
             if (covered)
                 continue;
-            (void)mx;
-            (void)mz;
             // Seen from above, (i, j), (i, j+1), (i+1, j+1), (i+1, j) runs clockwise.
             floor.quad(ground, vertex(i, j), vertex(i, j + 1), vertex(i + 1, j + 1), vertex(i + 1, j));
         }

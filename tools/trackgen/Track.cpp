@@ -12,6 +12,12 @@ constexpr float kVergeDrop = 0.25f;
 constexpr float kBarrierHeight = 1.0f;
 constexpr float kBarrierThickness = 0.4f;
 constexpr float kWallHeight = 1.6f;
+// The grid: the front slot this far behind the finish line, the next ones
+// each a step further back, alternating left and right; each slot's line
+// lies a little ahead of its kart.
+constexpr float kGridFront = 6.0f;
+constexpr float kGridStep = 3.2f;
+constexpr float kGridMark = 1.3f;
 
 // The points of one section's cross-section.
 struct Profile {
@@ -141,6 +147,13 @@ void buildTrack(LevelModel& level, const LevelParams& params, const Centreline& 
     const uint16_t kerb = level.id("kerb"), start = level.id("startline");
     const float roadTile = paved ? level.materials.at(road).tile : 1.0f;
     Mesh& roadFloor = level.floors[ClassRoad];
+    // The grid's marks on a lined road: the front slot's line lies ahead of
+    // its kart (see placeRaceMarkers), the last slot's ticks behind the
+    // seventh.
+    const bool gridMarks = paved && params.road == "road";
+    const uint16_t grid = level.id("gridroad");
+    const float gridLine = line.length() - kGridFront + kGridMark;
+    const float gridFrom = line.length() - kGridFront - kGridStep * 6.0f - 3.0f;
 
     for (size_t i = 0; i < n; ++i) {
         const Section& a = sections[i];
@@ -152,11 +165,18 @@ void buildTrack(LevelModel& level, const LevelParams& params, const Centreline& 
             // The road, its texture across the whole width; the first
             // stretch is the chequered start line.
             const bool onLine = a.s < ds * 0.9f;
-            const uint16_t m = onLine ? start : road;
-            const float uL = onLine ? a.width * 0.5f : roadTile, uR = onLine ? -a.width * 0.5f : 0.0f;
-            const float uLn = onLine ? b.width * 0.5f : roadTile, uRn = onLine ? -b.width * 0.5f : 0.0f;
-            roadFloor.quad(m, mv(pa.roadLeft, uL, s0), mv(pb.roadLeft, uLn, s1), mv(pb.roadRight, uRn, s1),
-                           mv(pa.roadRight, uR, s0));
+            if (onLine) {
+                roadFloor.quad(start, mv(pa.roadLeft, a.width * 0.5f, s0), mv(pb.roadLeft, b.width * 0.5f, s1),
+                               mv(pb.roadRight, -b.width * 0.5f, s1), mv(pa.roadRight, -a.width * 0.5f, s0));
+            } else if (gridMarks && a.s > gridFrom) {
+                // The grid's slot marks: v runs from the front slot's line.
+                const float tile = level.materials.at(grid).tile;
+                roadFloor.quad(grid, mv(pa.roadLeft, tile, s0 - gridLine), mv(pb.roadLeft, tile, s1 - gridLine),
+                               mv(pb.roadRight, 0, s1 - gridLine), mv(pa.roadRight, 0, s0 - gridLine));
+            } else {
+                roadFloor.quad(road, mv(pa.roadLeft, roadTile, s0), mv(pb.roadLeft, roadTile, s1),
+                               mv(pb.roadRight, 0, s1), mv(pa.roadRight, 0, s0));
+            }
             if (a.kerbs && b.kerbs) {
                 roadFloor.quad(kerb, mv(pa.kerbLeft, 1, s0), mv(pb.kerbLeft, 1, s1), mv(pb.roadLeft, 0, s1),
                                mv(pa.roadLeft, 0, s0));
@@ -218,9 +238,11 @@ void buildTrack(LevelModel& level, const LevelParams& params, const Centreline& 
         for (float side : {-1.0f, 1.0f}) {
             const Vector3 top = s.at(side * (s.width * 0.5f - 1.0f)) - Vector3(0.0f, 1.4f, 0.0f);
             const float foot = terrain.height(top.x, top.z);
-            const Section* other = nullptr;
-            const float clear = terrain.nearestTrack(top.x, top.z, &other);
-            const bool roadBelow = other && !other->bridge && clear < other->width * 0.5f + 4.0f;
+            // No pillar where a road passes under the deck.
+            bool roadBelow = false;
+            for (const Section& other : sections)
+                roadBelow = roadBelow || (!other.bridge && distance2d(other.centre, top) < other.width * 0.5f + 4.0f &&
+                                          other.centre.y < top.y - 1.0f);
             if (top.y - foot > 1.0f && !roadBelow) {
                 addBox(level.scenery, level.id("concrete"), Vector3(top.x - 0.6f, foot - 0.5f, top.z - 0.6f),
                        Vector3(top.x + 0.6f, top.y, top.z + 0.6f));
@@ -382,13 +404,13 @@ void placeRaceMarkers(LevelModel& level, const LevelParams& params, const Centre
     // Seven slots in two staggered rows behind the line, the front slot
     // first.
     for (int k = 0; k < 7; ++k) {
-        const Section s = line.at(L - 6.0f - 3.2f * float(k));
+        const Section s = line.at(L - kGridFront - kGridStep * float(k));
         const float lateral = (k % 2 == 0 ? 1.0f : -1.0f) * s.width * 0.22f;
         Marker m;
         m.object = "start";
         m.at = s.at(lateral) + Vector3(0.0f, 0.1f, 0.0f);
         m.heading = headingOf(s.forward);
-        m.size = Vector3(0.0f, pitchOf(s.forward), 0.0f);
+        m.pitch = pitchOf(s.forward);
         level.starts.push_back(m);
     }
 
