@@ -83,12 +83,14 @@ protected:
                    ? scene->findObjectInstance(kKartObject, layer, index + 1)
                    : nullptr;
     }
-    // The switched layers of a preview that are drawn.
+    // The switched layers of a preview that are drawn (the wheel carriers,
+    // layers 5, 11, 13 and 19, are in every look).
     std::set<int32_t> shownLayers(int32_t index)
     {
         std::set<int32_t> shown;
         for (int32_t layer = 1; layer <= 64; ++layer)
-            if (MeshObject* object = part(layer, index); object && !object->m_hidden)
+            if (MeshObject* object = part(layer, index);
+                object && !object->m_hidden && layer != 5 && layer != 11 && layer != 13 && layer != 19)
                 shown.insert(layer);
         return shown;
     }
