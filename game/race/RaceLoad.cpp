@@ -73,6 +73,9 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     std::string why;
     if (!createKarts(files, input, why))
         return refuse(why);
+    // The local player of a network game comes from the lobby.
+    if (setup.mode == 2 && (setup.localSlot < 0 || setup.localSlot >= m_kartCount))
+        return refuse("the local player's slot " + std::to_string(setup.localSlot) + " holds no kart");
     m_extras = new Extras(files, m_scene);
     m_sceneManager->prepare(nullptr);
 

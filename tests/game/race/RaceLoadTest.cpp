@@ -173,6 +173,12 @@ TEST(RaceLoad, SetUpsThatCannotBeRacedAreRefusedWithAReport)
         {"a gap among the players", [](RaceSetup& s) { s.playerType[0] = 0; }, "player 0 has type 0"},
         {"level without checkpoints", [](RaceSetup& s) { s.level = "nochecks"; }, "0 check objects"},
         {"kart scene without a joint", [](RaceSetup& s) { s.kartName[2] = "broken"; }, "jointBRwheel"},
+        {"network game without the local kart",
+         [](RaceSetup& s) {
+             s.mode = 2;
+             s.localSlot = 5;
+         },
+         "slot 5 holds no kart"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
