@@ -32,6 +32,9 @@ protected:
     static Kart* kartOf(const CollisionObject* object);
     // The defaults with no contact joint.
     ContactHandler noContact() const;
+    // A kart touching a pickup of the class gets what `apply` gives, once;
+    // no contact.
+    ContactHandler takePickup(const dContactGeom& contact, uint32_t surfaceClass, void (Kart::*apply)());
 
     Race* m_race;
 };

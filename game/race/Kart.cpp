@@ -270,14 +270,8 @@ void Kart::applyTuning(const KartInfo& info, const UpgradeTable* upgrades, const
     m_steerAngleMin = info.steeranglemin;
     m_turboTime = info.turbotime;
     m_special = info.special;
-    if (m_controller && m_controller->getType() == KartController::Computer) {
-        m_mu = 5.0f;
-        m_slip = 0.3f;
-        m_drift = 0.002f;
-        m_driftExp = 1.0f;
-        m_steerAngle = m_steerAngleMin = 0.7853982f;
-        m_reverseThreshold = 0.05f;
-    }
+    if (m_controller && m_controller->getType() == KartController::Computer)
+        useComputerHandling(0.3f, 0.002f);
     if (!upgrades)
         return;
     // The look's levels come from profiles and peers: a level the tables do
@@ -293,6 +287,16 @@ void Kart::applyTuning(const KartInfo& info, const UpgradeTable* upgrades, const
     for (int k = 0; k < 4; ++k)
         if (const UpgradeInfo* u = UpgradeTable::at(*lists[k], levels[k]))
             m_drift *= u->drift;
+}
+
+void Kart::useComputerHandling(float slip, float drift)
+{
+    m_mu = 5.0f;
+    m_slip = slip;
+    m_drift = drift;
+    m_driftExp = 1.0f;
+    m_steerAngle = m_steerAngleMin = 0.7853982f;
+    m_reverseThreshold = 0.05f;
 }
 
 void Kart::setTransform(const Vector3& position, const Vector3& rotation)

@@ -227,6 +227,10 @@ private:
     void applyTuning(const KartInfo& info, const UpgradeTable* upgrades, const int32_t* look, int32_t ccm);
     // The mixer weight of an animation's entries and their start time.
     void writeAnimation(int32_t id);
+    // The fixed grip and steering of the computer driver.
+    void useComputerHandling(float slip, float drift);
+    // Into forward (1) or reverse (2), with the driver's animations.
+    void shiftGear(int32_t gear);
     void driveWheels(float force, float speed, bool braking);
     void steer(float rate, float dt);
     void countDownTimers();

@@ -218,14 +218,8 @@ void Kart::switchToFinishController()
     m_controller = next;
     next->m_kart = this;
     next->reset();
-    if (next->getType() == KartController::Computer) {
-        m_mu = 5.0f;
-        m_slip = 0.0f;
-        m_drift = 0.0f;
-        m_driftExp = 1.0f;
-        m_steerAngle = m_steerAngleMin = 0.7853982f;
-        m_reverseThreshold = 0.05f;
-    }
+    if (next->getType() == KartController::Computer)
+        useComputerHandling(0.0f, 0.0f);
 }
 
 void Kart::resetForRace(int32_t startRank)

@@ -74,12 +74,7 @@ void Kart::update(float time, float dt)
         }
         if (brake != 0.0f) {
             if (wheelSpin() <= m_reverseThreshold) {
-                if (!m_finished) {
-                    playAnimation(AnimReverse, 1.0f, 0.1f, 0.1f, 10000.0f, false, true, false);
-                    for (int32_t id : {AnimDrive, AnimSteerLeft, AnimSteerRight})
-                        endAnimation(id, -1.0f, true);
-                }
-                m_gear = 2;
+                shiftGear(2);
                 f = m_brakeForce;
             } else {
                 f = m_brakeForce * brake;
@@ -93,12 +88,7 @@ void Kart::update(float time, float dt)
             v = -m_backwardSpeed;
         } else if (throttle != 0.0f) {
             if (wheelSpin() <= m_reverseThreshold) {
-                if (!m_finished) {
-                    playAnimation(AnimDrive, 1.0f, 0.1f, 0.1f, 10000.0f, false, true, false);
-                    for (int32_t id : {AnimReverse, AnimReverseLeft, AnimReverseRight})
-                        endAnimation(id, -1.0f, true);
-                }
-                m_gear = 1;
+                shiftGear(1);
             } else {
                 braking = true;
             }
@@ -219,6 +209,20 @@ void Kart::update(float time, float dt)
         }
         --m_poseSendCountdown;
     }
+}
+
+void Kart::shiftGear(int32_t gear)
+{
+    // The driver turns round to reverse and back to drive on.
+    if (!m_finished) {
+        const bool reverse = gear == 2;
+        playAnimation(reverse ? AnimReverse : AnimDrive, 1.0f, 0.1f, 0.1f, 10000.0f, false, true, false);
+        const int32_t ended[2][3] = {{AnimReverse, AnimReverseLeft, AnimReverseRight},
+                                     {AnimDrive, AnimSteerLeft, AnimSteerRight}};
+        for (int32_t id : ended[reverse ? 1 : 0])
+            endAnimation(id, -1.0f, true);
+    }
+    m_gear = gear;
 }
 
 void Kart::driveWheels(float force, float speed, bool braking)

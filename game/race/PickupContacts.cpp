@@ -28,15 +28,23 @@ bool enabled(const CollisionObject* object)
     return object && object->m_geom && dGeomIsEnabled(object->m_geom);
 }
 
-// Takes a pickup away until its countdown brings it back.
-void takePickup(CollisionObject* pickup)
-{
-    pickup->m_hidden = 1;
-    pickup->m_trigger = kPickupRespawnSteps;
-    dGeomDisable(pickup->m_geom);
-}
-
 } // namespace
+
+ContactHandler RaceContactHandler::takePickup(const dContactGeom& contact, uint32_t surfaceClass,
+                                              void (Kart::*apply)())
+{
+    CollisionObject* pickup = object(contact, surfaceClass);
+    Kart* kart = kartOf(other(contact, pickup));
+    // The first contact takes it: the pickup is gone for the next one, until
+    // its countdown brings it back.
+    if (kart && enabled(pickup)) {
+        (kart->*apply)();
+        pickup->m_hidden = 1;
+        pickup->m_trigger = kPickupRespawnSteps;
+        dGeomDisable(pickup->m_geom);
+    }
+    return noContact();
+}
 
 CoinContact::CoinContact(Race* race) : RaceContactHandler(race) {}
 
@@ -59,60 +67,35 @@ ItemPickupContact::ItemPickupContact(Race* race) : RaceContactHandler(race) {}
 
 ContactHandler ItemPickupContact::onContact(const dContactGeom& contact)
 {
-    CollisionObject* pickup = object(contact, 7);
-    if (Kart* kart = kartOf(other(contact, pickup)); kart && enabled(pickup)) {
-        kart->rollPowerup();
-        takePickup(pickup);
-    }
-    return noContact();
+    return takePickup(contact, 7, &Kart::rollPowerup);
 }
 
 SpecialPickupContact::SpecialPickupContact(Race* race) : RaceContactHandler(race) {}
 
 ContactHandler SpecialPickupContact::onContact(const dContactGeom& contact)
 {
-    CollisionObject* pickup = object(contact, 5);
-    if (Kart* kart = kartOf(other(contact, pickup)); kart && enabled(pickup)) {
-        kart->giveSpecial();
-        takePickup(pickup);
-    }
-    return noContact();
+    return takePickup(contact, 5, &Kart::giveSpecial);
 }
 
 HealthPickupContact::HealthPickupContact(Race* race) : RaceContactHandler(race) {}
 
 ContactHandler HealthPickupContact::onContact(const dContactGeom& contact)
 {
-    CollisionObject* pickup = object(contact, 15);
-    if (Kart* kart = kartOf(other(contact, pickup)); kart && enabled(pickup)) {
-        kart->applyHealth();
-        takePickup(pickup);
-    }
-    return noContact();
+    return takePickup(contact, 15, &Kart::applyHealth);
 }
 
 QuadDamagePickupContact::QuadDamagePickupContact(Race* race) : RaceContactHandler(race) {}
 
 ContactHandler QuadDamagePickupContact::onContact(const dContactGeom& contact)
 {
-    CollisionObject* pickup = object(contact, 16);
-    if (Kart* kart = kartOf(other(contact, pickup)); kart && enabled(pickup)) {
-        kart->applyQuadDamage();
-        takePickup(pickup);
-    }
-    return noContact();
+    return takePickup(contact, 16, &Kart::applyQuadDamage);
 }
 
 HammerPickupContact::HammerPickupContact(Race* race) : RaceContactHandler(race) {}
 
 ContactHandler HammerPickupContact::onContact(const dContactGeom& contact)
 {
-    CollisionObject* pickup = object(contact, 17);
-    if (Kart* kart = kartOf(other(contact, pickup)); kart && enabled(pickup)) {
-        kart->applyHammer();
-        takePickup(pickup);
-    }
-    return noContact();
+    return takePickup(contact, 17, &Kart::applyHammer);
 }
 
 FinishLineContact::FinishLineContact(Race* race) : RaceContactHandler(race) {}
