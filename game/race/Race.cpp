@@ -7,6 +7,7 @@
 #include "engine/scene/SceneManager.h"
 #include "game/app/Application.h"
 #include "game/app/DebugConsole.h"
+#include "game/app/Gui.h"
 #include "game/app/Hud.h"
 #include "game/app/RaceSetup.h"
 #include "game/race/ColourMap.h"
@@ -14,6 +15,9 @@
 #include "game/race/GroundMap.h"
 #include "game/race/Kart.h"
 #include "game/race/SpeedMap.h"
+
+#include <CEGUI/GUIContext.h>
+#include <CEGUI/MouseCursor.h>
 
 namespace {
 Race* g_race = nullptr;
@@ -32,6 +36,7 @@ Race::~Race()
         m_app->stopCategory(1);
         m_app->openLoadingScreen("", 0.0f, 0.0f, 0.5f);
     }
+    hideMouseCursor();
     auto progress = [this](float p) {
         if (m_app)
             m_app->setLoadingProgress(p);
@@ -106,6 +111,12 @@ void Race::stopCue(uint32_t cue)
 void Race::spawnEffect(int32_t kind, const float position[3], const float direction[3], float size, int32_t count)
 {
     // The effect manager joins the race later; until then nothing shows.
+}
+
+void Race::hideMouseCursor()
+{
+    if (m_app && m_app->m_guiSystem)
+        gui::context().getMouseCursor().hide();
 }
 
 void Race::refuse(const std::string& why)

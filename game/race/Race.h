@@ -228,6 +228,7 @@ private:
     void findPickups();
     bool numberCheckpoints(std::string& why);
     void refuse(const std::string& why);
+    void hideMouseCursor();
     void stepSimulation();
     // The kart's tint from the level's colour map.
     void applyTint(Kart& kart);

@@ -9,16 +9,12 @@
 #include "engine/scene/Scene.h"
 #include "game/app/Application.h"
 #include "game/app/DebugConsole.h"
-#include "game/app/Gui.h"
 #include "game/app/RaceSetup.h"
 #include "game/app/WinInput.h"
 #include "game/net/NetControl.h"
 #include "game/race/Extras.h"
 #include "game/race/Kart.h"
 #include "game/race/KartController.h"
-
-#include <CEGUI/GUIContext.h>
-#include <CEGUI/MouseCursor.h>
 
 #include <cstdio>
 #include <mutex>
@@ -85,8 +81,7 @@ void Race::update(WinInput* input)
         updateHud();
 
         // The dialogs that want the mouse are built later; none shows yet.
-        if (m_app && m_app->m_guiSystem)
-            gui::context().getMouseCursor().hide();
+        hideMouseCursor();
 
         if (Kart* kart = m_karts[m_viewKart[0]]) {
             m_console->setWatch("game::posmap", text(positionValue(kart->m_position)));

@@ -57,6 +57,7 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
         return refuse("the level scene " + level->filename + " does not load");
     if (m_app)
         m_app->openLoadingScreen(level->name, 0.0f, 0.5f, 1.0f);
+    hideMouseCursor();
     auto progress = [this](float p) {
         if (m_app)
             m_app->setLoadingProgress(p);
