@@ -50,6 +50,17 @@ public:
         AnimSpin2 = 26, AnimSmoke = 27, AnimFall = 28, AnimFalseStart = 29,
     };
 
+    // The held power-up kinds (m_powerup; -1 none). The frog's second and
+    // third jumps are kinds of their own.
+    enum Powerup : int32_t {
+        PowerupBoost = 0, PowerupOil = 1, PowerupShield = 2, PowerupRocket = 3, PowerupDecoy = 4,
+        PowerupSnowball = 5, PowerupHealth = 6, PowerupQuadDamage = 7, PowerupHammer = 8, PowerupSpeedup = 9,
+        PowerupBananas = 10, PowerupFrog = 11, PowerupFrog2 = 12, PowerupFrog3 = 13, PowerupTank = 14,
+        PowerupPumpkin = 15, PowerupAlien = 16, PowerupHole = 17,
+    };
+    // What a hit's attacker carries: its damage counts four times, twice.
+    enum HitFlags : uint8_t { HitQuadDamage = 1, HitHammer = 2 };
+
     // look: spoiler, tyre, side-skirt and engine levels, colour, logo. ccm
     // is the race's engine class (0 to 2). Missing parts are named in
     // m_missing; the race refuses a kart that lacks any.
@@ -93,21 +104,30 @@ public:
     void switchToFinishController();
     void resetForRace(int32_t startRank);
 
-    // Power-ups and hits (KartPowerups.cpp).
+    // Power-ups (KartPowerups.cpp) and hits (KartHits.cpp). A held kind
+    // that does not exist (the special of a bad kart record), a hit kind
+    // outside 1 to 18 or an attacker that is no kart of the race (values a
+    // network message carries) is refused with a report.
     void usePowerup();
     void rollPowerup();
     void giveSpecial();
+    // attacker: the kart whose power-up or ramming hits, -1 none;
+    // attackerFlags: HitFlags the attacker's machine sent with it.
     void applyHit(int32_t kind, int32_t attacker, uint8_t attackerFlags, bool send);
     void applyHealth();
     void applyQuadDamage();
     void applyHammer();
     void resetEffects(bool all);
+    static bool validPowerup(int32_t kind);
 
     // Messages to the other machines of a network race (KartMessages.cpp).
     void sendPose();
     void sendAnimationStart(int32_t id, bool takeStart, float weight, float fadeIn, float fadeOut, float hold);
     void sendAnimationEnd(int32_t id, float fadeOut);
     void sendFinish();
+    // A hit on a kart that another machine drives goes to that machine
+    // (race message 33: u8 hit kart, u8 kind, u8 attacker, u8 flags).
+    void sendHit(int32_t kind, int32_t attacker, uint8_t flags);
 
     // Empty when the kart scene held everything the kart needs; otherwise the
     // names it lacks.
@@ -234,4 +254,15 @@ private:
     void driveWheels(float force, float speed, bool braking);
     void steer(float rate, float dt);
     void countDownTimers();
+    bool humanDriver() const;
+    bool networkDriver() const;
+    // Cues of power-ups and hits sound for a human driver only.
+    void humanCue(uint32_t cue);
+    // A power-up's or hit's animation: weight 1, its start taken over, sent.
+    void effectAnimation(int32_t id, float hold, float fadeIn = 0.0f, float fadeOut = 0.0f);
+    // A power-up object from the chassis along the body's forward axis (or
+    // the kart's cached one), moved by the offset.
+    void dropExtra(int32_t kind, const Vector3& offset = {}, bool alongForward = false);
+    // The flags plus what the attacker (when it is a kart of the race) has.
+    static uint8_t attackerFlags(int32_t attacker, uint8_t flags);
 };

@@ -11,6 +11,7 @@
 #include "game/app/Hud.h"
 #include "game/app/RaceSetup.h"
 #include "game/race/ColourMap.h"
+#include "game/race/EffectManager.h"
 #include "game/race/Extras.h"
 #include "game/race/GroundMap.h"
 #include "game/race/Kart.h"
@@ -47,6 +48,9 @@ Race::~Race()
     m_colourMap = nullptr;
     delete m_extras;
     m_extras = nullptr;
+    // Its emitters are the scene's.
+    delete m_effects;
+    m_effects = nullptr;
     delete m_console;
     m_console = nullptr;
     progress(0.1f);
@@ -110,7 +114,10 @@ void Race::stopCue(uint32_t cue)
 
 void Race::spawnEffect(int32_t kind, const float position[3], const float direction[3], float size, int32_t count)
 {
-    // The effect manager joins the race later; until then nothing shows.
+    // A kind without a pool (the chassis's sparks) shows nothing.
+    if (m_effects)
+        m_effects->spawn(kind, Vector3(position[0], position[1], position[2]),
+                         Vector3(direction[0], direction[1], direction[2]), size, uint8_t(count));
 }
 
 void Race::hideMouseCursor()

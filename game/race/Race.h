@@ -48,7 +48,8 @@ class Window;
 // interface), RaceLoad.cpp (loading), RaceContacts.cpp (the tables it puts
 // into the scene), RaceFrame.cpp (the frame and the steps), RaceView.cpp
 // (cameras and drawing), RaceProgress.cpp (start, countdown, ranks, laps,
-// finish), RaceInput.cpp (keys), RacePickups.cpp (pickups and respawns).
+// finish), RaceInput.cpp (keys), RacePickups.cpp (pickups and respawns),
+// RacePowerupMessages.cpp (power-up messages from other machines).
 class Race : public RaceStage {
 public:
     static constexpr int32_t kMaxKarts = 7;
@@ -130,8 +131,18 @@ public:
     virtual void playCue(uint32_t cue);
     void stopCue(uint32_t cue);
     // A particle effect of the race's effect manager; nothing while the race
-    // has none.
-    void spawnEffect(int32_t kind, const float position[3], const float direction[3], float size, int32_t count);
+    // has none. The contact handlers' effects go through here so that a
+    // test can watch them.
+    virtual void spawnEffect(int32_t kind, const float position[3], const float direction[3], float size,
+                             int32_t count);
+
+    // Race messages 33 (another machine hit one of this machine's karts)
+    // and 38 (another machine's kart spawned a power-up object), for the
+    // network control (RacePowerupMessages.cpp). A kart index that is no
+    // kart of the race, a kind out of range or a short payload is refused
+    // with a report.
+    void onHitMessage(const uint8_t* payload, int32_t size);
+    void onSpawnMessage(const uint8_t* payload, int32_t size);
 
     Renderer* m_renderer;
     RaceSetup* m_setup = nullptr;

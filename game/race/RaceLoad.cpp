@@ -14,6 +14,7 @@
 #include "game/app/RaceSetup.h"
 #include "game/app/TuningValues.h"
 #include "game/race/AIKartController.h"
+#include "game/race/EffectManager.h"
 #include "game/race/Extras.h"
 #include "game/race/HumanKartController.h"
 #include "game/race/Kart.h"
@@ -78,6 +79,8 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     if (setup.mode == 2 && (setup.localSlot < 0 || setup.localSlot >= m_kartCount))
         return refuse("the local player's slot " + std::to_string(setup.localSlot) + " holds no kart");
     m_extras = new Extras(files, m_scene);
+    m_effects = new EffectManager(files, m_app, m_sceneManager, m_scene);
+    m_effects->createRaceEffects();
     m_sceneManager->prepare(nullptr);
 
     findPickups();

@@ -6,6 +6,7 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/Scene.h"
 #include "game/app/Application.h"
+#include "game/race/EffectManager.h"
 #include "game/race/Extras.h"
 #include "game/race/Kart.h"
 #include "game/race/VectorOps.h"
@@ -170,6 +171,8 @@ void Race::render()
         const Kart* kart = m_karts[m_viewKart[0]];
         m_app->setGlobalVariable(kSpeedVariable, kart ? std::clamp(kart->m_speed, 0.0f, 20.0f) : 0.0f);
     }
+    if (m_effects)
+        m_effects->update(time);
     IDirect3DDevice9* device = m_renderer ? m_renderer->m_device : nullptr;
     if (!device)
         return;

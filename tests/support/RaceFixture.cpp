@@ -6,6 +6,7 @@
 #include "tools/lib/LwsWriter.h"
 #include "tools/lib/PathWriter.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -17,6 +18,8 @@ constexpr uint32_t kObject = 0x10000000u;
 
 const char* const kLevel = "D:\\Zoprax9\\levels\\testring\\testring.lws";
 const char* const kLevelNoChecks = "D:\\Zoprax9\\levels\\nochecks\\nochecks.lws";
+const char* const kLevelMixed = "D:\\Zoprax9\\levels\\mixedring\\mixedring.lws";
+const char* const kPatches = "D:\\Zoprax9/levels/mixedring/patches.lwo";
 const char* const kGround = "D:\\Zoprax9/levels/testring/ground.lwo";
 const char* const kAiFiles = "D:\\Zoprax9\\levels\\testring\\";
 const char* const kPositionMap = "D:\\Zoprax9\\levels\\testring\\posmap.pcx";
@@ -304,7 +307,46 @@ std::string driverScene()
     return lws.text();
 }
 
-std::string levelScene(bool checks)
+// The rough ground of the mixed ring: sand, grass and snow across the road,
+// each a flat slab whose top lies just above the road.
+struct Patch {
+    float s;
+    uint32_t surfaceClass;
+};
+const Patch kPatchesOnTheRing[] = {{RaceFixture::kSandAt, 13}, {RaceFixture::kGrassAt, 12}, {RaceFixture::kSnowAt, 11}};
+constexpr float kPatchLength = 14.0f;
+constexpr float kPatchTop = 0.03f;
+constexpr float kPatchDepth = 0.26f;
+
+// One layer per patch, in the order above: a quad on the slab's top.
+std::vector<uint8_t> patchObject()
+{
+    std::vector<Layer> layers;
+    const float half = kPatchLength / 2.0f, top = kPatchDepth / 2.0f;
+    for (uint16_t i = 0; i < 3; ++i) {
+        Layer layer;
+        layer.number = i;
+        layer.quad({-half, top, -half}, {-half, top, half}, {half, top, half}, {half, top, -half}, i);
+        layers.push_back(layer);
+    }
+    return object({surface("sand", {0.86f, 0.74f, 0.45f}), surface("grass", {0.25f, 0.55f, 0.18f}),
+                   surface("snow", {0.92f, 0.95f, 1.0f})},
+                  layers);
+}
+
+void addPatches(LwsWriter& lws)
+{
+    for (int i = 0; i < 3; ++i) {
+        const Patch& p = kPatchesOnTheRing[i];
+        const Vector3 at = RaceFixture::ringPoint(p.s);
+        const Vector3 d = RaceFixture::ringDirection(p.s);
+        lws.loadObjectLayer(i + 1, kPatches);
+        place(lws, "ObjectMotion", {at.x, kPatchTop - kPatchDepth / 2.0f, at.z}, {std::atan2(d.x, d.z), 0.0f, 0.0f});
+        lws.odeGeom(1, int32_t(p.surfaceClass), 2, {kPatchLength, kPatchDepth, kPatchLength});
+    }
+}
+
+std::string levelScene(bool checks, bool patches = false)
 {
     LwsWriter lws;
     header(lws);
@@ -342,6 +384,8 @@ std::string levelScene(bool checks)
     lws.loadObjectLayer(1, kCoin);
     place(lws, "ObjectMotion", {coin.x, 0.8f, coin.z});
     lws.odeGeom(0, 8, 3, {0.5f, 0.5f, 0.5f});
+    if (patches)
+        addPatches(lws);
 
     lws.addLight("sun");
     lws.key("LightType", {0}).key("LightColor", {1.0, 0.97, 0.9}).key("LightIntensity", {1.0});
@@ -385,6 +429,68 @@ std::vector<uint8_t> positionMap()
     return writePcx(kMapSize, kMapSize, kMapSize, cells, nullptr);
 }
 
+// The power-up objects' models, small shapes of one colour each.
+struct ExtraModel {
+    const char* file;
+    const char* surface;
+    Point colour;
+    float size;
+};
+const ExtraModel kExtraModels[] = {
+    {"D:\\Zoprax9/3dobjects_extras/schneeball.lwo", "snowball", {0.95f, 0.97f, 1.0f}, 0.125f},
+    {"D:\\Zoprax9/3dobjects_extras/oelspur.lwo", "oil", {0.1f, 0.1f, 0.12f}, 1.2f},
+    {"D:\\Zoprax9/3dobjects_extras/rakete.lwo", "rocket", {0.9f, 0.2f, 0.1f}, 0.2f},
+    {"D:\\Zoprax9/3dobjects_extras/banane.lwo", "banana", {1.0f, 0.9f, 0.2f}, 0.25f},
+    {"D:\\Zoprax9/3dobjects_extras/kuerbis.lwo", "pumpkin", {0.95f, 0.5f, 0.05f}, 0.3f},
+    {"D:\\Zoprax9/3dobjects_extras/loch.lwo", "hole", {0.05f, 0.05f, 0.05f}, 1.0f},
+    {"D:\\Zoprax9/3dobjects_extras/decoy.lwo", "decoy", {0.4f, 0.8f, 0.9f}, 0.25f},
+};
+
+// The particle pictures: for each ground look a speckled picture in its
+// colours and a round alpha picture (white is clear), and the white cloud.
+struct ParticleLook {
+    const char* name;
+    uint32_t dark;
+    uint32_t light;
+};
+const ParticleLook kParticleLooks[] = {
+    {"grass_01", 0x2E6B1F, 0x7BC043}, {"grass_02", 0x3F7F2A, 0xA6D96A}, {"rauch_01", 0x6E6E6E, 0xBDBDBD},
+    {"rauch_02", 0x8A8A8A, 0xDADADA}, {"sand_01", 0xB08A4A, 0xE8CF8E}, {"sand_02", 0x9C7A3C, 0xD9BC7A},
+    {"schnee_01", 0xC8D8F0, 0xFFFFFF}, {"schnee_02", 0xB0C4E0, 0xF4F8FF},
+};
+constexpr int kParticleSize = 32;
+
+std::vector<uint8_t> bmp(const std::vector<uint32_t>& pixels)
+{
+    BmpLayout layout;
+    layout.width = layout.height = kParticleSize;
+    return writeBmp(layout, {}, pixels);
+}
+
+std::vector<uint8_t> speckledPicture(const ParticleLook& look)
+{
+    std::vector<uint32_t> pixels(size_t(kParticleSize) * kParticleSize);
+    uint32_t seed = look.dark ^ look.light;
+    for (uint32_t& p : pixels) {
+        seed = seed * 1103515245u + 12345u;
+        p = (seed >> 16) % 3 == 0 ? look.light : look.dark;
+    }
+    return bmp(pixels);
+}
+
+std::vector<uint8_t> roundAlpha()
+{
+    std::vector<uint32_t> pixels;
+    const float centre = (kParticleSize - 1) / 2.0f;
+    for (int y = 0; y < kParticleSize; ++y)
+        for (int x = 0; x < kParticleSize; ++x) {
+            const float r = std::hypot(float(x) - centre, float(y) - centre) / centre;
+            const uint32_t clear = uint32_t(255.0f * std::clamp((r - 0.4f) / 0.6f, 0.0f, 1.0f));
+            pixels.push_back(clear * 0x010101u);
+        }
+    return bmp(pixels);
+}
+
 std::string kartRecord(const std::string& name, const char* scene)
 {
     return "    <kart name=\"" + name + "\" kart=\"" + scene + "\" character=\"" + kDriverScene +
@@ -413,7 +519,8 @@ std::string config()
                        "    </upgrades>\n  </game>\n  <levels>\n";
     const std::string half = std::to_string(int(kMapHalf));
     const std::string rect = " xmin=\"-" + half + "\" xmax=\"" + half + "\" zmin=\"-" + half + "\" zmax=\"" + half + "\"";
-    for (const auto& [name, file] : {std::pair{"testring", kLevel}, std::pair{"nochecks", kLevelNoChecks}}) {
+    for (const auto& [name, file] : {std::pair{"testring", kLevel}, std::pair{"nochecks", kLevelNoChecks},
+                                     std::pair{"mixedring", kLevelMixed}}) {
         text += std::string("    <level name=\"") + name + "\" filename=\"" + file + "\">\n";
         text += std::string("      <aifiles path=\"") + kAiFiles + "\" lanes=\"1\"/>\n";
         text += std::string("      <posmap filename=\"") + kPositionMap + "\"" + rect + "/>\n";
@@ -460,6 +567,17 @@ RaceFixture::RaceFixture()
     add("config.xml", bytes(config()));
     add(kLevel, bytes(levelScene(true)));
     add(kLevelNoChecks, bytes(levelScene(false)));
+    add(kLevelMixed, bytes(levelScene(true, true)));
+    add(kPatches, patchObject());
+    for (const ExtraModel& m : kExtraModels)
+        add(m.file, boxObject(m.surface, m.colour, m.size));
+    const std::string particles = "D:\\Zoprax9\\textures_extras\\partikel_";
+    for (const ParticleLook& look : kParticleLooks) {
+        add(particles + look.name + ".bmp", speckledPicture(look));
+        add(particles + look.name + "_alpha.bmp", roundAlpha());
+    }
+    add("X:\\Ormlib\\cartoon\\textures_fx\\partikel_wolke_0001.bmp",
+        bmp(std::vector<uint32_t>(size_t(kParticleSize) * kParticleSize, 0xFFFFFF)));
     add(kGround, groundObject());
     add(std::string(kAiFiles) + "path01.dat", ringPath());
     add(kPositionMap, positionMap());

@@ -9,6 +9,10 @@
 //     kRingRadius around the origin, a sky box, a light, two cameras, seven
 //     grid places behind the finish line, the checkpoints 0 (on the line), 1
 //     (after it) and 2 (before it), an item pickup and a coin;
+//   - mixedring: testring with sand, grass and snow slabs across the road
+//     (surface classes 13, 12 and 11) centred kSandAt, kGrassAt and kSnowAt
+//     along the lap;
+//   - the seven power-up models and the race's particle pictures;
 //   - the kart rig: chassis, four suspension bodies on sliders, two steered
 //     front wheels on hinge-2 joints, two back wheels on hinges, a collision
 //     box, a camera target and the painted body, driver on top.
@@ -35,6 +39,9 @@ public:
     static constexpr float kRingRadius = 50.0f;
     static constexpr float kRoadWidth = 12.0f;
     static constexpr int32_t kGridPlaces = 7;
+    static constexpr float kSandAt = 22.0f;
+    static constexpr float kGrassAt = 42.0f;
+    static constexpr float kSnowAt = 62.0f;
     // The length of one lap along the centre line.
     static float lapLength();
     // The point of the centre line at distance s along the lap from the
