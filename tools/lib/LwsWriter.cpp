@@ -51,6 +51,26 @@ std::string numbers(const std::array<float, N>& values)
 
 } // namespace
 
+LwsEnvelope constantEnvelope(float value)
+{
+    LwsEnvelope e;
+    e.keys.push_back({value, 0.0f, 0, {}});
+    return e;
+}
+
+std::vector<LwsChannel> standingAt(const std::array<float, 3>& position, float heading, float pitch)
+{
+    std::vector<LwsChannel> channels;
+    for (int c = 0; c < 3; ++c)
+        channels.push_back({c, constantEnvelope(position[size_t(c)])});
+    channels.push_back({3, constantEnvelope(heading)});
+    channels.push_back({4, constantEnvelope(pitch)});
+    channels.push_back({5, constantEnvelope(0.0f)});
+    for (int c = 6; c < 9; ++c)
+        channels.push_back({c, constantEnvelope(1.0f)});
+    return channels;
+}
+
 LwsWriter::LwsWriter() : m_text("LWSC\n3\n\n") {}
 
 std::string LwsWriter::number(double value)

@@ -151,6 +151,12 @@ struct LwsHyperVoxel {
     std::vector<LwsHyperVoxelLayer> layers;
 };
 
+// An envelope that holds one value.
+LwsEnvelope constantEnvelope(float value);
+// The nine channels of an item that stands still at `position`, turned by
+// heading and pitch (radians), unscaled.
+std::vector<LwsChannel> standingAt(const std::array<float, 3>& position, float heading = 0.0f, float pitch = 0.0f);
+
 class LwsWriter {
 public:
     // The header: "LWSC" and version 3.

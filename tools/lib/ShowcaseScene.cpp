@@ -74,26 +74,6 @@ std::vector<uint8_t> quad(const Look& look, const std::vector<Point>& corners)
     return w.finish();
 }
 
-LwsEnvelope constant(float value)
-{
-    LwsEnvelope e;
-    e.keys.push_back({value, 0.0f, 0, {}});
-    return e;
-}
-
-std::vector<LwsChannel> at(const std::array<float, 3>& position, float heading = 0.0f, float pitch = 0.0f)
-{
-    std::vector<LwsChannel> channels;
-    for (int c = 0; c < 3; ++c)
-        channels.push_back({c, constant(position[size_t(c)])});
-    channels.push_back({3, constant(heading)});
-    channels.push_back({4, constant(pitch)});
-    channels.push_back({5, constant(0.0f)});
-    for (int c = 6; c < 9; ++c)
-        channels.push_back({c, constant(1.0f)});
-    return channels;
-}
-
 std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
 
 } // namespace
@@ -153,7 +133,7 @@ std::vector<File> files()
     for (const Placement& p : placements()) {
         const std::string name = p.name;
         w.loadObjectLayer(1, objectFile(name));
-        w.motion("ObjectMotion", at(p.position));
+        w.motion("ObjectMotion", standingAt(p.position));
         // Everything casts shadows; the floor and the mirror receive them.
         w.key("ShadowOptions", {name == "Floor" || name == "Mirror" ? 6.0 : 2.0});
         if (name == "Arm") {
@@ -164,19 +144,19 @@ std::vector<File> files()
             w.key("BoneRestDirection", {0, 0, 0});
             w.key("BoneRestLength", {1});
             w.key("BoneWeightMapName", {"Lift"});
-            w.motion("BoneMotion", at({0.0f, kArmLift, 0.0f}));
+            w.motion("BoneMotion", standingAt({0.0f, kArmLift, 0.0f}));
         }
         if (name == "Blob")
-            w.morphMixer({{"Stretch", constant(1.0f)}});
+            w.morphMixer({{"Stretch", constantEnvelope(1.0f)}});
     }
     // The sun lights the scene; the spot above it casts shadow-map shadows.
     w.addLight("Sun");
-    w.motion("LightMotion", at({-6.0f, 10.0f, -4.0f}, 0.4f, 0.9f));
+    w.motion("LightMotion", standingAt({-6.0f, 10.0f, -4.0f}, 0.4f, 0.9f));
     w.key("LightColor", {1, 1, 1});
     w.key("LightIntensity", {1});
     w.key("LightType", {0});
     w.addLight("Spot");
-    w.motion("LightMotion", at({0.0f, 12.0f, 8.0f}, 0.0f, 1.5707964f));
+    w.motion("LightMotion", standingAt({0.0f, 12.0f, 8.0f}, 0.0f, 1.5707964f));
     w.key("LightColor", {1, 1, 1});
     w.key("LightIntensity", {1});
     w.key("LightType", {2});
@@ -184,7 +164,7 @@ std::vector<File> files()
     w.key("LightEdgeAngle", {5});
     w.key("ShadowType", {2});
     w.key("ShadowMapSize", {512});
-    w.addCamera("Camera", at({0.0f, 0.0f, 0.0f}));
+    w.addCamera("Camera", standingAt({0.0f, 0.0f, 0.0f}));
     w.key("ZoomFactor", {3.2});
     w.key("BackdropColor", {0, 0, 0});
 

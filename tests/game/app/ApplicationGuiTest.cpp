@@ -9,6 +9,7 @@
 #include "engine/core/EngineLog.h"
 #include "game/app/Gui.h"
 #include "game/app/TextTable.h"
+#include "support/AlteredArchive.h"
 #include "support/PlayerFolderRig.h"
 #include "support/ScopedWorkingDirectory.h"
 
@@ -25,70 +26,6 @@
 #include <vector>
 
 namespace {
-
-// Stands for an entry the archive lists but cannot unpack.
-const char* const kUnpackable = "(unpackable)";
-
-// The archive, with one file taken away, replaced by other bytes, or listed
-// but unreadable as a damaged entry is.
-class AlteredArchive : public Stream {
-public:
-    AlteredArchive(Stream& inner, std::string name, const char* replacement)
-        : m_inner(inner.clone()), m_name(std::move(name)), m_replacement(replacement)
-    {
-    }
-    std::unique_ptr<Stream> clone() const override
-    {
-        return std::make_unique<AlteredArchive>(*m_inner, m_name, m_replacement);
-    }
-    bool exists(const char* name) override
-    {
-        return altered(name) ? m_replacement == kUnpackable : m_inner->exists(name);
-    }
-    bool openRead(const char* name) override
-    {
-        m_reading = nullptr;
-        if (!altered(name)) {
-            const bool opened = m_inner->openRead(name);
-            length = m_inner->length;
-            return opened;
-        }
-        if (!m_replacement || m_replacement == kUnpackable)
-            return false;
-        m_reading = m_replacement;
-        m_position = 0;
-        length = uint32_t(std::strlen(m_replacement));
-        return true;
-    }
-    bool openWrite(const char*) override { return false; }
-    bool close() override { return m_reading ? (m_reading = nullptr, true) : m_inner->close(); }
-    uint32_t read(void* dest, uint32_t count) override
-    {
-        if (!m_reading)
-            return m_inner->read(dest, count);
-        const uint32_t left = length - m_position;
-        const uint32_t n = count < left ? count : left;
-        std::memcpy(dest, m_reading + m_position, n);
-        m_position += n;
-        return n;
-    }
-    uint32_t write(const void*, uint32_t) override { return 0; }
-    bool seekSet(uint32_t position) override { return m_inner->seekSet(position); }
-    bool seekCur(int32_t delta) override { return m_inner->seekCur(delta); }
-    uint32_t tell() override { return m_reading ? m_position : m_inner->tell(); }
-
-private:
-    bool altered(const char* name) const
-    {
-        const std::string full(name);
-        return full.size() >= m_name.size() && full.compare(full.size() - m_name.size(), m_name.size(), m_name) == 0;
-    }
-    std::unique_ptr<Stream> m_inner;
-    std::string m_name;
-    const char* m_replacement;
-    const char* m_reading = nullptr;
-    uint32_t m_position = 0;
-};
 
 class ApplicationStartUp : public ::testing::Test {
 protected:
@@ -177,7 +114,7 @@ TEST_F(ApplicationStartUp, AMissingOrDamagedGuiFileEndsStartUpNamingTheFile)
         {"Speed.scheme", "<GUIScheme version=\"5\" name=\"Speed\"><Imageset", "Speed.scheme\" is damaged"},
         {"Speed.looknfeel", nullptr, "Speed.looknfeel\" is missing"},
         {"Speed.imageset", "not xml at all", "Speed.imageset\" is damaged"},
-        {"Speed.png", kUnpackable, "Speed.png\" is damaged in the game's data"},
+        {"Speed.png", AlteredArchive::kUnpackable, "Speed.png\" is damaged in the game's data"},
         {"Comic-26.font", nullptr, "Comic-26.font\" is missing"},
         {"DejaVuSans.ttf", "not a font", "DejaVuSans.ttf\" is damaged"},
         {"PortraitsSmall.imageset", nullptr, "PortraitsSmall.imageset\" is missing"},
@@ -209,7 +146,7 @@ TEST_F(ApplicationStartUp, ADamagedSoundFileEndsStartUpNamingTheFile)
 {
     for (const char* file : {"Zoprax9.xgs", "WaveBank.xwb", "SoundBank.xsb"}) {
         SCOPED_TRACE(file);
-        AlteredArchive archive(m_archive, std::string("soundfx\\Win\\") + file, kUnpackable);
+        AlteredArchive archive(m_archive, std::string("soundfx\\Win\\") + file, AlteredArchive::kUnpackable);
         clearFatalError();
         testing::internal::CaptureStderr();
         {
