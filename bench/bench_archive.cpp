@@ -11,8 +11,8 @@
 // alike; the child's start-up (bzip2 -d on an empty stream) is measured the
 // same way and taken off its time. The summary prints, per case, the best
 // time of each and the ratio bzip2 time / our time: above 1, we are faster.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/Report.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/base/Report.h"
 #include "tools/lib/ArchiveWriter.h"
 #include "tools/lib/MemoryFileSystem.h"
 

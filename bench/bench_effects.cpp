@@ -6,7 +6,7 @@
 // pooled emitter. Printed: the time per frame, the live particles and the
 // active emitters, and apart the manager's own bookkeeping (the requests
 // and the update, with nothing drawn).
-#include "engine/core/Random.h"
+#include "engine/core/math/Random.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/ParticleEmitter.h"
 #include "engine/scene/Scene.h"

@@ -1,7 +1,7 @@
 // Envelope evaluation speed: a 20-key envelope with every span shape, at
 // random times (each call may land in any span, so the span cache mostly
 // restarts) and in forward playback (the cache finds the span at once).
-#include "engine/core/Random.h"
+#include "engine/core/math/Random.h"
 #include "engine/scene/Envelope.h"
 
 #include <benchmark/benchmark.h>

@@ -4,9 +4,9 @@
 // (the ratio is the load's cost beyond the archive), and one frame from the
 // level's start camera on GL at 1024 x 768 with its draws and triangles.
 // Run under a display: xvfb-run -a build/bin/bench_levels.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"

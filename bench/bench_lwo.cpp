@@ -2,8 +2,8 @@
 // decoding the same bytes from an archive, and building meshes of 25k, 100k
 // and 400k triangles (smoothing, welding, batching) to show how the build
 // grows with the polygon count.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/Report.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/base/Report.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/LwoFile.h"
 #include "engine/scene/Scene.h"

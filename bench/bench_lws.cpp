@@ -1,7 +1,7 @@
 // Scene loading speed: a writer-made scene of 500 null objects, each with
 // 50 envelopes (nine motion channels and 41 morph channels of four keys),
 // timed per step: tokenising, the creation pass and the key pass.
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/lightwave/LwsLoader.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"

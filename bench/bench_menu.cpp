@@ -7,9 +7,9 @@
 //       the 3D background, the GUI and the present. Goal: under 8 ms on
 //       llvmpipe.
 // Needs a display (Xvfb) and data.sar beside the program.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/render/Renderer.h"
 #include "game/app/Application.h"
 #include "game/app/WinInput.h"
 #include "game/menu/Menu.h"

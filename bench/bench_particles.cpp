@@ -2,7 +2,7 @@
 // limit (100 records each; particles live about a second and the birth rate
 // refills what dies), stepped at 60 frames per second through the scene, on
 // their own and with a gravity, a wind and a floor collision acting on all.
-#include "engine/core/Random.h"
+#include "engine/core/math/Random.h"
 #include "engine/scene/FxCollision.h"
 #include "engine/scene/FxGravity.h"
 #include "engine/scene/FxWind.h"

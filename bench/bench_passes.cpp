@@ -6,14 +6,14 @@
 // makes (material states, declaration, activate, texture binding, draw).
 // Each frame reads one pixel back so the rasteriser's work is counted too.
 // Counters: draws per second; programs and ms per permutation.
-#include "engine/core/FixedFunctionPass.h"
-#include "engine/core/RenderGeometry.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/render/FixedFunctionPass.h"
+#include "engine/core/geometry/RenderGeometry.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
-#include "engine/core/ShaderIntParams.h"
+#include "engine/core/render/ShaderIntParams.h"
 #include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DSurface9.h"

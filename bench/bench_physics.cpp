@@ -11,7 +11,7 @@
 // same spring forces applied directly: what the step costs without our
 // code. The summary prints microseconds per step for both and the share of
 // the engine step spent in our code.
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/NearCallback.h"
 #include "engine/scene/OdeJointItem.h"

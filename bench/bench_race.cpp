@@ -10,10 +10,10 @@
 // The race is our data set's first level with its first seven karts when
 // the data set has them (data.sar beside the program), else the race
 // fixture of the tests (tests/support/RaceFixture.h).
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/Profiler.h"
-#include "engine/core/Report.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/base/Profiler.h"
+#include "engine/core/base/Report.h"
 #include "game/app/Application.h"
 #include "game/race/Kart.h"
 #include "game/race/KartController.h"

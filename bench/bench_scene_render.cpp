@@ -6,7 +6,7 @@
 // calls and visible objects per frame. The showcase scene (floor, mirror,
 // skinned and morphed objects, glass, an occluder and a shadow-casting
 // light; tools/lib/ShowcaseScene.h) runs the same way.
-#include "engine/core/Renderer.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"

@@ -5,11 +5,11 @@
 // with every loading frame drawn. Each iteration also takes it all down
 // again, outside the timing. Goal: under 2 s. Needs a display (Xvfb) and
 // data.sar beside the program.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/DisplayChecker.h"
-#include "engine/core/DisplayManager.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/display/DisplayChecker.h"
+#include "engine/core/display/DisplayManager.h"
+#include "engine/core/render/Renderer.h"
 #include "game/app/Application.h"
 #include "platform/win/Window.h"
 

@@ -44,11 +44,16 @@ function(vorlund_library name folder)
   endif()
 endfunction()
 
-# vorlund_test(NAME FOLDER LIBS ... [LABELS ...]): one GoogleTest program per
-# test folder; its tests carry the labels.
+# vorlund_test(NAME FOLDER [RECURSE] LIBS ... [LABELS ...]): one GoogleTest
+# program per test folder (with its sub-folders under RECURSE); its tests
+# carry the labels.
 function(vorlund_test name folder)
-  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  cmake_parse_arguments(ARG "RECURSE" "" "LIBS;LABELS" ${ARGN})
+  if(ARG_RECURSE)
+    file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  else()
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${folder}/*.cpp)
+  endif()
   if(NOT sources)
     return()
   endif()

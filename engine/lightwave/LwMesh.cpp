@@ -1,6 +1,6 @@
 #include "engine/lightwave/LwMesh.h"
 
-#include "engine/core/RenderGeometry.h"
+#include "engine/core/geometry/RenderGeometry.h"
 #include "engine/lightwave/LwoVertexMaps.h"
 #include "engine/lightwave/SurfaceStagePlan.h"
 

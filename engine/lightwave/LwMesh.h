@@ -1,7 +1,7 @@
 #pragma once
-#include "engine/core/BoundingBox.h"
-#include "engine/core/LwVertex.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/math/BoundingBox.h"
+#include "engine/core/geometry/LwVertex.h"
+#include "engine/core/math/Vector3.h"
 
 #include <cstdint>
 #include <memory>

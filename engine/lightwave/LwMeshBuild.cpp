@@ -1,9 +1,9 @@
 // The mesh build: from an object layer's polygons to welded, per-surface
 // triangle batches of fat vertices and their geometries.
-#include "engine/core/PolygonTriangulator.h"
-#include "engine/core/RenderGeometry.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
+#include "engine/core/geometry/PolygonTriangulator.h"
+#include "engine/core/geometry/RenderGeometry.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/LwoFile.h"
 #include "engine/lightwave/LwoVertexMaps.h"

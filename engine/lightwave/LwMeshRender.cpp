@@ -1,13 +1,13 @@
 // Drawing a built mesh for an object: CPU morphing and skinning, the upload
 // of the deformed vertices, and per batch the shadow-map, plain or mirror
 // draw.
-#include "engine/core/Profiler.h"
-#include "engine/core/RenderTexture.h"
-#include "engine/core/RenderGeometry.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
-#include "engine/core/ShaderFloatParams.h"
-#include "engine/core/ShaderPass.h"
+#include "engine/core/base/Profiler.h"
+#include "engine/core/texture/RenderTexture.h"
+#include "engine/core/geometry/RenderGeometry.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
+#include "engine/core/render/ShaderFloatParams.h"
+#include "engine/core/render/ShaderPass.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/Surface.h"
 #include "engine/lightwave/TextureLayer.h"

@@ -1,9 +1,9 @@
 #include "engine/lightwave/LwoFile.h"
 
-#include "engine/core/EngineLog.h"
-#include "engine/core/Report.h"
-#include "engine/core/Stream.h"
-#include "engine/core/Texture.h"
+#include "engine/core/base/EngineLog.h"
+#include "engine/core/base/Report.h"
+#include "engine/core/io/Stream.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/LwoParse.h"
 #include "engine/lightwave/Surface.h"

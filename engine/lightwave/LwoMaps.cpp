@@ -1,9 +1,9 @@
 // VMAP, VMAD, ENVL and CLIP chunks: vertex maps of the current layer,
 // envelopes and image clips into the load's tables.
-#include "engine/core/AnimatedTexture.h"
-#include "engine/core/FileTexture.h"
-#include "engine/core/Report.h"
-#include "engine/core/Stream.h"
+#include "engine/core/texture/AnimatedTexture.h"
+#include "engine/core/texture/FileTexture.h"
+#include "engine/core/base/Report.h"
+#include "engine/core/io/Stream.h"
 #include "engine/lightwave/LwoParse.h"
 #include "engine/scene/Envelope.h"
 #include "engine/scene/Scene.h"

@@ -1,7 +1,7 @@
 #pragma once
 // The object loader's working state for one file. Internal to the loader's
 // source files.
-#include "engine/core/Vector3.h"
+#include "engine/core/math/Vector3.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/LwoReader.h"
 #include "engine/lightwave/LwoVertexMaps.h"

@@ -1,8 +1,8 @@
 // SURF chunks: a surface's values, its vertex-colour layer, its back
 // surface and its texture layers (BLOK).
-#include "engine/core/GradientTexture.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
+#include "engine/core/texture/GradientTexture.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
 #include "engine/lightwave/LwoFile.h"
 #include "engine/lightwave/LwoParse.h"
 #include "engine/lightwave/Surface.h"

@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/core/ObjectBase.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/base/ObjectBase.h"
+#include "engine/core/math/Vector3.h"
 
 #include <array>
 #include <cstdint>

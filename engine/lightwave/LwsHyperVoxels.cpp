@@ -8,8 +8,8 @@
 // to write to, so the reader stays in step; without one nothing is kept.
 #include "engine/lightwave/LwsLoader.h"
 
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
 #include "engine/lightwave/LwsWords.h"
 #include "engine/lightwave/TextureLayer.h"
 #include "engine/scene/HyperVoxelSprites.h"

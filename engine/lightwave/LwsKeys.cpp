@@ -3,7 +3,7 @@
 // holds, so a key met before its item's Add line is read and ignored.
 #include "engine/lightwave/LwsLoader.h"
 
-#include "engine/core/Texture.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/Surface.h"
 #include "engine/scene/Antiportal.h"

@@ -3,11 +3,11 @@
 // steps. The keys are in LwsKeys.cpp, the plug-in blocks in LwsPlugins.cpp.
 #include "engine/lightwave/LwsLoader.h"
 
-#include "engine/core/EngineLog.h"
-#include "engine/core/FileTexture.h"
-#include "engine/core/LoadingScreen.h"
-#include "engine/core/Report.h"
-#include "engine/core/Stream.h"
+#include "engine/core/base/EngineLog.h"
+#include "engine/core/texture/FileTexture.h"
+#include "engine/core/render/LoadingScreen.h"
+#include "engine/core/base/Report.h"
+#include "engine/core/io/Stream.h"
 #include "engine/lightwave/LwsWords.h"
 #include "engine/scene/Bone.h"
 #include "engine/scene/Camera.h"

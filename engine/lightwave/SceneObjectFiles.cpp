@@ -1,6 +1,6 @@
 // The scene and scene manager entry points of the object loader: the
 // manager's surfaces and object files, and a scene's object layers.
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/LwoFile.h"
 #include "engine/lightwave/Surface.h"

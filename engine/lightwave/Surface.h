@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/core/Material.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/render/Material.h"
+#include "engine/core/math/Vector3.h"
 #include "engine/lightwave/TextureLayer.h"
 #include "engine/scene/AnimatedValue.h"
 

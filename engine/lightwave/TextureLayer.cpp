@@ -1,6 +1,6 @@
 #include "engine/lightwave/TextureLayer.h"
 
-#include "engine/core/LwVertex.h"
+#include "engine/core/geometry/LwVertex.h"
 #include "engine/lightwave/LwoVertexMaps.h"
 #include "engine/lightwave/SurfaceStagePlan.h"
 #include "engine/scene/Envelope.h"

@@ -2,9 +2,9 @@
 // engine/lightwave: LightWave assets: the LWO2 object loader, surfaces and
 // texture layers, vertex maps, and the mesh built from an object layer.
 // Includes engine/scene, engine/core and platform/.
-#include "engine/core/Material.h"
-#include "engine/core/Matrix4.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/render/Material.h"
+#include "engine/core/math/Matrix4.h"
+#include "engine/core/math/Vector3.h"
 #include "engine/scene/AnimatedValue.h"
 #include "engine/scene/HyperVoxelLayer.h"
 

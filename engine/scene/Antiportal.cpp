@@ -1,7 +1,7 @@
 #include "engine/scene/Antiportal.h"
 
-#include "engine/core/BoundingBox.h"
-#include "engine/core/EngineLog.h"
+#include "engine/core/math/BoundingBox.h"
+#include "engine/core/base/EngineLog.h"
 
 #include <cstring>
 #include <ostream>

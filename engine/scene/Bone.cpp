@@ -1,6 +1,6 @@
 #include "engine/scene/Bone.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 
 #include <cstring>
 

@@ -1,6 +1,6 @@
 #include "engine/scene/Camera.h"
 
-#include "engine/core/Renderer.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/ChannelCopy.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/ViewState.h"

@@ -1,7 +1,7 @@
 #include "engine/scene/CollisionDisplay.h"
 
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderFloatParams.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/render/ShaderFloatParams.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/WireLines.h"
 #include "platform/d3d9/Direct3DDevice9.h"

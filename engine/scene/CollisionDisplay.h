@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/BoundingBox.h"
+#include "engine/core/math/BoundingBox.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "engine/scene/CollisionObject.h"
 
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Scene.h"
 
 #include <cfloat>

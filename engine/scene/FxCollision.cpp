@@ -1,6 +1,6 @@
 #include "engine/scene/FxCollision.h"
 
-#include "engine/core/Random.h"
+#include "engine/core/math/Random.h"
 
 void FxCollision::apply(Particle* particles, int32_t first, int32_t end, double time, double, Camera*)
 {

@@ -1,8 +1,8 @@
 #include "engine/scene/HyperVoxelSprites.h"
 
-#include "engine/core/DeviceMatrix.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderFloatParams.h"
+#include "engine/core/render/DeviceMatrix.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/render/ShaderFloatParams.h"
 #include "engine/scene/Camera.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DIndexBuffer9.h"

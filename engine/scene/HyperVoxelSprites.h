@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/Matrix4.h"
+#include "engine/core/math/Matrix4.h"
 #include "engine/scene/HyperVoxel.h"
 #include "platform/d3d9/D3D9Types.h"
 

@@ -1,7 +1,7 @@
 #include "engine/scene/ItemDisplay.h"
 
-#include "engine/core/DeviceMatrix.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/render/DeviceMatrix.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/SceneObject.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/core/Matrix4.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/math/Matrix4.h"
+#include "engine/core/math/Vector3.h"
 
 #include <cstdint>
 #include <vector>

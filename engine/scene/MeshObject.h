@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/ActiveLight.h"
+#include "engine/core/render/ActiveLight.h"
 #include "engine/scene/SceneItem.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "engine/scene/NearCallback.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/Scene.h"
 

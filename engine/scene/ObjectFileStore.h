@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/ObjectBase.h"
+#include "engine/core/base/ObjectBase.h"
 
 // What a scene manager keeps of the LightWave loader's records (surfaces and
 // object files): made by the loader with the first record and owned by the

@@ -1,6 +1,6 @@
 #include "engine/scene/ObjectList.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/SceneItem.h"

@@ -1,6 +1,6 @@
 #include "engine/scene/OdeJointItem.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Scene.h"
 
 #include <cmath>

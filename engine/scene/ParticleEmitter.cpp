@@ -1,6 +1,6 @@
 #include "engine/scene/ParticleEmitter.h"
 
-#include "engine/core/Random.h"
+#include "engine/core/math/Random.h"
 #include "engine/scene/Envelope.h"
 #include "engine/scene/HyperVoxel.h"
 #include "engine/scene/MeshObject.h"

@@ -1,6 +1,6 @@
 #include "engine/scene/ParticleFx.h"
 
-#include "engine/core/Random.h"
+#include "engine/core/math/Random.h"
 #include "engine/scene/SceneObject.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "engine/scene/ParticleRenderer.h"
 
-#include "engine/core/DeviceMatrix.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderFloatParams.h"
-#include "engine/core/ShaderPass.h"
+#include "engine/core/render/DeviceMatrix.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/render/ShaderFloatParams.h"
+#include "engine/core/render/ShaderPass.h"
 #include "engine/scene/Camera.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 

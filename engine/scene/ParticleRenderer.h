@@ -1,7 +1,7 @@
 #pragma once
-#include "engine/core/LwVertex.h"
-#include "engine/core/RenderGeometry.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/geometry/LwVertex.h"
+#include "engine/core/geometry/RenderGeometry.h"
+#include "engine/core/math/Vector3.h"
 #include "engine/scene/HyperVoxel.h"
 #include "engine/scene/ParticleSurface.h"
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/Material.h"
+#include "engine/core/render/Material.h"
 
 #include <cstdint>
 

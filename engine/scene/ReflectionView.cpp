@@ -1,6 +1,6 @@
 #include "engine/scene/ReflectionView.h"
 
-#include "engine/core/Profiler.h"
+#include "engine/core/base/Profiler.h"
 #include "engine/scene/Camera.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "engine/scene/Scene.h"
 
-#include "engine/core/BoundingBox.h"
-#include "engine/core/LoadingScreen.h"
-#include "engine/core/Report.h"
-#include "engine/core/Texture.h"
+#include "engine/core/math/BoundingBox.h"
+#include "engine/core/render/LoadingScreen.h"
+#include "engine/core/base/Report.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CollisionObject.h"

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/Matrix4.h"
+#include "engine/core/math/Matrix4.h"
 #include "engine/scene/AnimatedValue.h"
 #include "engine/scene/CollideFilter.h"
 #include "engine/scene/ContactHandler.h"

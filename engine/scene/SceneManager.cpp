@@ -1,8 +1,8 @@
 #include "engine/scene/SceneManager.h"
 
-#include "engine/core/FileTexture.h"
-#include "engine/core/LoadingScreen.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/texture/FileTexture.h"
+#include "engine/core/render/LoadingScreen.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/ObjectFileStore.h"
 #include "engine/scene/Scene.h"
 #include "platform/d3d9/Direct3DDevice9.h"

@@ -1,7 +1,7 @@
 #include "engine/scene/SceneObject.h"
 
-#include "engine/core/Profiler.h"
-#include "engine/core/Report.h"
+#include "engine/core/base/Profiler.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/ChannelCopy.h"
 #include "engine/scene/ItemDisplay.h"
 #include "engine/scene/Scene.h"

@@ -2,9 +2,9 @@
 // engine/scene: the scene manager and scenes, the scene-object class tree,
 // channels and envelopes, physics coupling, lights, particles and flares.
 // Includes engine/core, platform/ and ODE.
-#include "engine/core/Matrix4.h"
-#include "engine/core/ObjectBase.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/math/Matrix4.h"
+#include "engine/core/base/ObjectBase.h"
+#include "engine/core/math/Vector3.h"
 #include "engine/scene/AnimatedValue.h"
 #include "platform/d3d9/D3D9Types.h"
 

@@ -1,7 +1,7 @@
 #include "engine/scene/WireLines.h"
 
-#include "engine/core/DeviceMatrix.h"
-#include "engine/core/ShaderFloatParams.h"
+#include "engine/core/render/DeviceMatrix.h"
+#include "engine/core/render/ShaderFloatParams.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 
 #include <cstring>

@@ -1,8 +1,8 @@
 #include "game/app/Application.h"
 
-#include "engine/core/Random.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
+#include "engine/core/math/Random.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"

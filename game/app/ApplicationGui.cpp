@@ -2,8 +2,8 @@
 // provider, the schemes, fonts and root window, and the loading screen.
 #include "game/app/Application.h"
 
-#include "engine/core/Renderer.h"
-#include "engine/core/Stream.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/io/Stream.h"
 #include "game/app/FatalError.h"
 #include "game/app/Gui.h"
 #include "game/app/GuiLog.h"

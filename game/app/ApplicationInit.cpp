@@ -1,10 +1,10 @@
 #include "game/app/Application.h"
 
-#include "engine/core/EngineLog.h"
+#include "engine/core/base/EngineLog.h"
 #include "game/app/TextTable.h"
 #include "game/menu/Highscores.h"
 #include "game/menu/ProfileStore.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"

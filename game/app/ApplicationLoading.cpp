@@ -1,7 +1,7 @@
 #include "game/app/Application.h"
 
-#include "engine/core/EngineLog.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/base/EngineLog.h"
+#include "engine/core/render/Renderer.h"
 #include "game/app/Gui.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/gui/GuiRenderer.h"

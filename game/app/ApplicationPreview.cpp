@@ -1,6 +1,6 @@
 #include "game/app/Application.h"
 
-#include "engine/core/Renderer.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/lightwave/Surface.h"
 #include "engine/lightwave/TextureLayer.h"
 #include "engine/scene/Camera.h"

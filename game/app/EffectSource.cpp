@@ -1,7 +1,7 @@
 #include "game/app/EffectSource.h"
 
-#include "engine/core/EngineLog.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/base/EngineLog.h"
+#include "engine/core/render/Renderer.h"
 #include "game/app/XmlText.h"
 #include "platform/d3dx/D3DXShader.h"
 

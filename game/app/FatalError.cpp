@@ -1,6 +1,6 @@
 #include "game/app/FatalError.h"
 
-#include "engine/core/EngineLog.h"
+#include "engine/core/base/EngineLog.h"
 #include "platform/win/MessageBox.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "game/app/GameAudio.h"
 
-#include "engine/core/Report.h"
-#include "engine/core/Stream.h"
+#include "engine/core/base/Report.h"
+#include "engine/core/io/Stream.h"
 #include "game/app/FatalError.h"
 #include "platform/win/MessageBox.h"
 

@@ -1,6 +1,6 @@
 #include "game/app/GuiResourceProvider.h"
 
-#include "engine/core/Stream.h"
+#include "engine/core/io/Stream.h"
 
 #include <CEGUI/Exceptions.h>
 #include <CEGUI/String.h>

@@ -1,6 +1,6 @@
 #include "game/app/RandomFunctions.h"
 
-#include "engine/core/Random.h"
+#include "engine/core/math/Random.h"
 
 #include <algorithm>
 

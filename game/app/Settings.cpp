@@ -1,6 +1,6 @@
 #include "game/app/Settings.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "game/app/XmlText.h"
 #include "platform/files/PlayerFiles.h"
 

@@ -1,6 +1,6 @@
 #include "game/app/VideoModeFit.h"
 
-#include "engine/core/AdapterInfo.h"
+#include "engine/core/display/AdapterInfo.h"
 #include "game/app/Settings.h"
 
 #include <algorithm>

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/DisplayChecker.h"
+#include "engine/core/display/DisplayChecker.h"
 
 // The program's display-capability check: the engine's check chain for the
 // adapter of the engine settings, whose outcome never stops the start-up.

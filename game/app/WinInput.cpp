@@ -1,6 +1,6 @@
 #include "game/app/WinInput.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "game/app/GuiInputSink.h"
 #include "platform/win/Cursor.h"
 #include "platform/win/Keyboard.h"

@@ -1,6 +1,6 @@
 #include "game/app/XmlText.h"
 
-#include "engine/core/Stream.h"
+#include "engine/core/io/Stream.h"
 
 #include <cctype>
 #include <cerrno>

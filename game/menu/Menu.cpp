@@ -2,9 +2,9 @@
 // screen, the first screen, and the teardown before a race or the end.
 #include "game/menu/Menu.h"
 
-#include "engine/core/DisplayManager.h"
-#include "engine/core/Random.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/display/DisplayManager.h"
+#include "engine/core/math/Random.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
 #include "game/app/Application.h"

@@ -2,7 +2,7 @@
 // and the picture (the 3D background, the kart previews, the GUI, a trophy).
 #include "game/menu/Menu.h"
 
-#include "engine/core/Renderer.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"

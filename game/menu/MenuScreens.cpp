@@ -3,7 +3,7 @@
 // the menu's handlers to its widgets' events.
 #include "game/menu/Menu.h"
 
-#include "engine/core/Stream.h"
+#include "engine/core/io/Stream.h"
 #include "game/app/Application.h"
 #include "game/app/Gui.h"
 #include "game/app/TextTable.h"

@@ -1,7 +1,7 @@
 #include "game/net/NetControl.h"
 
-#include "engine/core/EngineLog.h"
-#include "engine/core/Report.h"
+#include "engine/core/base/EngineLog.h"
+#include "engine/core/base/Report.h"
 #include "game/app/Timer.h"
 #include "game/net/NetValue.h"
 #include "game/net/RelayConfig.h"

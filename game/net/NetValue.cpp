@@ -1,6 +1,6 @@
 #include "game/net/NetValue.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "game/net/NetControl.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/core/ImageFile.h"
-#include "engine/core/Stream.h"
+#include "engine/core/image/ImageFile.h"
+#include "engine/core/io/Stream.h"
 #include "game/race/MapRectangle.h"
 
 #include <array>

@@ -1,7 +1,7 @@
 // The handlers of karts and wheels against the ground, walls and each other.
 #include "game/race/ContactHandlers.h"
 
-#include "engine/core/Random.h"
+#include "engine/core/math/Random.h"
 #include "engine/scene/CollisionObject.h"
 #include "game/app/RaceSetup.h"
 #include "game/app/TuningValues.h"

@@ -1,6 +1,6 @@
 #include "game/race/EffectManager.h"
 
-#include "engine/core/FileTexture.h"
+#include "engine/core/texture/FileTexture.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/ParticleEmitter.h"
 #include "engine/scene/ParticleRenderer.h"

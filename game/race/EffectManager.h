@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/Vector3.h"
+#include "engine/core/math/Vector3.h"
 
 #include <cstdint>
 #include <map>

@@ -2,7 +2,7 @@
 // steps and drawing, and what the contact handlers report about them.
 #include "game/race/Extras.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/Scene.h"

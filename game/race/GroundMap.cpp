@@ -1,6 +1,6 @@
 #include "game/race/GroundMap.h"
 
-#include "engine/core/Format.h"
+#include "engine/core/base/Format.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
-#include "engine/core/PcxImage.h"
-#include "engine/core/Stream.h"
+#include "engine/core/image/PcxImage.h"
+#include "engine/core/io/Stream.h"
 #include "game/race/MapRectangle.h"
 
 #include <cstdint>

@@ -2,7 +2,7 @@
 // kart: what each kind of hit sets, plays and costs.
 #include "game/race/Kart.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/SceneObject.h"
 #include "game/race/Race.h"
 

@@ -2,7 +2,7 @@
 // colour-map tint, the shadow and its own drawing.
 #include "game/race/Kart.h"
 
-#include "engine/core/Matrix4.h"
+#include "engine/core/math/Matrix4.h"
 #include "engine/lightwave/Surface.h"
 #include "engine/lightwave/TextureLayer.h"
 #include "engine/scene/Camera.h"

@@ -3,7 +3,7 @@
 // deal are KartHits.cpp.
 #include "game/race/Kart.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "game/app/RaceSetup.h"
 #include "game/app/RandomFunctions.h"
 #include "game/race/ExtraEffect.h"

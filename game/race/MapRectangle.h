@@ -1,7 +1,7 @@
 #pragma once
-#include "engine/core/PcxImage.h"
-#include "engine/core/Stream.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/image/PcxImage.h"
+#include "engine/core/io/Stream.h"
+#include "engine/core/math/Vector3.h"
 
 #include <cstdint>
 

@@ -1,7 +1,7 @@
 #include "game/race/Path.h"
 
-#include "engine/core/Format.h"
-#include "engine/core/Report.h"
+#include "engine/core/base/Format.h"
+#include "engine/core/base/Report.h"
 #include "platform/memory/LittleEndian.h"
 
 #include <algorithm>

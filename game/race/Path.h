@@ -2,8 +2,8 @@
 // game/race: one race of the game. The AI paths and the three maps laid over
 // a level's ground (Path, GroundMap, ColourMap, SpeedMap) are read from the
 // level's files here and queried by the race and the computer drivers.
-#include "engine/core/Stream.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/io/Stream.h"
+#include "engine/core/math/Vector3.h"
 
 #include <cstdint>
 #include <vector>

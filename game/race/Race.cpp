@@ -1,7 +1,7 @@
 #include "game/race/Race.h"
 
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/CollideFilter.h"
 #include "engine/scene/ContactHandler.h"
 #include "engine/scene/SceneManager.h"

@@ -1,6 +1,6 @@
 #pragma once
 #include "game/app/GameStage.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/math/Vector3.h"
 #include "game/app/Timer.h"
 #include "game/race/Path.h"
 

@@ -2,8 +2,8 @@
 // simulation behind the race clock, and the transform update after them.
 #include "game/race/Race.h"
 
-#include "engine/core/Profiler.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/base/Profiler.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/NearCallback.h"
 #include "engine/scene/Scene.h"

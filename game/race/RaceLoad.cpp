@@ -2,8 +2,8 @@
 // karts with their controllers, the pickups and checkpoints, then the start.
 #include "game/race/Race.h"
 
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/Scene.h"

@@ -2,7 +2,7 @@
 // onto the floor once the level stands.
 #include "game/race/Race.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/NearCallback.h"
 #include "engine/scene/Scene.h"

@@ -3,7 +3,7 @@
 // checked before it selects a kart or a kind.
 #include "game/race/Race.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "game/net/NetPayload.h"
 #include "game/race/Extras.h"
 #include "game/race/Kart.h"

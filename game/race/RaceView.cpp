@@ -2,7 +2,7 @@
 // views, the karts' own parts and the GUI over them.
 #include "game/race/Race.h"
 
-#include "engine/core/Renderer.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Scene.h"
 #include "game/app/Application.h"

@@ -1,7 +1,7 @@
 #include "game/race/SpeedMap.h"
 
-#include "engine/core/Format.h"
-#include "engine/core/PcxImage.h"
+#include "engine/core/base/Format.h"
+#include "engine/core/image/PcxImage.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/Vector3.h"
+#include "engine/core/math/Vector3.h"
 
 // The few vector operations the race needs beyond Vector3's own.
 namespace vec {

@@ -1,7 +1,7 @@
 // Arbitrary bytes as an archive: mount them, then open and read every entry
 // the table names. Nothing may crash, hang or read outside its buffers.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/Report.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/base/Report.h"
 #include "tools/lib/MemoryFileSystem.h"
 
 #include <cstddef>

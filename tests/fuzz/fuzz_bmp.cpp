@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the bitmap decoder as a file named "f.bmp".
-#include "engine/core/BmpReader.h"
-#include "engine/core/Report.h"
+#include "engine/core/image/BmpReader.h"
+#include "engine/core/base/Report.h"
 #include "tools/lib/MemoryFileSystem.h"
 
 #include <cstddef>

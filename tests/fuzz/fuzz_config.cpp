@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the configuration reader as config.xml, with every
 // level and kart file present so that every record gets filled.
-#include "engine/core/Stream.h"
+#include "engine/core/io/Stream.h"
 #include "game/app/GameConfig.h"
 #include "tools/lib/MemoryFileSystem.h"
 

@@ -4,9 +4,9 @@
 // inverse block sort, as an archive entry with flags 3 would, both as two
 // calls and as the reader's single in-place call, and the inverse sort once
 // more through the piece walk that large blocks take.
-#include "engine/core/BlockTransforms.h"
-#include "engine/core/LargeBlockInversion.h"
-#include "engine/core/RangeDecoder.h"
+#include "engine/core/archive/BlockTransforms.h"
+#include "engine/core/archive/LargeBlockInversion.h"
+#include "engine/core/archive/RangeDecoder.h"
 
 #include <cstddef>
 #include <cstdint>

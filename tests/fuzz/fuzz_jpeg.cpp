@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the JPEG decoder as a file named "f.jpg".
-#include "engine/core/JpegReader.h"
-#include "engine/core/Report.h"
+#include "engine/core/image/JpegReader.h"
+#include "engine/core/base/Report.h"
 #include "tools/lib/MemoryFileSystem.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the LightWave object loader as "f.lwo", with one
 // small image beside it for clips to find, builds every layer it loaded, and
 // dumps the bytes as the lwo2 tool does.
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/LwoFile.h"
 #include "engine/scene/Scene.h"

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the scene loader as "f.lws", with a small set of
 // object files beside it for its object lines and levels of detail to load.
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
 #include "tools/lib/Lwo2Writer.h"

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the PCX reader as a file named "f.pcx", twice into
 // the same image so that a second load over a first one is exercised too.
-#include "engine/core/PcxImage.h"
+#include "engine/core/image/PcxImage.h"
 #include "tools/lib/MemoryFileSystem.h"
 
 #include <cstddef>

@@ -2,7 +2,7 @@
 // first byte chooses the reader (0 path, 1 position map, 2 colour map, 3 speed
 // map), the rest is the file. What loads is queried at points in and around
 // it; every answer must stay in range and be a number.
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "game/race/ColourMap.h"
 #include "game/race/GroundMap.h"
 #include "game/race/Path.h"

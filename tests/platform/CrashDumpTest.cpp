@@ -1,6 +1,6 @@
 #include "platform/crash/CrashDump.h"
 
-#include "engine/core/LoadingAbortedException.h"
+#include "engine/core/base/LoadingAbortedException.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The archive with one file taken away or replaced by other bytes: what the
 // game does with a missing or damaged file of its data.
-#include "engine/core/Stream.h"
+#include "engine/core/io/Stream.h"
 
 #include <memory>
 #include <string>

@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/BoundingBox.h"
+#include "engine/core/math/BoundingBox.h"
 #include "platform/d3d9/D3D9Types.h"
 
 class IDirect3DDevice9;

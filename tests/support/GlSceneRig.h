@@ -5,7 +5,7 @@
 // failure() holds what the start printed and reported.
 #include "GlWorld.h"
 #include "SceneRig.h"
-#include "engine/core/Matrix4.h"
+#include "engine/core/math/Matrix4.h"
 #include "platform/d3d9/D3D9Types.h"
 
 #include <functional>

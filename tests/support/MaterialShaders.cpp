@@ -1,6 +1,6 @@
 #include "MaterialShaders.h"
 
-#include "engine/core/Renderer.h"
+#include "engine/core/render/Renderer.h"
 #include "platform/d3dx/D3DXShader.h"
 
 #include <cstdlib>

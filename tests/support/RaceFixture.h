@@ -27,8 +27,8 @@
 // its X axis, the axle, pointing left; a suspension joint's X axis points up.
 // The fixture's contacts are softer than the built-in ERP 1 and CFM 0, which
 // let the light rig jitter.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/Vector3.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/math/Vector3.h"
 #include "tools/lib/MemoryFileSystem.h"
 
 #include <cstdint>

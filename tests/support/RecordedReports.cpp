@@ -1,6 +1,6 @@
 #include "RecordedReports.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 
 RecordedReports::RecordedReports()
 {

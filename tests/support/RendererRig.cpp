@@ -1,9 +1,9 @@
 #include "RendererRig.h"
 
 #include "DeviceReadBack.h"
-#include "engine/core/DisplayChecker.h"
-#include "engine/core/DisplayManager.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/display/DisplayChecker.h"
+#include "engine/core/display/DisplayManager.h"
+#include "engine/core/render/Renderer.h"
 
 RendererRig::RendererRig() : displayManager(std::make_unique<DisplayManager>()) {}
 

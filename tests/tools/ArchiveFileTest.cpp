@@ -1,7 +1,7 @@
 // The archive file system: lookup, overriding, seeking, and the refusal of
 // damaged archives and entries.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/Report.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/base/Report.h"
 #include "support/RecordedReports.h"
 #include "tools/lib/ArchiveWriter.h"
 #include "tools/lib/MemoryFileSystem.h"

@@ -1,9 +1,9 @@
 // The packer's stages against the engine's decoders, and whole archives
 // through pack, mount and openRead.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/BlockTransforms.h"
-#include "engine/core/RangeDecoder.h"
-#include "engine/core/Report.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/archive/BlockTransforms.h"
+#include "engine/core/archive/RangeDecoder.h"
+#include "engine/core/base/Report.h"
 #include "support/RecordedReports.h"
 #include "tools/lib/ArchiveWriter.h"
 #include "tools/lib/BlockSortEncoder.h"

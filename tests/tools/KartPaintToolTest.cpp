@@ -1,8 +1,8 @@
 // The kartpaint program end to end: the colour picture reads back through the
 // engine's BMP reader and the logo's .dds copy through the DDS parser with the
 // colours where the parameters put them; lines it cannot draw are refused.
-#include "engine/core/DiskFile.h"
-#include "engine/core/ImageFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/image/ImageFile.h"
 #include "platform/d3dx/DdsImage.h"
 #include "support/PlayerFolderRig.h"
 

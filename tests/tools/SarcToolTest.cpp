@@ -2,8 +2,8 @@
 // refuse bad input with a non-zero exit; a drive stands on disk as a folder of
 // its letter, so the game's own archive unpacks and packs back to the same
 // entries; start without the libraries it does not use.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
 #include "tools/lib/ArchiveWriter.h"
 
 #include <gtest/gtest.h>

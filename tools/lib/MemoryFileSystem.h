@@ -1,5 +1,5 @@
 #pragma once
-#include "engine/core/Stream.h"
+#include "engine/core/io/Stream.h"
 
 #include <cstdint>
 #include <map>

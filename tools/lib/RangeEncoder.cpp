@@ -1,6 +1,6 @@
 #include "tools/lib/RangeEncoder.h"
 
-#include "engine/core/FrequencyModel.h"
+#include "engine/core/archive/FrequencyModel.h"
 
 #include <stdexcept>
 

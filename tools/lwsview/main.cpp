@@ -4,13 +4,13 @@
 // Without --frames it runs until the window is closed (one frame with
 // --shot). Files are read from the archive when one is given, else from the
 // scene's folder and the working folder.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/DisplayChecker.h"
-#include "engine/core/DisplayManager.h"
-#include "engine/core/EngineSettings.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/display/DisplayChecker.h"
+#include "engine/core/display/DisplayManager.h"
+#include "engine/core/display/EngineSettings.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"

@@ -7,9 +7,9 @@
 // A file's path below DIR is its entry name, and a top-level folder named by
 // one capital letter is that drive: DIR/D/Zoprax9/x.xml packs as the entry
 // "D:\Zoprax9\x.xml" and extracts back to the same file.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/Report.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/base/Report.h"
 #include "tools/lib/ArchiveWriter.h"
 #include "tools/lib/EntryPath.h"
 

@@ -4,7 +4,7 @@
 // race reads for that level (scene, objects, textures, AI paths, race maps,
 // pictures). Includes engine/core (vectors) and tools/lib (the writers).
 
-#include "engine/core/Vector3.h"
+#include "engine/core/math/Vector3.h"
 
 #include <algorithm>
 #include <cmath>

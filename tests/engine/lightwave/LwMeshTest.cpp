@@ -1,6 +1,6 @@
 #include "LwoRig.h"
 
-#include "engine/core/LwVertex.h"
+#include "engine/core/geometry/LwVertex.h"
 #include "engine/lightwave/SurfaceStagePlan.h"
 #include "engine/scene/Bone.h"
 #include "engine/scene/MeshObject.h"

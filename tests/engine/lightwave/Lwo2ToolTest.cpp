@@ -1,6 +1,6 @@
 #include "LwoRig.h"
 
-#include "engine/core/Texture.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/lightwave/LwoVertexMaps.h"
 #include "tools/lib/Lwo2Tools.h"
 

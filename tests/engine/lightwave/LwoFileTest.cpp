@@ -1,6 +1,6 @@
 #include "LwoRig.h"
 
-#include "engine/core/EngineLog.h"
+#include "engine/core/base/EngineLog.h"
 #include "engine/lightwave/LwoReader.h"
 #include "engine/scene/MeshObject.h"
 

@@ -2,7 +2,7 @@
 // A scene manager and scene without a device, a memory file system and the
 // report switch set to record, for the object loader's tests; the drawing
 // tests put the manager on a renderer with startRenderer().
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/LwoFile.h"
 #include "engine/lightwave/Surface.h"

@@ -3,8 +3,8 @@
 // to, and damaged blocks.
 #include "LwsRig.h"
 
-#include "engine/core/Renderer.h"
-#include "engine/core/Texture.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/lightwave/TextureLayer.h"
 #include "engine/scene/Envelope.h"
 #include "engine/scene/HyperVoxelSprites.h"

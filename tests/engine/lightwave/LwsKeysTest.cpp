@@ -1,6 +1,6 @@
 #include "LwsRig.h"
 
-#include "engine/core/Texture.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Envelope.h"
 

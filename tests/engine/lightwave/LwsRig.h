@@ -2,7 +2,7 @@
 // A scene manager and scene without a device, a memory file system with a
 // cube object, and the report switch set to record, for the scene loader's
 // tests.
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/MeshObject.h"

@@ -2,11 +2,11 @@
 // on the recording backend, and a textured cube's texels read back on GL.
 #include "LwoRig.h"
 
-#include "engine/core/FixedFunctionPass.h"
-#include "engine/core/RenderGeometry.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderFloatParams.h"
-#include "engine/core/Texture.h"
+#include "engine/core/render/FixedFunctionPass.h"
+#include "engine/core/geometry/RenderGeometry.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/render/ShaderFloatParams.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/scene/MeshObject.h"
 #include "platform/d3d9/D3D9Backend.h"
 #include "platform/d3d9/Direct3DDevice9.h"

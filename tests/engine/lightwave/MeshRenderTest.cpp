@@ -1,14 +1,14 @@
 // A mesh object's draw on the recording backend: morphing, the thinned
 // skinning schedule and its uploads, transparency, shadow-map frames and the
 // stencil-masked mirror, each draw logged by the pass it went through.
-#include "engine/core/LwVertex.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
-#include "engine/core/ShaderFloatParams.h"
-#include "engine/core/ShaderPass.h"
+#include "engine/core/geometry/LwVertex.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
+#include "engine/core/render/ShaderFloatParams.h"
+#include "engine/core/render/ShaderPass.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/lightwave/LwoFile.h"
-#include "engine/core/RenderGeometry.h"
+#include "engine/core/geometry/RenderGeometry.h"
 #include "engine/lightwave/Surface.h"
 #include "engine/scene/Bone.h"
 #include "engine/scene/Camera.h"

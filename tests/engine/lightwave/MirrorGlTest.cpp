@@ -3,8 +3,8 @@
 // floor shows neither directly nor in the reflection.
 #include "LwoRig.h"
 
-#include "engine/core/BoundingBox.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/math/BoundingBox.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"
 #include "platform/d3d9/D3D9Backend.h"

@@ -1,8 +1,8 @@
 // The showcase scene, made by our scene generator, loaded and drawn the way
 // the game draws a scene: on the recording backend, which objects are drawn
 // and in which order; on GL, what the frame shows where.
-#include "engine/core/RenderGeometry.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/geometry/RenderGeometry.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/lightwave/LwMesh.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"

@@ -6,11 +6,11 @@
 // distortion.
 #include "LwoRig.h"
 
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderPass.h"
-#include "engine/core/ShaderFloatParams.h"
-#include "engine/core/ShaderIntParams.h"
-#include "engine/core/RenderGeometry.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/render/ShaderPass.h"
+#include "engine/core/render/ShaderFloatParams.h"
+#include "engine/core/render/ShaderIntParams.h"
+#include "engine/core/geometry/RenderGeometry.h"
 #include "engine/scene/Light.h"
 #include "engine/scene/MeshObject.h"
 #include "platform/d3d9/Direct3DDevice9.h"

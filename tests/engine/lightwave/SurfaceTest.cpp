@@ -1,7 +1,7 @@
 #include "LwoRig.h"
 
-#include "engine/core/AnimatedTexture.h"
-#include "engine/core/Texture.h"
+#include "engine/core/texture/AnimatedTexture.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/lightwave/LwoParse.h"
 #include "engine/lightwave/LwoVertexMaps.h"
 #include "engine/lightwave/SurfaceStagePlan.h"

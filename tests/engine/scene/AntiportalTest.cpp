@@ -1,4 +1,4 @@
-#include "engine/core/EngineLog.h"
+#include "engine/core/base/EngineLog.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"

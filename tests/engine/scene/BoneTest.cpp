@@ -1,5 +1,5 @@
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderFloatParams.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/render/ShaderFloatParams.h"
 #include "engine/scene/Bone.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"

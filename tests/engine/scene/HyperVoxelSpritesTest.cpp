@@ -1,8 +1,8 @@
 // HyperVoxel sprites on the recording backend: the slice stack, the volume
 // texture, the one indexed draw with its states, the texture turn, the
 // stack's orientation, and the index buffer across a device reset.
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderFloatParams.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/render/ShaderFloatParams.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/HyperVoxelSprites.h"
 #include "engine/scene/MeshObject.h"

@@ -1,7 +1,7 @@
 // Lens flares on the GL backend, read back from the screen: the glow fades
 // towards the edge of the view, and an occluder in front of the light hides
 // the flare through the occlusion query of the frame before.
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/LensFlare.h"
 #include "engine/scene/Light.h"

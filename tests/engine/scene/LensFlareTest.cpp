@@ -1,10 +1,10 @@
 // Lens flares on the recording backend: the shared textures, the
 // visibility test with its edge fade, the query-scaled elements and their
 // placement, and the per-head queries across a device reset.
-#include "engine/core/Color.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderFloatParams.h"
-#include "engine/core/Texture.h"
+#include "engine/core/math/Color.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/render/ShaderFloatParams.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/LensFlare.h"
 #include "engine/scene/MeshObject.h"

@@ -1,12 +1,12 @@
 // Lights through the passes on the GL backend, read back from the screen:
 // a box's shadow map projected on a wall, and one lit scene drawn with the
 // fixed-function setting and with the shader setting.
-#include "engine/core/FixedFunctionPass.h"
-#include "engine/core/RenderTexture.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
-#include "engine/core/ShaderFloatParams.h"
-#include "engine/core/ShaderIntParams.h"
+#include "engine/core/render/FixedFunctionPass.h"
+#include "engine/core/texture/RenderTexture.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
+#include "engine/core/render/ShaderFloatParams.h"
+#include "engine/core/render/ShaderIntParams.h"
 #include "engine/scene/Light.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/d3d9/Direct3DSurface9.h"

@@ -1,4 +1,4 @@
-#include "engine/core/BoundingBox.h"
+#include "engine/core/math/BoundingBox.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Envelope.h"
 #include "engine/scene/MeshObject.h"

@@ -1,4 +1,4 @@
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/NearCallback.h"
 #include "engine/scene/Scene.h"

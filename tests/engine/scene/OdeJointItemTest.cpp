@@ -1,4 +1,4 @@
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/OdeJointItem.h"
 #include "engine/scene/Scene.h"
 #include "support/RecordedReports.h"

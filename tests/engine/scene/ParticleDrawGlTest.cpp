@@ -2,9 +2,9 @@
 // quads cover their particles' places and nothing else, and show their
 // picture where its alpha picture leaves them opaque; the sprites show the
 // plane of the volume that the turning texture coordinates select.
-#include "engine/core/FileTexture.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/Report.h"
+#include "engine/core/texture/FileTexture.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/HyperVoxelSprites.h"
 #include "engine/scene/ParticleRenderer.h"

@@ -1,4 +1,4 @@
-#include "engine/core/Random.h"
+#include "engine/core/math/Random.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Envelope.h"
 #include "engine/scene/FxGravity.h"

@@ -1,4 +1,4 @@
-#include "engine/core/Random.h"
+#include "engine/core/math/Random.h"
 #include "engine/scene/FxCollision.h"
 #include "engine/scene/FxGravity.h"
 #include "engine/scene/FxWind.h"

@@ -2,12 +2,12 @@
 // quads of the live records with their turn, the upload and draw, the
 // dynamic buffers across a device reset, and the pictures and layer images
 // on the texture stages of both pass families.
-#include "engine/core/FileTexture.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderFloatParams.h"
-#include "engine/core/ShaderIntParams.h"
-#include "engine/core/ShaderPass.h"
-#include "engine/core/ShaderProgram.h"
+#include "engine/core/texture/FileTexture.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/render/ShaderFloatParams.h"
+#include "engine/core/render/ShaderIntParams.h"
+#include "engine/core/render/ShaderPass.h"
+#include "engine/core/render/ShaderProgram.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/Envelope.h"
 #include "engine/scene/MeshObject.h"

@@ -1,7 +1,7 @@
 // A scene drawn on the GL backend and read back: what the camera sees is
 // there, near and far alike within the depth range the scene picks, and what
 // an antiportal hides is not.
-#include "engine/core/BoundingBox.h"
+#include "engine/core/math/BoundingBox.h"
 #include "engine/scene/Antiportal.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"

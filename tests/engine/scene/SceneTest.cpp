@@ -1,4 +1,4 @@
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"

@@ -4,9 +4,9 @@
 #include "game/app/Application.h"
 #include "game/app/FatalError.h"
 
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/EngineLog.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/base/EngineLog.h"
 #include "game/app/Gui.h"
 #include "game/app/TextTable.h"
 #include "support/AlteredArchive.h"

@@ -1,6 +1,6 @@
 #include "game/app/Application.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Our packed data set: config.xml and Texts.xml read back through data.sar
 // exactly as the game mounts it.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
 #include "game/app/GameConfig.h"
 #include "game/app/TextIds.h"
 #include "game/app/TextTable.h"

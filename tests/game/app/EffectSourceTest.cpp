@@ -2,10 +2,10 @@
 // archive, only when the engine settings choose those passes.
 #include "game/app/EffectSource.h"
 
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/ShaderPass.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/render/ShaderPass.h"
 #include "game/app/XmlText.h"
 #include "platform/d3dx/D3DXShader.h"
 #include "support/MaterialShaders.h"

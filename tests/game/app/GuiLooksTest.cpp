@@ -3,8 +3,8 @@
 // layout written from data/gui loads.
 #include "game/app/Application.h"
 
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
 #include "game/app/Gui.h"
 #include "support/PlayerFolderRig.h"
 #include "support/ScopedWorkingDirectory.h"

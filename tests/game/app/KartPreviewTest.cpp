@@ -4,11 +4,11 @@
 // and switch the kart's parts.
 #include "game/app/Application.h"
 
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/BoundingBox.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/Renderer.h"
-#include "engine/core/Texture.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/math/BoundingBox.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/lightwave/Surface.h"
 #include "engine/lightwave/TextureLayer.h"
 #include "engine/scene/MeshObject.h"

@@ -1,6 +1,6 @@
 #include "KartSceneRig.h"
 
-#include "engine/core/DiskFile.h"
+#include "engine/core/io/DiskFile.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/SpaceRecord.h"
 

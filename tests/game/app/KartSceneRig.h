@@ -3,7 +3,7 @@
 // its karts into: no device, the race's two cameras made first (a kart scene
 // has none of its own) and its six collision spaces, as the race makes them
 // before it loads the karts.
-#include "engine/core/ArchiveFile.h"
+#include "engine/core/archive/ArchiveFile.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"
 #include "game/app/GameConfig.h"

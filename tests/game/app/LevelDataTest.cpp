@@ -4,10 +4,10 @@
 // point lies on a floor the race's height probe reaches, the position map
 // grows along the first path, the map rectangles hold the paths, and the
 // pictures the HUD, the loading screen and the menu show are there.
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/ImageFile.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/image/ImageFile.h"
+#include "engine/core/render/Renderer.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/NearCallback.h"
 #include "engine/scene/Scene.h"

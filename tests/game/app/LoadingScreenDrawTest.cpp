@@ -3,9 +3,9 @@
 // device draws correctly before and after the GUI in the same frame.
 #include "game/app/Application.h"
 
-#include "engine/core/ArchiveFile.h"
-#include "engine/core/DiskFile.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/archive/ArchiveFile.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/render/Renderer.h"
 #include "game/app/Gui.h"
 #include "platform/d3d9/Direct3DDevice9.h"
 #include "platform/gui/GuiRenderer.h"

@@ -2,7 +2,7 @@
 // open: full screen at one of the adapter's modes or the desktop's, a window
 // between 640 x 480 and the desktop, and nothing touched without a desktop
 // mode to judge by.
-#include "engine/core/AdapterInfo.h"
+#include "engine/core/display/AdapterInfo.h"
 #include "game/app/Settings.h"
 #include "game/app/VideoModeFit.h"
 

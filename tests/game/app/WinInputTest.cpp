@@ -1,6 +1,6 @@
 #include "game/app/WinInput.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "game/app/GuiInputSink.h"
 #include "platform/win/MessageQueue.h"
 #include "platform/win/SdlVideo.h"

@@ -4,8 +4,8 @@
 // missing or damaged.
 #include "MenuRig.h"
 
-#include "engine/core/DiskFile.h"
-#include "engine/core/EngineLog.h"
+#include "engine/core/io/DiskFile.h"
+#include "engine/core/base/EngineLog.h"
 #include "game/app/TextTable.h"
 #include "game/app/Gui.h"
 #include "platform/d3d9/D3D9Types.h"

@@ -1,6 +1,6 @@
 #include "MenuRig.h"
 
-#include "engine/core/DiskFile.h"
+#include "engine/core/io/DiskFile.h"
 #include "game/app/Gui.h"
 #include "game/menu/ProfileStore.h"
 

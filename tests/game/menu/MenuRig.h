@@ -3,7 +3,7 @@
 // application started on the archive (CEGUI's null renderer unless a
 // renderer is given), a clock the test moves, and the player's input
 // injected into the GUI the way the window's messages reach it.
-#include "engine/core/ArchiveFile.h"
+#include "engine/core/archive/ArchiveFile.h"
 #include "game/app/Application.h"
 #include "game/app/WinInput.h"
 #include "game/menu/Menu.h"

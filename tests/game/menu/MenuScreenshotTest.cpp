@@ -4,8 +4,8 @@
 // there as NAME-WIDTHxHEIGHT.png to be looked at.
 #include "MenuRig.h"
 
-#include "engine/core/Random.h"
-#include "engine/core/Renderer.h"
+#include "engine/core/math/Random.h"
+#include "engine/core/render/Renderer.h"
 #include "game/app/RaceSetup.h"
 #include "game/net/NetControl.h"
 #include "game/net/NetServer.h"

@@ -1,8 +1,8 @@
 // NetControl against a real relay on loopback, and against a scripted fake
 // relay that sends what no relay should.
 #include "support/LoopbackPeer.h"
-#include "engine/core/EngineLog.h"
-#include "engine/core/Report.h"
+#include "engine/core/base/EngineLog.h"
+#include "engine/core/base/Report.h"
 #include "game/net/NetControl.h"
 #include "game/net/NetPayload.h"
 #include "game/net/NetServer.h"

@@ -1,6 +1,6 @@
 // The race's contact handlers, one contact point at a time: the parameters
 // they answer and what they do to the karts and pickups they touch.
-#include "engine/core/Vector3.h"
+#include "engine/core/math/Vector3.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/OdeRuntime.h"
 #include "game/app/RaceSetup.h"

@@ -5,9 +5,9 @@
 // race without an allocation.
 #include "AllocationCount.h"
 
-#include "engine/core/Random.h"
-#include "engine/core/Report.h"
-#include "engine/core/Texture.h"
+#include "engine/core/math/Random.h"
+#include "engine/core/base/Report.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/scene/Camera.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/ParticleEmitter.h"

@@ -4,7 +4,7 @@
 // or kind has.
 #include "PowerupRig.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "support/RecordedReports.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/MeshObject.h"

@@ -5,8 +5,8 @@
 // pickup; kinds and karts that do not exist.
 #include "PowerupRig.h"
 
-#include "engine/core/Random.h"
-#include "engine/core/Report.h"
+#include "engine/core/math/Random.h"
+#include "engine/core/base/Report.h"
 #include "support/RecordedReports.h"
 #include "engine/scene/CollisionObject.h"
 #include "game/app/RaceSetup.h"

@@ -3,7 +3,7 @@
 // the build folder (race-chase.png) to be looked at.
 #include "RaceRig.h"
 
-#include "engine/core/Renderer.h"
+#include "engine/core/render/Renderer.h"
 #include "support/DeviceReadBack.h"
 #include "support/GlRequirement.h"
 #include "tools/lib/PngWriter.h"

@@ -5,8 +5,8 @@
 #include "AllocationCount.h"
 #include "RaceRig.h"
 
-#include "engine/core/Renderer.h"
-#include "engine/core/Texture.h"
+#include "engine/core/render/Renderer.h"
+#include "engine/core/texture/Texture.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/ParticleEmitter.h"
 #include "engine/scene/ParticleRenderer.h"

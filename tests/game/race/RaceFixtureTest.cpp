@@ -1,6 +1,6 @@
 // The race fixture's data set reads back through the game's file system as
 // the race expects it.
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/MeshObject.h"
 #include "engine/scene/Scene.h"
 #include "engine/scene/SceneManager.h"

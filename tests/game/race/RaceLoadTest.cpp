@@ -3,7 +3,7 @@
 // that are refused.
 #include "RaceRig.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "engine/scene/CollideFilter.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/Scene.h"

@@ -4,7 +4,7 @@
 // kart driven elsewhere go to its machine once the race runs.
 #include "PowerupRig.h"
 
-#include "engine/core/Report.h"
+#include "engine/core/base/Report.h"
 #include "game/race/Extras.h"
 #include "support/RecordedReports.h"
 

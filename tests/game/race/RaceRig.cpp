@@ -1,6 +1,6 @@
 #include "RaceRig.h"
 
-#include "engine/core/Renderer.h"
+#include "engine/core/render/Renderer.h"
 #include "game/app/TuningValues.h"
 #include "game/net/NetControl.h"
 #include "game/race/AIKartController.h"
