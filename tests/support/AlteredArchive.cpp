@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+const char AlteredArchive::kUnpackable[] = "(unpackable)";
+
 AlteredArchive::AlteredArchive(Stream& inner, std::string name, const char* replacement)
     : m_inner(inner.clone()), m_name(std::move(name)), m_replacement(replacement)
 {

@@ -8,8 +8,10 @@
 
 class AlteredArchive : public Stream {
 public:
-    // Stands for an entry the archive lists but cannot unpack.
-    static constexpr const char* kUnpackable = "(unpackable)";
+    // Stands for an entry the archive lists but cannot unpack. Told apart by
+    // its address, so it is one array for every file (two equal literals
+    // need not share one).
+    static const char kUnpackable[];
 
     // Every name that ends in `name` is the altered file: missing when the
     // replacement is null, listed but unreadable (as a damaged entry is) when

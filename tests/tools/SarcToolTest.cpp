@@ -172,6 +172,9 @@ TEST_F(SarcTool, RefusesBadInputWithANonZeroExit)
     driveless.addEntry("D\\x.txt", {'x'}, 0);
     driveless.addEntry("D:\\y.txt", {'y'}, 0);
     writeFile(m_dir / "driveless.sar", driveless.build(0));
+    // Two host files for one entry: the drive's plain folder and its old spelling.
+    writeFile(m_dir / "twice" / "D" / "x.txt", {'1'});
+    writeFile(m_dir / "twice" / "D:" / "x.txt", {'2'});
 
     const std::string cases[] = {
         "",
@@ -179,6 +182,7 @@ TEST_F(SarcTool, RefusesBadInputWithANonZeroExit)
         "pack " + quoted(m_dir / "x.sar"),
         "pack " + quoted(m_dir / "x.sar") + " " + quoted(m_dir / "missing"),
         "pack " + quoted(m_dir / "x.sar") + " " + quoted(m_dir) + " --version 2",
+        "pack " + quoted(m_dir / "x.sar") + " " + quoted(m_dir / "twice"),
         "list " + quoted(m_dir / "missing.sar"),
         "list " + quoted(m_dir / "short.sar"),
         "list " + quoted(m_dir / "notes.txt"),

@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -72,10 +73,19 @@ int pack(const std::string& out, const fs::path& dir, int version)
     ArchiveWriter writer;
     uint64_t before = 0;
     uint64_t after = 0;
+    // Two host files can name one entry (D/x and D:/x both pack as D:\x);
+    // the reader would only ever find the first, so such a tree is refused.
+    std::map<std::string, fs::path> packed;
     for (const fs::path& file : files) {
         const std::string name = entryOfHostPath(fs::relative(file, dir).generic_string());
         if (name.size() > 255) {
             std::fprintf(stderr, "sarc: name longer than 255 bytes: %s\n", name.c_str());
+            return 1;
+        }
+        const auto [first, isNew] = packed.emplace(name, file);
+        if (!isNew) {
+            std::fprintf(stderr, "sarc: %s and %s both pack as the entry %s\n", first->second.string().c_str(),
+                         file.string().c_str(), name.c_str());
             return 1;
         }
         std::vector<uint8_t> bytes;
