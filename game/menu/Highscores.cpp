@@ -205,8 +205,9 @@ bool Highscores::loadOrReset()
 {
     if (load())
         return true;
+    m_damagedCopy.clear();
     if (fileExists(path()))
-        keepBackup(path());
+        keepBackup(path(), &m_damagedCopy);
     clear();
     save();
     return false;

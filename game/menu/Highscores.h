@@ -67,6 +67,8 @@ public:
     // Start-up: load, or else keep a damaged file as highscores.dat.bak and
     // write fresh tables. True when the file loaded.
     bool loadOrReset();
+    // Where the last loadOrReset kept a damaged file; empty when it kept none.
+    const std::string& damagedCopy() const { return m_damagedCopy; }
 
     // The file's bytes and their reading.
     std::string serialize() const;
@@ -80,4 +82,5 @@ private:
     HighscoreTable m_tables[kTables];
     std::string m_path; // empty: the player folder's highscores.dat
     mutable std::string m_resolvedPath;
+    std::string m_damagedCopy;
 };

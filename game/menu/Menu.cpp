@@ -11,6 +11,8 @@
 #include "game/app/Gui.h"
 #include "game/app/RaceSetup.h"
 #include "game/menu/CareerScreen.h"
+#include "game/menu/Highscores.h"
+#include "game/menu/ProfileStore.h"
 #include "game/menu/RankingScreen.h"
 #include "game/menu/ShopScreen.h"
 #include "platform/win/MessageBox.h"
@@ -172,6 +174,11 @@ void Menu::load(Stream* fileSystem, RaceSetup& setup)
     gui::context().getMouseCursor().show();
     m_fadeInStart = m_fadeOutStart = 0.0f;
     m_fadeInWindow = m_fadeOutWindow = nullptr;
+    // Player records found damaged at start-up are told of once, over the
+    // first main menu.
+    const Highscores* highscores = app.m_highscores;
+    m_recordsNoticePending = s_firstMenu && ((m_profileStore && !m_profileStore->damagedCopy().empty())
+                                             || (highscores && !highscores->damagedCopy().empty()));
     chooseFirstScreen(setup);
     applyLanguageTexts();
     m_timer.start();

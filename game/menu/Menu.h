@@ -4,6 +4,7 @@
 // includes engine/, platform/ and game/app; the program entry makes the Menu
 // through the application's stage interface.
 #include "game/app/GameStage.h"
+#include "game/app/Settings.h"
 #include "game/app/Timer.h"
 #include "game/menu/MenuFocus.h"
 #include "game/menu/VideoMode.h"
@@ -17,6 +18,7 @@
 
 class Application;
 class CareerScreen;
+class HighscoreTable;
 class ProfileStore;
 class RankingScreen;
 class Renderer;
@@ -94,6 +96,8 @@ private:
     // The current screen out, the next one in.
     void switchTo(CEGUI::Window* from, CEGUI::Window* to);
     void previewsOff();
+    // Preview 0 or 1 over the picture window, in its screen pixels.
+    void placeKartPreview(int32_t preview, CEGUI::Window* image);
     void scrollCredits(float delta);
     void placeCreditsLine(const CreditsLine& line);
     void chooseFirstScreen(const RaceSetup& setup);
@@ -133,6 +137,10 @@ private:
     void showMainMenu();
     void refreshProfileSlot(int32_t slot);
     void showProfile();
+    void showCharacter();
+    // "Set/Image" of the kart's portrait with the suffix; the blank portrait
+    // for a kart the configuration does not know.
+    std::string portrait(const char* set, const std::string& kartName, const char* suffix) const;
     void showSingleplayer();
     void showMultiplayer();
     void showCareer();
@@ -141,6 +149,14 @@ private:
     void closeJoin();
     void showWinning();
     void showOptions();
+    void fillOptions();
+    int32_t findVideoMode(int32_t width, int32_t height, uint8_t windowed) const;
+    void applyOptions();
+    void applyGamma(const Settings& settings);
+    void applyVolumes(const Settings& settings);
+    void pictureChanged();
+    // The settings' and the texts' language, every screen relabelled.
+    void setLanguage(int32_t language);
     void showCredits();
     void showSingleRace();
     void showLastManStanding();
@@ -154,6 +170,11 @@ private:
     void fillHighscoresCareer();
     void fillHighscoresSingle();
     void fillHighscoresLMS();
+    void fillHighscoreRows(const char* screen, const HighscoreTable* table);
+    void labelHighscoreTracks();
+    // The message over the main menu when damaged player records were kept
+    // aside at start-up.
+    void showRecordsNotice();
     // A modal dialog over a screen, and its closing.
     void openDialog(CEGUI::Window* over, CEGUI::Window* dialog);
     void closeDialog(CEGUI::Window* dialog, CEGUI::Window* under);
@@ -302,11 +323,15 @@ private:
     float m_fadeOutStart = 0.0f;
     CEGUI::Window* m_fadeOutWindow = nullptr;
     uint8_t m_highscoresFromMainMenu = 1;
+    // The profile screen's character: an index into the configuration's karts.
+    int32_t m_characterIndex = 0;
+    // The settings as they were when the options opened, for Cancel.
+    Settings m_optionsBackup;
     // The highscore tables shown: single race by class, track and laps;
     // last man standing by class and arena.
     int32_t m_singleCcm = 0;
     int32_t m_singleTrack = 0;
-    int32_t m_singleLaps = 0;
+    int32_t m_singleLaps = 3;
     int32_t m_lmsCcm = 0;
     int32_t m_lmsArena = 0;
     // Every looked-up window of every screen by its path, and the screens'
@@ -323,9 +348,15 @@ private:
     std::vector<CreditsLine> m_creditsLines;
     float m_creditsWrap = 0.0f;
     MenuFocus m_focus;
-    // Whether the Join message box was opened over the Join dialog (a failed
-    // join) or over the multiplayer screen (a game that could not be made).
-    bool m_messageOverJoin = true;
+    // What the Join message box was opened over: the Join dialog (a failed
+    // join), the multiplayer screen (a game that could not be made) or the
+    // main menu (the records notice).
+    CEGUI::Window* m_messageUnder = nullptr;
+    // The records notice waits for the main menu's fade-in to end.
+    bool m_recordsNoticePending = false;
+    // The message box's own font while the longer notice is shown in a
+    // smaller one; empty otherwise.
+    CEGUI::String m_messageFont;
     bool m_loadFailed = false;
     bool m_built = false;
 };

@@ -13,6 +13,8 @@
 
 #include <CEGUI/Window.h>
 
+#include <algorithm>
+
 namespace {
 
 // DirectInput's code of the Escape key.
@@ -91,7 +93,10 @@ void Menu::updateFades()
             m_fadeInWindow->activate();
             if (m_fadeInWindow == m_screens["Profile"])
                 m_windows["Profile/EdtName"]->activate();
+            const bool mainMenu = m_fadeInWindow == m_screens["MainMenu"];
             m_fadeInWindow = nullptr;
+            if (mainMenu && m_recordsNoticePending)
+                showRecordsNotice();
         }
     }
     if (m_fadeOutWindow) {
@@ -114,18 +119,33 @@ void Menu::previewsOff()
     m_application->m_previewCount = 0;
 }
 
+void Menu::placeKartPreview(int32_t preview, CEGUI::Window* image)
+{
+    if (preview < 0 || preview > 1)
+        return;
+    const CEGUI::Rectf r = image->getUnclippedOuterRect().get();
+    float* rect = m_application->m_previewRects[preview];
+    rect[0] = float(int32_t(r.left()));
+    rect[1] = float(int32_t(r.top()));
+    rect[2] = float(int32_t(r.right()));
+    rect[3] = float(int32_t(r.bottom()));
+    m_application->m_previewCount = std::max(m_application->m_previewCount, preview + 1);
+}
+
 void Menu::render()
 {
     IDirect3DDevice9* device = m_renderer ? m_renderer->m_device : nullptr;
     if (!device)
         return;
     const double now = m_timer.m_total;
-    const int32_t width = m_renderer->m_width, height = m_renderer->m_height;
     device->BeginScene();
     m_renderer->m_primitiveCount = 0;
     m_renderer->m_drawCallCount = 0;
     m_renderer->restoreRenderTarget();
     m_renderer->restoreDepthStencil();
+    // The size of the whole picture: the last frame's kart previews left
+    // theirs in the renderer until the target was restored.
+    const int32_t width = m_renderer->m_width, height = m_renderer->m_height;
     m_renderer->setViewportRect(0, 0, width, height, height > 0 ? float(width) / float(height) : 1.0f);
     Camera* camera = firstCamera(m_background);
     if (camera)

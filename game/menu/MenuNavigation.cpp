@@ -7,7 +7,9 @@
 #include "game/app/Application.h"
 #include "game/app/RaceSetup.h"
 #include "game/app/TextTable.h"
+#include "game/app/XmlText.h"
 #include "game/menu/CareerScreen.h"
+#include "game/menu/DrawableText.h"
 #include "game/menu/ProfileStore.h"
 #include "game/menu/RankingScreen.h"
 #include "game/menu/ShopScreen.h"
@@ -63,17 +65,15 @@ void Menu::showMainMenu()
 void Menu::refreshProfileSlot(int32_t slot)
 {
     CEGUI::Window* button = m_windows["MainMenu/OptProfile0" + std::to_string(slot + 1)];
-    std::string portrait = "Blanko";
-    if (!m_profileStore || m_profileStore->isEmpty(slot)) {
+    const bool used = m_profileStore && !m_profileStore->isEmpty(slot);
+    const std::string kart = used ? m_profileStore->getKart(0, slot) : std::string();
+    if (used)
+        button->setText(drawableText(*button, utf8(validUtf8(m_profileStore->getName(0, slot).c_str()))) + "\n"
+                        + utf8(m_profileStore->getCreationDate(slot) + "\n" + m_profileStore->getCreationTime(slot)));
+    else
         button->setText(m_textTable->getText(1104));
-    } else {
-        if (const KartInfo* kart = m_application->findKart(m_profileStore->getKart(0, slot)))
-            portrait = kart->menuimage;
-        button->setText(utf8(m_profileStore->getName(0, slot) + "\n" + m_profileStore->getCreationDate(slot) + "\n"
-                             + m_profileStore->getCreationTime(slot)));
-    }
     for (const auto& image : kSlotImages)
-        button->setProperty(image.property, utf8("Portraits/" + portrait + image.suffix));
+        button->setProperty(image.property, utf8(portrait("Portraits", kart, image.suffix)));
 }
 
 void Menu::showSingleplayer()
@@ -85,11 +85,6 @@ void Menu::showSingleplayer()
 void Menu::showMultiplayer()
 {
     fadeIn(m_screens["Multiplayer"]);
-}
-
-void Menu::showProfile()
-{
-    fadeIn(m_screens["Profile"]);
 }
 
 void Menu::showCareer()
@@ -124,11 +119,6 @@ void Menu::showLobby(bool)
     fadeIn(m_screens["Lobby"]);
 }
 
-void Menu::showOptions()
-{
-    fadeIn(m_screens["Options"]);
-}
-
 void Menu::showWinning()
 {
     const RaceSetup& setup = m_application->m_raceSetup;
@@ -145,72 +135,6 @@ void Menu::showWinning()
     if (headline)
         m_windows["Winning/LblText"]->setText(m_textTable->getText(headline) + "\n" + m_textTable->getText(line));
     fadeIn(m_screens["Winning"]);
-}
-
-void Menu::showHighscoresCareer(bool fromMainMenu)
-{
-    fillHighscoresCareer();
-    fadeIn(m_screens["HighscoresCareer"]);
-    m_highscoresFromMainMenu = fromMainMenu;
-}
-
-void Menu::showHighscoresSingle(bool fromMainMenu)
-{
-    // One button per single-race track, named by its level, at most nine.
-    const std::vector<std::string>& tracks = m_application->m_config.singleRaceTracks();
-    for (size_t i = 0; i < 9; ++i) {
-        char path[48];
-        std::snprintf(path, sizeof(path), "HighscoresSingle/BtnTrack%02d", int(i + 1));
-        CEGUI::Window* button = m_windows[path];
-        button->setVisible(i < tracks.size());
-        if (i < tracks.size())
-            if (const LevelInfo* level = m_application->findLevel(tracks[i]))
-                button->setText(m_textTable->getText(level->menutext));
-    }
-    fillHighscoresSingle();
-    fadeIn(m_screens["HighscoresSingle"]);
-    m_highscoresFromMainMenu = fromMainMenu;
-}
-
-void Menu::showHighscoresLMS(bool fromMainMenu)
-{
-    fillHighscoresLMS();
-    fadeIn(m_screens["HighscoresLMS"]);
-    m_highscoresFromMainMenu = fromMainMenu;
-}
-
-// The tabs and filters of the highscore screens: the screen's own tab and
-// the chosen class, laps and track are the disabled (gold) ones.
-void Menu::fillHighscoresCareer()
-{
-    m_windows["HighscoresCareer/BtnGame01"]->setEnabled(true);
-    m_windows["HighscoresCareer/BtnGame02"]->setEnabled(false);
-    m_windows["HighscoresCareer/BtnGame03"]->setEnabled(true);
-}
-
-void Menu::fillHighscoresSingle()
-{
-    m_windows["HighscoresSingle/BtnGame01"]->setEnabled(false);
-    m_windows["HighscoresSingle/BtnGame02"]->setEnabled(true);
-    m_windows["HighscoresSingle/BtnGame03"]->setEnabled(true);
-    const int32_t laps = m_singleLaps == 8 ? 3 : m_singleLaps == 5 ? 2 : 1;
-    for (int i = 1; i <= 3; ++i) {
-        m_windows["HighscoresSingle/BtnCcm0" + std::to_string(i)]->setEnabled(i - 1 != m_singleCcm);
-        m_windows["HighscoresSingle/BtnLaps0" + std::to_string(i)]->setEnabled(i != laps);
-    }
-    for (int i = 1; i <= 9; ++i)
-        m_windows["HighscoresSingle/BtnTrack0" + std::to_string(i)]->setEnabled(i - 1 != m_singleTrack);
-}
-
-void Menu::fillHighscoresLMS()
-{
-    m_windows["HighscoresLMS/BtnGame01"]->setEnabled(true);
-    m_windows["HighscoresLMS/BtnGame02"]->setEnabled(true);
-    m_windows["HighscoresLMS/BtnGame03"]->setEnabled(false);
-    for (int i = 1; i <= 3; ++i) {
-        m_windows["HighscoresLMS/BtnCcm0" + std::to_string(i)]->setEnabled(i - 1 != m_lmsCcm);
-        m_windows["HighscoresLMS/BtnTrack0" + std::to_string(i)]->setEnabled(i - 1 != m_lmsArena);
-    }
 }
 
 void Menu::openDialog(CEGUI::Window* over, CEGUI::Window* dialog)
@@ -380,19 +304,6 @@ bool Menu::onProfileBack(const CEGUI::EventArgs&)
     return true;
 }
 
-bool Menu::createProfile(const CEGUI::EventArgs&)
-{
-    fadeOut(m_screens["Profile"]);
-    previewsOff();
-    fadeIn(m_screens["Singleplayer"]);
-    return true;
-}
-
-bool Menu::onProfileNameAccepted(const CEGUI::EventArgs& e)
-{
-    return createProfile(e);
-}
-
 bool Menu::onSingleplayerCareer(const CEGUI::EventArgs&)
 {
     fadeOut(m_screens["Singleplayer"]);
@@ -517,7 +428,7 @@ bool Menu::onMultiplayerCreateGame(const CEGUI::EventArgs&)
         connected = net.connect("localhost", true);
     }
     if (!connected) {
-        m_messageOverJoin = false;
+        m_messageUnder = m_screens["Multiplayer"];
         m_windows["Join_MessageBox/LblMessage"]->setText(m_textTable->getText(20010));
         openDialog(m_screens["Multiplayer"], m_screens["Join_MessageBox"]);
         return true;
@@ -547,7 +458,7 @@ bool Menu::onJoinOk(const CEGUI::EventArgs&)
         CEGUI::Window* join = m_screens["Join"];
         join->setModalState(false);
         join->hide();
-        m_messageOverJoin = true;
+        m_messageUnder = join;
         m_windows["Join_MessageBox/LblMessage"]->setText(m_textTable->getText(20010));
         CEGUI::Window* box = m_screens["Join_MessageBox"];
         box->setModalState(true);
@@ -574,10 +485,15 @@ bool Menu::onJoinCancel(const CEGUI::EventArgs&)
 
 bool Menu::onJoinMessageOk(const CEGUI::EventArgs&)
 {
-    // Back to the Join dialog, or, when making a game failed, to the screen.
-    closeDialog(m_screens["Join_MessageBox"], m_messageOverJoin ? m_screens["Join"] : m_screens["Multiplayer"]);
-    if (m_messageOverJoin)
-        m_screens["Join"]->show();
+    // Back to what it was opened over; the Join dialog was hidden under it.
+    CEGUI::Window* under = m_messageUnder ? m_messageUnder : m_screens["MainMenu"];
+    closeDialog(m_screens["Join_MessageBox"], under);
+    if (!m_messageFont.empty()) {
+        m_windows["Join_MessageBox/LblMessage"]->setProperty("Font", m_messageFont);
+        m_messageFont.clear();
+    }
+    if (under == m_screens["Join"])
+        under->show();
     return true;
 }
 
@@ -606,117 +522,7 @@ bool Menu::onLobbyBack(const CEGUI::EventArgs&)
     return true;
 }
 
-// --- Options, highscores, credits, language, winning ---------------------------
-
-bool Menu::onOptionsOk(const CEGUI::EventArgs&)
-{
-    fadeOut(m_screens["Options"]);
-    showMainMenu();
-    return true;
-}
-
-bool Menu::onOptionsCancel(const CEGUI::EventArgs&)
-{
-    fadeOut(m_screens["Options"]);
-    showMainMenu();
-    return true;
-}
-
-// Back from the single-race or last-man-standing table: to the main menu, or
-// to the single-player screen the table was opened from.
-void Menu::leaveHighscores(const char* screen)
-{
-    fadeOut(m_screens[screen]);
-    if (m_highscoresFromMainMenu) {
-        showMainMenu();
-    } else {
-        previewsOff();
-        fadeIn(m_screens["Singleplayer"]);
-        m_highscoresFromMainMenu = 1;
-    }
-}
-
-// A tab of the highscore tables: the other table, opened from where this one was.
-void Menu::switchHighscores(const char* from, void (Menu::*show)(bool))
-{
-    fadeOut(m_screens[from]);
-    (this->*show)(m_highscoresFromMainMenu);
-}
-
-bool Menu::onHighscoresCareerBack(const CEGUI::EventArgs&)
-{
-    fadeOut(m_screens["HighscoresCareer"]);
-    if (m_highscoresFromMainMenu) {
-        showMainMenu();
-    } else {
-        showCareer();
-        m_highscoresFromMainMenu = 1;
-    }
-    return true;
-}
-
-bool Menu::onHighscoresCareerGame01(const CEGUI::EventArgs&)
-{
-    switchHighscores("HighscoresCareer", &Menu::showHighscoresSingle);
-    return true;
-}
-
-bool Menu::onHighscoresCareerGame02(const CEGUI::EventArgs&)
-{
-    return true;
-}
-
-bool Menu::onHighscoresCareerGame03(const CEGUI::EventArgs&)
-{
-    switchHighscores("HighscoresCareer", &Menu::showHighscoresLMS);
-    return true;
-}
-
-bool Menu::onHighscoresSingleBack(const CEGUI::EventArgs&)
-{
-    leaveHighscores("HighscoresSingle");
-    return true;
-}
-
-bool Menu::onHighscoresSingleGame01(const CEGUI::EventArgs&)
-{
-    return true;
-}
-
-bool Menu::onHighscoresSingleGame02(const CEGUI::EventArgs&)
-{
-    switchHighscores("HighscoresSingle", &Menu::showHighscoresCareer);
-    return true;
-}
-
-bool Menu::onHighscoresSingleGame03(const CEGUI::EventArgs&)
-{
-    switchHighscores("HighscoresSingle", &Menu::showHighscoresLMS);
-    return true;
-}
-
-bool Menu::onHighscoresLMSBack(const CEGUI::EventArgs&)
-{
-    leaveHighscores("HighscoresLMS");
-    return true;
-}
-
-bool Menu::onHighscoresLMSGame01(const CEGUI::EventArgs&)
-{
-    switchHighscores("HighscoresLMS", &Menu::showHighscoresSingle);
-    return true;
-}
-
-bool Menu::onHighscoresLMSGame02(const CEGUI::EventArgs&)
-{
-    switchHighscores("HighscoresLMS", &Menu::showHighscoresCareer);
-    return true;
-}
-
-bool Menu::onHighscoresLMSGame03(const CEGUI::EventArgs&)
-{
-    return true;
-}
+// --- Credits, language, winning -------------------------------------------------
 
 bool Menu::onCreditsBack(const CEGUI::EventArgs&)
 {

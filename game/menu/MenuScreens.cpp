@@ -239,7 +239,6 @@ void Menu::buildJoin()
     subscribe("Join/EdtHost", CEGUI::Editbox::EventTextAccepted, &Menu::onJoinHostAccepted);
 
     loadScreen(screenManifest("MessageBox.layout"));
-    m_windows["Join_MessageBox/BtnOk"]->setText(m_textTable->getText(1000));
     subscribe("Join_MessageBox/BtnOk", clicked(), &Menu::onJoinMessageOk);
 }
 
@@ -361,15 +360,6 @@ void Menu::buildHighscoresLMS()
     for (const std::string& path : screen.windows)
         if (path.find("/BtnCcm") != std::string::npos || path.find("/BtnTrack") != std::string::npos)
             subscribe(path, clicked(), &Menu::onHighscoresLMSSelect);
-    // One arena button per arena of the configuration, at most three.
-    const std::vector<std::string>& arenas = m_application->m_config.lastManStandingTracks();
-    for (size_t i = 0; i < 3; ++i) {
-        CEGUI::Window* button = m_windows["HighscoresLMS/BtnTrack0" + std::to_string(i + 1)];
-        const LevelInfo* level = i < arenas.size() ? m_application->findLevel(arenas[i]) : nullptr;
-        button->setVisible(i < arenas.size());
-        if (level)
-            button->setText(m_textTable->getText(level->menutext));
-    }
 }
 
 void Menu::buildCredits()

@@ -18,7 +18,7 @@ struct Texts {
 };
 
 const Texts kTexts[] = {
-    {1000, {"Join/BtnOk", "Options/BtnOk", "Winning/BtnOk"}},
+    {1000, {"Join/BtnOk", "Options/BtnOk", "Winning/BtnOk", "Join_MessageBox/BtnOk"}},
     {1010, {"Exit/BtnYes", "Confirm/BtnYes"}},
     {1020, {"Exit/BtnNo", "Confirm/BtnNo"}},
     {1040, {"Join/BtnCancel", "Options/BtnCancel"}},
@@ -101,4 +101,5 @@ void Menu::applyLanguageTexts()
         if (language >= 0 && language <= 4)
             languages->setText(m_textTable->getText(3000 + 10 * language));
     }
+    labelHighscoreTracks();
 }

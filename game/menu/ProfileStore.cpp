@@ -596,8 +596,9 @@ bool ProfileStore::loadOrReset()
 {
     if (load())
         return true;
+    m_damagedCopy.clear();
     if (fileExists(path()))
-        keepBackup(path());
+        keepBackup(path(), &m_damagedCopy);
     resetAll();
     save();
     setCurrentSlot(0);

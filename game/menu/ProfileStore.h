@@ -99,6 +99,8 @@ public:
     // Start-up: load, or else keep a damaged file as profiles.dat.bak and
     // write a fresh one. True when the file loaded.
     bool loadOrReset();
+    // Where the last loadOrReset kept a damaged file; empty when it kept none.
+    const std::string& damagedCopy() const { return m_damagedCopy; }
 
     // The plain XML of the file, before scrambling, and its reading (after
     // the reset of every slot that load does).
@@ -148,4 +150,5 @@ private:
     int32_t m_currentSlot = 0;
     std::string m_path; // empty: the player folder's profiles.dat
     mutable std::string m_resolvedPath;
+    std::string m_damagedCopy;
 };

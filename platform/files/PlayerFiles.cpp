@@ -122,14 +122,18 @@ bool replaceFile(const std::string& path, const void* bytes, size_t count)
     return true;
 }
 
-bool keepBackup(const std::string& path)
+bool keepBackup(const std::string& path, std::string* kept)
 {
     if (!fileExists(path))
         return false;
     std::string copy = path + ".bak";
     for (int n = 2; n <= kKeptDamagedCopies && fileExists(copy); ++n)
         copy = path + ".bak." + std::to_string(n);
-    return rename(path.c_str(), copy.c_str()) == 0;
+    if (rename(path.c_str(), copy.c_str()) != 0)
+        return false;
+    if (kept)
+        *kept = copy;
+    return true;
 }
 
 bool playerFolderWritable(std::string& why)

@@ -23,8 +23,9 @@ bool replaceFile(const std::string& path, const void* bytes, size_t count);
 // path + ".bak", ".bak.2", ... ".bak.10": every damaged copy is kept, the
 // oldest first. Ten are plenty for a player to notice; when all are taken
 // the newest damaged copy replaces the tenth, so the first nine stay.
-// False when there was nothing to keep or the rename failed.
-bool keepBackup(const std::string& path);
+// False when there was nothing to keep or the rename failed; the name of
+// the copy goes to kept when given.
+bool keepBackup(const std::string& path, std::string* kept = nullptr);
 constexpr int kKeptDamagedCopies = 10;
 
 // Whether the player folder can be written: creates it when missing and

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -96,7 +97,10 @@ TEST(PlayerFilesTest, EveryDamagedCopyIsKeptUpToTen)
     const std::string path = playerFilePath("profiles.dat");
     for (int damage = 1; damage <= 12; ++damage) {
         rig.write("profiles.dat", "damage " + std::to_string(damage));
-        EXPECT_TRUE(keepBackup(path)) << damage;
+        std::string kept;
+        EXPECT_TRUE(keepBackup(path, &kept)) << damage;
+        const std::string suffix = damage == 1 ? ".bak" : ".bak." + std::to_string(std::min(damage, 10));
+        EXPECT_EQ(kept, path + suffix) << damage;
     }
     // The first nine stay as they were kept; the tenth place holds the newest.
     EXPECT_EQ(rig.read("profiles.dat.bak"), "damage 1");

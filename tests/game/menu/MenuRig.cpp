@@ -7,8 +7,15 @@
 #include <CEGUI/GUIContext.h>
 #include <CEGUI/InputEvent.h>
 #include <CEGUI/Window.h>
+#include <CEGUI/widgets/ComboDropList.h>
+#include <CEGUI/widgets/Combobox.h>
+#include <CEGUI/widgets/ListboxItem.h>
+#include <CEGUI/widgets/PushButton.h>
+#include <CEGUI/widgets/Slider.h>
+#include <CEGUI/widgets/Thumb.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 
 MenuRig::MenuRig(const std::string& name, Renderer* r) : folder(name), renderer(r)
@@ -123,6 +130,60 @@ void MenuRig::doubleClick(const std::string& path)
 {
     click(path);
     click(path);
+}
+
+void MenuRig::choose(const std::string& comboPath, uint32_t id)
+{
+    auto* combo = dynamic_cast<CEGUI::Combobox*>(window(comboPath));
+    ASSERT_NE(combo, nullptr) << comboPath;
+    CEGUI::ListboxItem* wanted = nullptr;
+    for (size_t i = 0; i < combo->getItemCount(); ++i)
+        if (combo->getListboxItemFromIndex(i)->getID() == id)
+            wanted = combo->getListboxItemFromIndex(i);
+    ASSERT_NE(wanted, nullptr) << comboPath << " has no entry " << id;
+    CEGUI::GUIContext& gui = gui::context();
+    const CEGUI::Rectf button = combo->getPushButton()->getUnclippedOuterRect().get();
+    gui.injectMousePosition(button.left() + 1.0f, button.top() + 1.0f);
+    gui.injectMouseButtonDown(CEGUI::LeftButton);
+    gui.injectMouseButtonUp(CEGUI::LeftButton);
+    CEGUI::ComboDropList* list = combo->getDropList();
+    ASSERT_TRUE(list->isVisible()) << comboPath << " did not open";
+    // The entry's place: the first point down the list's middle that is it.
+    const CEGUI::Rectf area = list->getUnclippedInnerRect().get();
+    const float x = (area.left() + area.right()) * 0.5f;
+    for (float y = area.top(); y < area.bottom(); y += 1.0f)
+        if (list->getItemAtPoint(CEGUI::Vector2f(x, y)) == wanted) {
+            gui.injectMousePosition(x, y + 2.0f);
+            gui.injectMouseButtonDown(CEGUI::LeftButton);
+            gui.injectMouseButtonUp(CEGUI::LeftButton);
+            return;
+        }
+    FAIL() << comboPath << ": entry " << id << " is not in the open list";
+}
+
+void MenuRig::slide(const std::string& sliderPath, float value)
+{
+    auto* slider = dynamic_cast<CEGUI::Slider*>(window(sliderPath));
+    ASSERT_NE(slider, nullptr) << sliderPath;
+    CEGUI::Thumb* thumb = slider->getThumb();
+    CEGUI::GUIContext& gui = gui::context();
+    // The track's length in pixels, first guessed from the sizes, then
+    // learnt from how far each drag moved the value.
+    float pixelsPerUnit = (slider->getPixelSize().d_width - thumb->getPixelSize().d_width) / slider->getMaxValue();
+    for (int drag = 0; drag < 4 && std::abs(slider->getCurrentValue() - value) > 0.004f; ++drag) {
+        const CEGUI::Rectf r = thumb->getUnclippedOuterRect().get();
+        const float x = (r.left() + r.right()) * 0.5f, y = (r.top() + r.bottom()) * 0.5f;
+        const float before = slider->getCurrentValue();
+        const float dx = (value - before) * pixelsPerUnit;
+        gui.injectMousePosition(x + 1.0f, y);
+        gui.injectMousePosition(x, y);
+        gui.injectMouseButtonDown(CEGUI::LeftButton);
+        gui.injectMousePosition(x + dx, y);
+        gui.injectMouseButtonUp(CEGUI::LeftButton);
+        const float moved = slider->getCurrentValue() - before;
+        if (std::abs(moved) > 1e-4f)
+            pixelsPerUnit = dx / moved;
+    }
 }
 
 void MenuRig::key(uint32_t scanCode)

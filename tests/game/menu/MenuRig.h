@@ -47,6 +47,11 @@ public:
     // A left click in the middle of the window (through the GUI's mouse).
     void click(const std::string& path);
     void doubleClick(const std::string& path);
+    // The entry of a combo box with that ID chosen the way the player does:
+    // the list opened by its button, the mouse over the entry, a click.
+    void choose(const std::string& comboPath, uint32_t id);
+    // A slider's thumb dragged to where it stands for the value.
+    void slide(const std::string& sliderPath, float value);
     // A key pressed and released (the GUI's scan code), and a character.
     void key(uint32_t scanCode);
     // Escape as the input's polled key, as the window's message leaves it.
