@@ -5,11 +5,12 @@
 #include "game/menu/ProfileStore.h"
 #include "game/menu/ScreenManifest.h"
 
+#include <CEGUI/PropertyHelper.h>
 #include <CEGUI/Window.h>
 #include <CEGUI/WindowManager.h>
 
 CareerScreen::CareerScreen(Application* application)
-    : m_textTable(application->m_textTable), m_profileStore(application->m_profileStore)
+    : m_application(application), m_textTable(application->m_textTable), m_profileStore(application->m_profileStore)
 {
     LoadedScreen screen = loadScreenLayout(screenManifest("Career.layout"));
     m_root = screen.root;
@@ -51,4 +52,31 @@ void CareerScreen::refresh()
     m_lblBack->setText(m_textTable->getText(1080));
     m_lblStart->setText(m_textTable->getText(1070));
     m_lblHeader->setText(header(*m_textTable, ccm));
+    const int32_t kudos = m_profileStore ? m_profileStore->getKudos(0) : 0;
+    m_lblKudos->setText(CEGUI::PropertyHelper<int32_t>::toString(kudos) + " " + m_textTable->getText(2040));
+
+    const std::vector<std::string>& tracks = m_application->m_config.careerTracks(ccm);
+    const std::vector<int32_t>& games = m_application->m_config.careerGames(ccm);
+    const int32_t current = m_profileStore ? m_profileStore->getLevel(ccm) : 0;
+    for (int i = 0; i < kRows; ++i) {
+        CEGUI::Window* row[3] = {m_lblTrack[i], m_lblGame[i], m_lblRank[i]};
+        const bool shown = size_t(i) < tracks.size();
+        for (CEGUI::Window* w : row)
+            w->setVisible(shown);
+        if (!shown)
+            continue;
+        const LevelInfo* level = m_application->findLevel(tracks[size_t(i)]);
+        m_lblTrack[i]->setText(level ? m_textTable->getText(level->menutext) : CEGUI::String());
+        // A kind the game does not know keeps the text it had.
+        static const int32_t kGameTexts[4] = {5015, 5040, 5030, 5020};
+        const int32_t game = size_t(i) < games.size() ? games[size_t(i)] : -1;
+        if (game >= 0 && game <= 3)
+            m_lblGame[i]->setText(m_textTable->getText(kGameTexts[game]));
+        const int32_t rank = m_profileStore ? m_profileStore->getRank(0, ccm, i) : -1;
+        m_lblRank[i]->setText(m_textTable->getText(rank == -1 ? 7070 : 7000 + 10 * rank));
+        const char* colours = i == current ? "tl:FFFFEC18 tr:FFFFEC18 bl:FFFFEC18 br:FFFFEC18"
+                                           : "tl:FFFFFFFF tr:FFFFFFFF bl:FFFFFFFF br:FFFFFFFF";
+        for (CEGUI::Window* w : row)
+            w->setProperty("TextColours", colours);
+    }
 }

@@ -28,7 +28,9 @@ public:
 
     // Brings the screen up to the profile store: the header with the class,
     // the fixed texts, Start only while the game is not over, the shop only
-    // with kudos to spend.
+    // with kudos to spend, and a row for each of the class's first sixteen
+    // races with its game kind and the player's place (the next race in
+    // gold).
     void refresh();
 
     // The career's title for a class: "Career - 50 ccm" in the current
@@ -54,6 +56,7 @@ private:
     CEGUI::Window* m_lblTrack[kRows];
     CEGUI::Window* m_lblGame[kRows];
     CEGUI::Window* m_lblRank[kRows];
+    Application* m_application;
     TextTable* m_textTable;
     ProfileStore* m_profileStore;
     std::unordered_map<std::string, CEGUI::Window*> m_windows;

@@ -182,6 +182,24 @@ private:
     // Caret to the end, nothing selected: the name fields' behaviour.
     bool onNameFieldCaret(const CEGUI::EventArgs& e);
 
+    // The race set-up screens (MenuRaceSetup.cpp).
+    // The single-race list, or the last-man-standing list for game kind 3.
+    const std::vector<std::string>& trackList(int32_t gameType) const;
+    // The level record's name of a track of that list; "" past its end.
+    std::string trackName(int32_t gameType, int32_t track) const;
+    // A screen's ImgTrack: the track's picture captioned with its name.
+    void showTrack(const std::string& screen, int32_t gameType, int32_t track);
+    // Preview 0 with the profile's kart as it looks in the class.
+    void previewProfileKart(CEGUI::Window* image, int32_t ccm);
+    RaceSetup& beginSetup(int32_t mode, int32_t gameType, int32_t ccm, int32_t laps, const std::string& level);
+    // The profile's seven drivers with their looks in the class; the grid
+    // of a career race (-1: another race).
+    void fillProfilePlayers(RaceSetup& setup, int32_t ccm, int32_t careerRace);
+    void startRace(CEGUI::Window* screen);
+    void showTwoPlayersKart(int32_t player);
+    void showTwoPlayersGame();
+    void stepTwoPlayersKart(int32_t player, int32_t step);
+
     // Handlers (MenuNavigation.cpp, MenuHandlers.cpp); every one answers true.
     bool onMainMenuMultiplayer(const CEGUI::EventArgs& e);
     bool onMainMenuNewProfile(const CEGUI::EventArgs& e);
@@ -342,6 +360,19 @@ private:
     CareerScreen* m_career = nullptr;
     ShopScreen* m_shop = nullptr;
     Stream* m_fileSystem = nullptr;
+    // The race set-up screens' selections, reset whenever a screen opens:
+    // laps 3, 5 or 8, class 0-2, indices into the track and kart lists.
+    int32_t m_singleRaceLaps = 3;
+    int32_t m_singleRaceCcm = 0;
+    int32_t m_singleRaceTrack = 0;
+    int32_t m_lmsSetupCcm = 0;
+    int32_t m_lmsSetupArena = 0;
+    int32_t m_twoPlayersCcm = 0;
+    int32_t m_twoPlayersLaps = 3;
+    int32_t m_twoPlayersGame = 0; // 0 single race, 3 last man standing
+    int32_t m_twoPlayersTrack = 0;
+    int32_t m_twoPlayersKart1 = 0;
+    int32_t m_twoPlayersKart2 = 1;
     CEGUI::String m_twoPlayersName1;
     CEGUI::String m_twoPlayersName2;
     CEGUI::String m_lobbyNames[7];

@@ -1,6 +1,5 @@
-// The handlers of the screens' own work: the name fields, and the selectors
-// and lobby controls, which are wired here and come with the race set-up and
-// lobby work.
+// The handlers of the screens' own work: the name fields, and the lobby
+// controls, which are wired here and come with the lobby work.
 #include "game/menu/Menu.h"
 
 #include <CEGUI/Window.h>
@@ -44,30 +43,7 @@ bool Menu::onLobbyNameAccepted(const CEGUI::EventArgs&)
     return true;
 }
 
-// Wired now; their rules come with the work on the race set-up and the
-// lobby.
-bool Menu::onSingleRaceLapsDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onSingleRaceLapsInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onSingleRaceCcmDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onSingleRaceCcmInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onSingleRaceTrackDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onSingleRaceTrackInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLastManStandingCcmDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLastManStandingCcmInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLastManStandingTrackDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLastManStandingTrackInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersCcmInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersCcmDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersLapsInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersLapsDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersGameInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersGameDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersTrackInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersTrackDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersKart1Inc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersKart1Dec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersKart2Inc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onTwoPlayersKart2Dec(const CEGUI::EventArgs&) { return true; }
+// Wired now; their rules come with the work on the lobby.
 bool Menu::onLobbyStart(const CEGUI::EventArgs&) { return true; }
 bool Menu::onLobbyCcmInc(const CEGUI::EventArgs&) { return true; }
 bool Menu::onLobbyCcmDec(const CEGUI::EventArgs&) { return true; }

@@ -95,23 +95,10 @@ void Menu::showCareer()
 
 void Menu::showShop()
 {
+    previewsOff();
     m_shop->refresh();
+    placeKartPreview(0, m_windows["Shop/ImgKart"]);
     fadeIn(m_shop->root());
-}
-
-void Menu::showSingleRace()
-{
-    fadeIn(m_screens["SingleRace"]);
-}
-
-void Menu::showLastManStanding()
-{
-    fadeIn(m_screens["LastManStanding"]);
-}
-
-void Menu::showTwoPlayers()
-{
-    fadeIn(m_screens["TwoPlayers"]);
 }
 
 void Menu::showLobby(bool)
@@ -361,13 +348,6 @@ bool Menu::onCareerShop(const CEGUI::EventArgs&)
     return true;
 }
 
-bool Menu::onCareerStart(const CEGUI::EventArgs&)
-{
-    m_result = 2;
-    fadeOut(m_career->root());
-    return true;
-}
-
 bool Menu::onShopBack(const CEGUI::EventArgs&)
 {
     if (m_profileStore)
@@ -385,26 +365,10 @@ bool Menu::onSingleRaceBack(const CEGUI::EventArgs&)
     return true;
 }
 
-bool Menu::onSingleRaceStart(const CEGUI::EventArgs&)
-{
-    m_result = 2;
-    previewsOff();
-    fadeOut(m_screens["SingleRace"]);
-    return true;
-}
-
 bool Menu::onLastManStandingBack(const CEGUI::EventArgs&)
 {
     fadeOut(m_screens["LastManStanding"]);
     showSingleplayer();
-    return true;
-}
-
-bool Menu::onLastManStandingStart(const CEGUI::EventArgs&)
-{
-    m_result = 2;
-    previewsOff();
-    fadeOut(m_screens["LastManStanding"]);
     return true;
 }
 
@@ -502,14 +466,6 @@ bool Menu::onTwoPlayersBack(const CEGUI::EventArgs&)
     fadeOut(m_screens["TwoPlayers"]);
     previewsOff();
     showMultiplayer();
-    return true;
-}
-
-bool Menu::onTwoPlayersStart(const CEGUI::EventArgs&)
-{
-    m_result = 2;
-    previewsOff();
-    fadeOut(m_screens["TwoPlayers"]);
     return true;
 }
 

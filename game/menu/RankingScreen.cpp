@@ -6,11 +6,36 @@
 #include "game/menu/ProfileStore.h"
 #include "game/menu/ScreenManifest.h"
 
+#include <CEGUI/PropertyHelper.h>
 #include <CEGUI/Window.h>
 #include <CEGUI/WindowManager.h>
 
+#include <cstdio>
+
+namespace {
+
+CEGUI::String utf8(const std::string& text)
+{
+    return CEGUI::String(reinterpret_cast<const CEGUI::utf8*>(text.c_str()));
+}
+
+// A season's total time as minutes, seconds and hundredths.
+CEGUI::String raceTime(float seconds)
+{
+    if (!(seconds >= 0.0f))
+        return "--:--:--";
+    if (seconds >= 3600.0f)
+        return "59:59:99";
+    const int64_t ms = int64_t(double(seconds) * 1000.0);
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d:%02d:%02d", int(ms / 60000 % 60), int(ms / 1000 % 60), int(ms / 10 % 100));
+    return text;
+}
+
+} // namespace
+
 RankingScreen::RankingScreen(Application* application)
-    : m_textTable(application->m_textTable), m_profileStore(application->m_profileStore)
+    : m_application(application), m_textTable(application->m_textTable), m_profileStore(application->m_profileStore)
 {
     LoadedScreen screen = loadScreenLayout(screenManifest("Ranking.layout"));
     m_root = screen.root;
@@ -35,10 +60,57 @@ RankingScreen::~RankingScreen()
     CEGUI::WindowManager::getSingleton().destroyWindow(m_root);
 }
 
-void RankingScreen::fill(const int32_t*, const int32_t*)
+void RankingScreen::fill(const int32_t* pointsBefore, const int32_t* kudosBefore)
 {
+    const int32_t ccm = m_profileStore ? m_profileStore->getCcm() : 0;
     m_btnContinue->setEnabled(!m_profileStore || !m_profileStore->isGameOver());
     m_lblBack->setText(m_textTable->getText(1080));
     m_lblContinue->setText(m_textTable->getText(1070));
-    m_lblHeader->setText(CareerScreen::header(*m_textTable, m_profileStore ? m_profileStore->getCcm() : 0));
+    m_lblHeader->setText(CareerScreen::header(*m_textTable, ccm));
+    if (!m_profileStore)
+        return;
+    const ProfileStore& store = *m_profileStore;
+
+    struct Record {
+        int32_t player, points, pointsBefore, kudos, kudosBefore;
+        float time;
+    };
+    Record records[kRows];
+    for (int32_t p = 0; p < kRows; ++p)
+        records[p] = {p,
+                      store.getSeasonPoints(p, ccm),
+                      pointsBefore ? pointsBefore[p] : 0,
+                      store.getKudos(p),
+                      kudosBefore ? kudosBefore[p] : 0,
+                      store.getTotalTime(p, ccm)};
+    // Points down, then time up; of two drivers equal in both the one
+    // further down the profile's list stands first.
+    for (int32_t i = 1; i < kRows; ++i) {
+        const Record r = records[i];
+        int32_t j = i;
+        for (; j > 0; --j) {
+            const Record& above = records[j - 1];
+            if (r.points > above.points || (r.points == above.points && r.time <= above.time))
+                records[j] = above;
+            else
+                break;
+        }
+        records[j] = r;
+    }
+
+    for (int32_t row = 0; row < kRows; ++row) {
+        const Record& r = records[row];
+        const KartInfo* kart = m_application->findKart(store.getKart(r.player));
+        m_imgKart[row]->setProperty("Image", utf8("PortraitsSmall/" + (kart ? kart->menuimage : std::string("Blanko"))));
+        m_lblName[row]->setText(utf8(store.getName(r.player)));
+        m_lblTime[row]->setText(raceTime(r.time));
+        CEGUI::String points = CEGUI::PropertyHelper<int32_t>::toString(r.points) + " " + m_textTable->getText(8500);
+        if (pointsBefore && r.points > r.pointsBefore)
+            points += " (+" + CEGUI::PropertyHelper<int32_t>::toString(r.points - r.pointsBefore) + ")";
+        m_lblPoints[row]->setText(points);
+        CEGUI::String kudos = "$" + CEGUI::PropertyHelper<int32_t>::toString(r.kudos);
+        if (kudosBefore && r.kudos > r.kudosBefore)
+            kudos += " (+$" + CEGUI::PropertyHelper<int32_t>::toString(r.kudos - r.kudosBefore) + ")";
+        m_lblKudos[row]->setText(kudos);
+    }
 }

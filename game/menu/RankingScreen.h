@@ -25,7 +25,8 @@ public:
     // Brings the screen up to the profile store: the header with the class,
     // the fixed texts, Continue only while the game is not over. The arrays
     // are the seven drivers' season points and kudos before the race just
-    // run, or null when no race came before.
+    // run, or null when no race came before; a driver who gained shows the
+    // gain beside the total.
     void fill(const int32_t* pointsBefore = nullptr, const int32_t* kudosBefore = nullptr);
 
     CEGUI::Window* root() const { return m_root; }
@@ -45,6 +46,7 @@ private:
     CEGUI::Window* m_lblTime[kRows];
     CEGUI::Window* m_lblPoints[kRows];
     CEGUI::Window* m_lblKudos[kRows];
+    Application* m_application;
     TextTable* m_textTable;
     ProfileStore* m_profileStore;
     std::unordered_map<std::string, CEGUI::Window*> m_windows;

@@ -15,6 +15,7 @@
 #include <CEGUI/widgets/Thumb.h>
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 
@@ -46,7 +47,7 @@ bool MenuRig::start(std::string& why, Stream* files)
         return false;
     }
     fileSystem = files ? files : &archive;
-    app = std::make_unique<Application>(renderer);
+    app = std::make_unique<Application>(renderer, makers);
     if (!app->init(fileSystem)) {
         why = "the application did not start";
         return false;
@@ -64,6 +65,38 @@ void MenuRig::addProfile()
     store.setKart(0, "vela", 0);
     store.setKudos(0, 500, 0);
     store.stampCreation(0);
+}
+
+void MenuRig::addSeason()
+{
+    ProfileStore& store = *app->m_profileStore;
+    const std::vector<KartInfo>& karts = app->m_config.karts();
+    // Each race's finishing order, player by player.
+    const int32_t ranks[3][7] = {{1, 0, 3, 2, 6, 4, 5}, {0, 2, 1, 4, 3, 6, 5}, {2, 1, 0, 3, 5, 4, 6}};
+    const int32_t points[7] = {10, 8, 6, 5, 4, 3, 2};
+    for (int32_t p = 0; p < 7; ++p) {
+        // The computer players drive the karts the player did not take,
+        // named after them.
+        if (p > 0) {
+            std::string kart = karts[size_t(2 + p) % karts.size()].name;
+            store.setKart(p, kart);
+            kart[0] = char(std::toupper(static_cast<unsigned char>(kart[0])));
+            store.setName(p, kart);
+        }
+        int32_t season = 0;
+        for (int32_t race = 0; race < 3; ++race) {
+            store.setRank(p, 0, race, ranks[race][p]);
+            store.setTime(p, 0, race, 61.5f + 2.25f * float(ranks[race][p]) + float(race) * 7.0f);
+            season += points[ranks[race][p]];
+        }
+        store.setSeasonPoints(p, 0, season);
+        store.setKudos(p, 420 - 40 * p);
+    }
+    store.setLevel(0, 3);
+    store.setEngine(0, 0, 2);
+    store.setTires(0, 0, 1);
+    store.setColor(0, 0, 3);
+    store.setLogo(0, 0, 5);
 }
 
 void MenuRig::openMenu()
@@ -95,15 +128,22 @@ int32_t MenuRig::settle(double step)
     return menu->fading() ? answer : frame(step);
 }
 
+Menu* MenuRig::current() const
+{
+    if (menu)
+        return menu.get();
+    return app && app->m_state == Application::StateMenu ? dynamic_cast<Menu*>(app->m_menu) : nullptr;
+}
+
 std::string MenuRig::shown() const
 {
-    const CEGUI::Window* screen = menu->shownScreen();
+    const CEGUI::Window* screen = current() ? current()->shownScreen() : nullptr;
     return screen ? screen->getName().c_str() : "";
 }
 
 CEGUI::Window* MenuRig::window(const std::string& path) const
 {
-    if (CEGUI::Window* w = menu->window(path))
+    if (CEGUI::Window* w = current() ? current()->window(path) : nullptr)
         return w;
     // A window the menu does not look up (a layout's decoration).
     CEGUI::Window* root = gui::context().getRootWindow();

@@ -33,6 +33,10 @@ public:
     bool start(std::string& why, Stream* files = nullptr);
     // A used profile in the current slot 0 (kudos to spend, game not over).
     void addProfile();
+    // The profile's season under way: six named computer drivers in the
+    // other karts, three races of class 0 run with places, times, points,
+    // kudos and a few parts bought.
+    void addSeason();
     // Makes and loads the menu with the application's race set-up.
     void openMenu();
     void closeMenu();
@@ -44,6 +48,8 @@ public:
     int32_t settle(double step = 0.1);
     // The screen the player sees now, by its root's name; "" for none.
     std::string shown() const;
+    // The rig's menu, else the one the application runs; null for none.
+    Menu* current() const;
     // A left click in the middle of the window (through the GUI's mouse).
     void click(const std::string& path);
     void doubleClick(const std::string& path);
@@ -64,6 +70,8 @@ public:
     FakeClock clock;
     ArchiveFile archive;
     Stream* fileSystem = &archive;
+    // The stages the application makes when it runs its own frames.
+    StageMakers makers;
     std::unique_ptr<Application> app;
     WinInput input;
     std::unique_ptr<Menu> menu;

@@ -68,6 +68,7 @@ protected:
         std::string why;
         ASSERT_TRUE(m_rig->start(why)) << why;
         m_rig->addProfile();
+        m_rig->addSeason();
     }
     void TearDown() override { m_rig.reset(); }
 
