@@ -163,11 +163,9 @@ void Menu::closeJoin()
 
 void Menu::languageChosen(int32_t language)
 {
-    m_textTable->language = uint32_t(language);
-    m_application->m_settings.language = language;
-    m_application->m_settings.save();
     fadeOut(m_screens["Language"]);
-    applyLanguageTexts();
+    setLanguage(language);
+    m_application->m_settings.save();
     showMainMenu();
 }
 

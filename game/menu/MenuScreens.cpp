@@ -137,6 +137,9 @@ void Menu::buildProfile()
 {
     loadScreen(screenManifest("Profile.layout"));
     static_cast<CEGUI::Editbox*>(m_windows["Profile/EdtName"])->setMaxTextLength(12);
+    // The kart turns in this picture; a clear one lets its look draw the
+    // character's name under it.
+    m_windows["Profile/ImgCharacter"]->setProperty("Image", gui::image("Speed", "FullTransparentBrush"));
     subscribe("Profile/BtnOk", clicked(), &Menu::createProfile);
     subscribe("Profile/BtnBack", clicked(), &Menu::onProfileBack);
     subscribe("Profile/BtnCharacterPrev", clicked(), &Menu::onProfileCharacterPrev);
