@@ -71,7 +71,9 @@ Race::~Race()
         kart = nullptr;
     }
     progress(0.7f);
+    destroyDialogs();
     progress(0.8f);
+    deleteScreens();
     delete m_hud;
     m_hud = nullptr;
     delete m_speedMap;

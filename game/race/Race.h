@@ -34,8 +34,9 @@ struct KartInfo;
 struct LevelInfo;
 struct RaceSetup;
 namespace CEGUI {
+class EventArgs;
 class Window;
-}
+} // namespace CEGUI
 
 // One race, from loading to its end: the level scene with its collision
 // spaces, contact handlers and collide filter, the karts and their
@@ -49,7 +50,9 @@ class Window;
 // into the scene), RaceFrame.cpp (the frame and the steps), RaceView.cpp
 // (cameras and drawing), RaceProgress.cpp (start, countdown, ranks, laps,
 // finish), RaceInput.cpp (keys), RacePickups.cpp (pickups and respawns),
-// RacePowerupMessages.cpp (power-up messages from other machines).
+// RacePowerupMessages.cpp (power-up messages from other machines),
+// RaceResults.cpp (ranking and booking a finished race), RaceDialogs.cpp
+// (pause, results and the career's screens after a race).
 class Race : public RaceStage {
 public:
     static constexpr int32_t kMaxKarts = 7;
@@ -117,8 +120,16 @@ public:
     void updatePickups(float time, float dt);
     void setCoinsActive(bool on);
     void setPickupsActive(bool on);
-    // The result dialog's entry: acts once, when the race is over.
+    // The results (RaceResults.cpp): acts once, in the first frame after
+    // the countdown in which the race is over: estimates the times of the
+    // karts still under way, ranks and books the race and shows the
+    // results dialog.
     void showResults();
+    void finishRemainingKarts();
+    void storeResults();
+    // The target time of the set-up's career race in its class; 0 when the
+    // career table has none.
+    float careerTargetTime() const;
     // The position map's value (0 to 255) under a point; 0 without a map.
     int32_t positionValue(const Vector3& position) const;
     // Whether a respawn request can be honoured: the first AI path has
@@ -135,6 +146,27 @@ public:
     // test can watch them.
     virtual void spawnEffect(int32_t kind, const float position[3], const float direction[3], float size,
                              int32_t count);
+
+    // The dialogs' buttons (RaceDialogs.cpp), each answering true.
+    bool onPauseContinue(const CEGUI::EventArgs& e);
+    bool onPauseRestart(const CEGUI::EventArgs& e);
+    // Outside a career: back to the menu. In a career the race is given
+    // up: the player last, no kudos or points, the results next frame.
+    bool onPauseExit(const CEGUI::EventArgs& e);
+    bool onResultsOk(const CEGUI::EventArgs& e);
+    bool onRankingBack(const CEGUI::EventArgs& e);
+    bool onRankingContinue(const CEGUI::EventArgs& e);
+    bool onCareerBack(const CEGUI::EventArgs& e);
+    bool onCareerShop(const CEGUI::EventArgs& e);
+    bool onCareerStart(const CEGUI::EventArgs& e);
+    bool onShopBack(const CEGUI::EventArgs& e);
+    bool onMessageOk(const CEGUI::EventArgs& e);
+    // The pause dialog and the clock (stopped outside a network race).
+    void setPaused(bool paused);
+    bool paused() const { return m_paused; }
+    // Whether one of the pause, results, ranking, career or shop windows
+    // is visible: the mouse cursor shows exactly then.
+    bool dialogShown() const;
 
     // Race messages 33 (another machine hit one of this machine's karts)
     // and 38 (another machine's kart spawned a power-up object), for the
@@ -214,8 +246,8 @@ public:
     CEGUI::Window* m_resultsName[kMaxKarts] = {};
     CEGUI::Window* m_resultsTime[kMaxKarts] = {};
 
-    // Race clock at which the race was over; a finished race leaves for the
-    // menu a little later while it has no results dialog.
+    // Race clock at which the race was over; a race without a results
+    // dialog (no GUI) leaves for the menu a little later.
     double m_overTime = -1.0;
 
 protected:
@@ -246,8 +278,17 @@ private:
     // The camera a view is drawn from in its mode.
     Camera* viewCamera(int32_t view) const;
     void renderView(int32_t view, double time, float frameTime);
+    // The dialogs' windows and screens, built when the application has a
+    // GUI; false, with the reason, when a layout lacks a window.
+    bool loadDialogs(std::string& why);
+    void destroyDialogs();
+    void deleteScreens();
+    void updateMouseCursor();
+    // The kart preview over the shop's kart picture while the shop shows.
+    void renderShopPreview();
+    // The career race given up from the pause dialog.
+    void giveUp();
 
     bool m_loaded = false;
-    // The pause dialog's state while it has no window.
     bool m_paused = false;
 };

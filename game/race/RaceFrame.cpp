@@ -80,8 +80,7 @@ void Race::update(WinInput* input)
             updateWrongWay();
         updateHud();
 
-        // The dialogs that want the mouse are built later; none shows yet.
-        hideMouseCursor();
+        updateMouseCursor();
 
         if (Kart* kart = m_karts[m_viewKart[0]]) {
             m_console->setWatch("game::posmap", text(positionValue(kart->m_position)));

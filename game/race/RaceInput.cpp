@@ -11,8 +11,6 @@
 #include "game/race/Kart.h"
 #include "game/race/KartController.h"
 
-#include <CEGUI/Window.h>
-
 namespace {
 
 // DirectInput scan codes.
@@ -74,21 +72,8 @@ void Race::handleInput(WinInput* input)
     uint8_t* keys = input->m_keys;
     const bool network = m_setup->mode == 2;
 
-    if (take(keys, KeyEscape) && !checkFinished(float(raceClock()) - m_startTime)) {
-        m_paused = !m_paused;
-        if (m_pauseWindow) {
-            m_pauseWindow->setVisible(m_paused);
-            m_pauseWindow->setModalState(m_paused);
-            if (m_paused)
-                m_pauseWindow->activate();
-        }
-        // A network race never stops its clock.
-        if (!network) {
-            m_timer.m_speedFactor = m_paused ? 0.0 : 1.0;
-            if (m_app)
-                m_app->setCategoryPaused(1, m_paused);
-        }
-    }
+    if (take(keys, KeyEscape) && !checkFinished(float(raceClock()) - m_startTime))
+        setPaused(!m_paused);
 
     if (!m_console->isOpen() && m_countdownStart == -1.0f && take(keys, KeySpace)) {
         if (!network) {

@@ -88,11 +88,8 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
         return refuse(why);
     progress(0.75f);
     loadMaps(files, *level);
-    // The pause, message, results, career, ranking and shop dialogs come
-    // here when they are built.
-    progress(0.9f);
-    progress(0.95f);
-    progress(0.975f);
+    if (!loadDialogs(why))
+        return refuse(why);
 
     if (m_renderer)
         m_renderer->m_drawGadgets = 0;

@@ -15,14 +15,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// A finished race leaves for the menu this long after it was over, while
-// there is no results dialog to leave through.
-constexpr double kLeaveAfterSeconds = 3.0;
-
-} // namespace
-
 void Race::start()
 {
     updateTransforms();
@@ -279,17 +271,4 @@ bool Race::checkFinished(float elapsed)
         }
     }
     return over;
-}
-
-void Race::showResults()
-{
-    if (m_countdownPhase == 6) {
-        // The results and their dialogs are built later: until then a race
-        // that is over goes back to the menu after a short wait.
-        if (raceClock() - m_overTime >= kLeaveAfterSeconds)
-            m_result = 1;
-        return;
-    }
-    m_countdownPhase = 6;
-    m_overTime = raceClock();
 }

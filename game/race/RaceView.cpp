@@ -193,6 +193,7 @@ void Race::render()
     device->SetRenderState(D3DRS_LIGHTING, FALSE);
     if (m_app && m_app->m_guiRenderer)
         m_app->m_guiRenderer->render();
+    renderShopPreview();
     device->EndScene();
     device->Present(nullptr, nullptr, nullptr, nullptr);
 }

@@ -530,7 +530,24 @@ std::string config()
     for (int k = 0; k < 7; ++k)
         text += kartRecord("k" + std::to_string(k), kKartScene);
     text += kartRecord("broken", kBrokenKartScene);
-    text += "  </karts>\n</vrl9>\n";
+    text += "  </karts>\n";
+    // One-lap races on the ring for the results: the single-race and last-
+    // man-standing lists, and a season of every race kind in each class.
+    text += "  <singlerace><tracklist><track name=\"testring\"/><track name=\"mixedring\"/></tracklist>"
+            "</singlerace>\n";
+    text += "  <lastmanstanding><tracklist><track name=\"nochecks\"/><track name=\"testring\"/></tracklist>"
+            "</lastmanstanding>\n  <career>\n";
+    for (const char* ccm : {"50", "100", "150"})
+        text += std::string("    <ccm class=\"") + ccm +
+                "\"><tracklist>\n"
+                "      <track name=\"testring\" game=\"singlerace\" time=\"0\" laps=\"1\"/>\n"
+                "      <track name=\"testring\" game=\"coinrace\" time=\"0\" laps=\"1\"/>\n"
+                "      <track name=\"testring\" game=\"timedrun\" time=\"" +
+                std::to_string(RaceFixture::kCareerTargetTime) +
+                "\" laps=\"1\"/>\n"
+                "      <track name=\"nochecks\" game=\"lastmanstanding\" time=\"0\" laps=\"0\"/>\n"
+                "    </tracklist></ccm>\n";
+    text += "  </career>\n</vrl9>\n";
     return text;
 }
 
@@ -590,4 +607,9 @@ RaceFixture::RaceFixture()
     add(kCoin, boxObject("coin", {1.0f, 0.85f, 0.2f}, 0.25f));
     m_memory.addFile("fixture.sar", archive.build(1));
     m_archive.mount(m_memory, "fixture.sar");
+}
+
+bool RaceFixture::mountOn(ArchiveFile& files)
+{
+    return files.mount(m_memory, "fixture.sar");
 }

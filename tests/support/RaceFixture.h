@@ -4,7 +4,8 @@
 // game's own file system:
 //   - config.xml: the level "testring", its copy "nochecks" without
 //     checkpoints, seven karts "k0" to "k6" on one kart rig and driver, and
-//     the kart "broken" whose rig lacks its back right wheel joint;
+//     the kart "broken" whose rig lacks its back right wheel joint, the
+//     single-race and last-man-standing track lists and a career;
 //   - testring: a flat ground (road surface) with a ring of road of radius
 //     kRingRadius around the origin, a sky box, a light, two cameras, seven
 //     grid places behind the finish line, the checkpoints 0 (on the line), 1
@@ -42,6 +43,10 @@ public:
     static constexpr float kSandAt = 22.0f;
     static constexpr float kGrassAt = 42.0f;
     static constexpr float kSnowAt = 62.0f;
+    // The target time, in whole seconds, of the careers' timed run (the third
+    // race of each class; the others are a single race, a coin race and a
+    // last man standing on "nochecks").
+    static constexpr int32_t kCareerTargetTime = 60;
     // The length of one lap along the centre line.
     static float lapLength();
     // The point of the centre line at distance s along the lap from the
@@ -54,6 +59,9 @@ public:
     RaceFixture& operator=(const RaceFixture&) = delete;
 
     ArchiveFile& files() { return m_archive; }
+    // Mounts the data set over the archives already in `files` (the game's
+    // packed data for the GUI): its entries win. The fixture outlives it.
+    bool mountOn(ArchiveFile& files);
 
 private:
     MemoryFileSystem m_memory;
