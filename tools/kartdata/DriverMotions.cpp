@@ -36,9 +36,9 @@ MotionTrack wobble(const char* item, const char* channel, float value, float amo
 
 // The same motion for the other side: left and right parts swapped,
 // headings, banks and sideways offsets turned round.
-MotionSpec mirrored(const MotionSpec& m, const std::string& name)
+MotionPlan mirrored(const MotionPlan& m, const std::string& name)
 {
-    MotionSpec out = m;
+    MotionPlan out = m;
     out.name = name;
     for (MotionTrack& t : out.tracks) {
         if (t.item.size() > 1 && (t.item.back() == 'L' || t.item.back() == 'R'))
@@ -64,7 +64,7 @@ void bothArms(std::vector<MotionTrack>& tracks, const char* part, const char* ch
     tracks.push_back({leftName, channel, left, looping});
 }
 
-MotionSpec steerLeft()
+MotionPlan steerLeft()
 {
     return {"Lenken_LI",
             0.8f,
@@ -78,9 +78,9 @@ MotionSpec steerLeft()
              wobble("upperArmL", "Rotation.B", -0.35f, 0.0f, 0.8f)}};
 }
 
-MotionSpec reverse(const std::string& name, float lean)
+MotionPlan reverse(const std::string& name, float lean)
 {
-    MotionSpec m{name,
+    MotionPlan m{name,
                  1.2f,
                  {wobble("torso", "Rotation.H", 0.9f, 0.08f, 1.2f),
                   wobble("torso", "Rotation.P", -0.12f, 0.0f, 1.2f),
@@ -97,7 +97,7 @@ MotionSpec reverse(const std::string& name, float lean)
     return m;
 }
 
-MotionSpec overtaking()
+MotionPlan overtaking()
 {
     // Overtaking on the left: a wave and a grin to the kart on the right.
     return {"Ueberholen_LI",
@@ -110,7 +110,7 @@ MotionSpec overtaking()
              loop("lowerArmR", "Rotation.B", {{0, 0.6f}, {0.15f, -0.4f}, {0.3f, 0.6f}, {0.45f, -0.4f}, {0.6f, 0.6f}})}};
 }
 
-MotionSpec overtaken()
+MotionPlan overtaken()
 {
     // Overtaken on the left: a stare and a shaken fist at the kart going by.
     return {"Ueberholt_werden_LI",
@@ -126,9 +126,9 @@ MotionSpec overtaken()
 
 } // namespace
 
-std::vector<MotionSpec> driverMotions()
+std::vector<MotionPlan> driverMotions()
 {
-    std::vector<MotionSpec> m;
+    std::vector<MotionPlan> m;
     // Driving: a gentle bob on the bumps, the head nodding with it.
     m.push_back({"Fahren",
                  1.0f,
@@ -144,7 +144,7 @@ std::vector<MotionSpec> driverMotions()
 
     // Crash: dazed, the head rolling round, the arms hanging loose.
     {
-        MotionSpec crash{"Crash",
+        MotionPlan crash{"Crash",
                          1.2f,
                          {loop("head", "Rotation.B", {{0, 0.35f}, {0.3f, 0}, {0.6f, -0.35f}, {0.9f, 0}, {1.2f, 0.35f}}),
                           loop("head", "Rotation.P", {{0, 0}, {0.3f, 0.3f}, {0.6f, 0}, {0.9f, -0.25f}, {1.2f, 0}}),
@@ -157,7 +157,7 @@ std::vector<MotionSpec> driverMotions()
     }
     // The winner: both arms up and waving, bouncing in the seat.
     {
-        MotionSpec winner{"Sieger",
+        MotionPlan winner{"Sieger",
                           0.8f,
                           {loop("legs", "Position.Y", {{0, 0}, {0.2f, 0.07f}, {0.4f, 0}, {0.6f, 0.07f}, {0.8f, 0}}),
                            loop("torso", "Rotation.B", {{0, -0.12f}, {0.4f, 0.12f}, {0.8f, -0.12f}}),
@@ -171,7 +171,7 @@ std::vector<MotionSpec> driverMotions()
     }
     // The loser: slumped, head hanging and shaking slowly, arms limp.
     {
-        MotionSpec loser{"Verlierer",
+        MotionPlan loser{"Verlierer",
                          2.0f,
                          {wobble("torso", "Rotation.P", 0.45f, 0.05f, 2.0f),
                           wobble("head", "Rotation.P", 0.55f, 0.0f, 2.0f),
@@ -195,7 +195,7 @@ std::vector<MotionSpec> driverMotions()
                   once("head", "Rotation.P", {{0, 0}, {0.1f, 0.3f}, {0.5f, 0}})}});
     // Hit by a snowball: frozen stiff, shivering, arms wrapped round.
     {
-        MotionSpec cold{"Schneeball",
+        MotionPlan cold{"Schneeball",
                         0.2f,
                         {loop("torso", "Rotation.B", {{0, -0.06f}, {0.1f, 0.06f}, {0.2f, -0.06f}}),
                          loop("head", "Rotation.H", {{0, 0.08f}, {0.1f, -0.08f}, {0.2f, 0.08f}}),
@@ -208,7 +208,7 @@ std::vector<MotionSpec> driverMotions()
     }
     // Firing the alien: both arms thrust forward, the body thrown back.
     {
-        MotionSpec fire{"Faser_schiessen",
+        MotionPlan fire{"Faser_schiessen",
                         0.67f,
                         {once("torso", "Rotation.P", {{0, 0}, {0.12f, -0.35f}, {0.4f, -0.2f}, {0.67f, 0}}),
                          once("head", "Rotation.P", {{0, 0}, {0.12f, -0.3f}, {0.67f, 0}})}};
@@ -218,7 +218,7 @@ std::vector<MotionSpec> driverMotions()
     }
     // The frog's jump: up out of the seat and back, arms flung up.
     {
-        MotionSpec jump{"huepfen",
+        MotionPlan jump{"huepfen",
                         0.67f,
                         {once("legs", "Position.Y", {{0, 0}, {0.25f, 0.45f}, {0.4f, 0.42f}, {0.62f, 0}, {0.67f, -0.02f}}),
                          once("torso", "Rotation.P", {{0, 0}, {0.25f, -0.2f}, {0.62f, 0.1f}, {0.67f, 0}})}};
@@ -228,7 +228,7 @@ std::vector<MotionSpec> driverMotions()
     }
     // Speed-up: tucked down low behind the wheel, buzzing.
     {
-        MotionSpec tuck{"Speedup",
+        MotionPlan tuck{"Speedup",
                         0.3f,
                         {wobble("torso", "Rotation.P", 0.75f, 0.03f, 0.3f),
                          wobble("head", "Rotation.P", -0.55f, 0.0f, 0.3f),
@@ -239,7 +239,7 @@ std::vector<MotionSpec> driverMotions()
     }
     // Skidding round: flailing arms, head and body thrown about.
     {
-        MotionSpec spin{"Schleudern",
+        MotionPlan spin{"Schleudern",
                         0.6f,
                         {loop("torso", "Rotation.H", {{0, 0.45f}, {0.3f, -0.45f}, {0.6f, 0.45f}}),
                          loop("torso", "Rotation.B", {{0, -0.2f}, {0.3f, 0.2f}, {0.6f, -0.2f}}),
@@ -260,7 +260,7 @@ std::vector<MotionSpec> driverMotions()
                   once("torso", "Rotation.P", {{0, 0.2f}, {0.5f, 0}})}});
     // The tank: hunched and grim, elbows out, rumbling.
     {
-        MotionSpec tank{"panzer",
+        MotionPlan tank{"panzer",
                         0.5f,
                         {wobble("torso", "Rotation.P", 0.45f, 0.0f, 0.5f),
                          loop("torso", "Rotation.B", {{0, 0.05f}, {0.125f, -0.05f}, {0.25f, 0.05f}, {0.375f, -0.05f}, {0.5f, 0.05f}}),
@@ -272,7 +272,7 @@ std::vector<MotionSpec> driverMotions()
     // Falling into a hole: spinning down out of sight, arms up; it stays
     // gone until the motion ends.
     {
-        MotionSpec fall{"Fallen",
+        MotionPlan fall{"Fallen",
                         1.5f,
                         {once("legs", "Position.Y", {{0, 0}, {0.2f, 0.15f}, {1.5f, -2.0f}}),
                          once("legs", "Rotation.H", {{0, 0}, {1.5f, 4.0f * kPi}}),
@@ -283,7 +283,7 @@ std::vector<MotionSpec> driverMotions()
     }
     // A false start: fists hammering the wheel, head shaking.
     {
-        MotionSpec cross{"Fehlstart",
+        MotionPlan cross{"Fehlstart",
                          0.5f,
                          {loop("head", "Rotation.H", {{0, 0.4f}, {0.125f, -0.4f}, {0.25f, 0.4f}, {0.375f, -0.4f}, {0.5f, 0.4f}}),
                           wobble("torso", "Rotation.P", 0.25f, 0.05f, 0.5f),
@@ -301,14 +301,14 @@ Vec kartEffectPlace(int item)
     return item >= 0 && item < 6 ? places[item] : Vec{};
 }
 
-std::vector<MotionSpec> kartMotions()
+std::vector<MotionPlan> kartMotions()
 {
     // Each grows in over a fifth of a second, then keeps moving for as long
     // as the race plays it.
     auto growIn = [](const char* item, float size) {
         return once(item, "Scale", {{0, 0.05f}, {0.15f, 1.15f * size}, {0.25f, size}});
     };
-    std::vector<MotionSpec> m;
+    std::vector<MotionPlan> m;
     m.push_back({"hammer",
                  2.0f,
                  {growIn("hammer", 1.0f),
@@ -373,11 +373,11 @@ LwsMixerActor characterActor(const DriverRig& rig, const uint32_t (&partIds)[Dri
     actor.name = "Character";
     for (uint32_t p = 0; p < DriverPartCount; ++p)
         actor.items.push_back({kDriverPartNames[p], partIds[p]});
-    for (const MotionSpec& spec : driverMotions()) {
+    for (const MotionPlan& plan : driverMotions()) {
         LwsMixerMotion motion;
-        motion.name = spec.name;
+        motion.name = plan.name;
         motion.firstFrame = 0.0f;
-        motion.lastFrame = frames(spec.seconds);
+        motion.lastFrame = frames(plan.seconds);
         // Every part's every channel: the motion's own tracks, the seated
         // pose for the rest. The hips carry the driver's height too.
         for (uint32_t p = 0; p < DriverPartCount; ++p) {
@@ -390,7 +390,7 @@ LwsMixerActor characterActor(const DriverRig& rig, const uint32_t (&partIds)[Dri
                 channels.push_back({rotation, 0.0f});
             for (const auto& [channel, rest] : channels) {
                 const MotionTrack* track = nullptr;
-                for (const MotionTrack& t : spec.tracks)
+                for (const MotionTrack& t : plan.tracks)
                     if (t.item == item.name && t.channel == channel)
                         track = &t;
                 item.channels.push_back(
@@ -409,12 +409,12 @@ LwsMixerActor kartActor(const uint32_t (&effectIds)[6])
     actor.name = "kart";
     for (int i = 0; i < 6; ++i)
         actor.items.push_back({kKartEffectItems[i], effectIds[i]});
-    for (const MotionSpec& spec : kartMotions()) {
+    for (const MotionPlan& plan : kartMotions()) {
         LwsMixerMotion motion;
-        motion.name = spec.name;
-        motion.lastFrame = frames(spec.seconds);
+        motion.name = plan.name;
+        motion.lastFrame = frames(plan.seconds);
         std::map<std::string, LwsMixerItem> items;
-        for (const MotionTrack& t : spec.tracks) {
+        for (const MotionTrack& t : plan.tracks) {
             int index = 0;
             while (index < 6 && t.item != kKartEffectItems[index])
                 ++index;

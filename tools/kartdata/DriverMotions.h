@@ -23,16 +23,17 @@ struct MotionTrack {
     bool loop = false; // repeats over its keys; otherwise holds its last key
 };
 
-struct MotionSpec {
+// One motion as authored: its name, length and the tracks it keys.
+struct MotionPlan {
     std::string name;
     float seconds = 1.0f;
     std::vector<MotionTrack> tracks;
 };
 
 // The driver's motions, by the names the race plays them by.
-std::vector<MotionSpec> driverMotions();
+std::vector<MotionPlan> driverMotions();
 // The kart effects' motions and the effect items they move.
-std::vector<MotionSpec> kartMotions();
+std::vector<MotionPlan> kartMotions();
 extern const char* const kKartEffectItems[6];
 // Where each effect sits on the kart, and its place when it does not play:
 // shrunk to nothing.
