@@ -1,5 +1,7 @@
 #include "game/app/Gui.h"
 
+#include "game/app/XmlText.h"
+
 #include <CEGUI/Exceptions.h>
 #include <CEGUI/GUIContext.h>
 #include <CEGUI/ImageManager.h>
@@ -10,12 +12,11 @@
 
 namespace gui {
 
-namespace {
-CEGUI::String utf8(const std::string& text)
+CEGUI::String text(const std::string& utf8)
 {
-    return CEGUI::String(reinterpret_cast<const CEGUI::utf8*>(text.c_str()));
+    const std::string valid = validUtf8(utf8.c_str());
+    return CEGUI::String(reinterpret_cast<const CEGUI::utf8*>(valid.c_str()));
 }
-} // namespace
 
 CEGUI::GUIContext& context()
 {
@@ -26,19 +27,19 @@ CEGUI::Window* find(const std::string& path)
 {
     CEGUI::Window* root = context().getRootWindow();
     if (!root)
-        CEGUI_THROW(CEGUI::UnknownObjectException("no GUI root window to find " + utf8(path) + " in"));
-    return root->getChild(utf8(path));
+        CEGUI_THROW(CEGUI::UnknownObjectException("no GUI root window to find " + text(path) + " in"));
+    return root->getChild(text(path));
 }
 
 CEGUI::Window* find(CEGUI::Window* layoutRoot, const std::string& path)
 {
     const size_t slash = path.find('/');
     const std::string first = path.substr(0, slash);
-    if (!layoutRoot || utf8(first) != layoutRoot->getName())
-        CEGUI_THROW(CEGUI::UnknownObjectException("the layout has no window " + utf8(path)));
+    if (!layoutRoot || text(first) != layoutRoot->getName())
+        CEGUI_THROW(CEGUI::UnknownObjectException("the layout has no window " + text(path)));
     if (slash == std::string::npos)
         return layoutRoot;
-    return layoutRoot->getChild(utf8(path.substr(slash + 1)));
+    return layoutRoot->getChild(text(path.substr(slash + 1)));
 }
 
 std::string image(const std::string& set, const std::string& name)
@@ -48,27 +49,27 @@ std::string image(const std::string& set, const std::string& name)
 
 CEGUI::Window* loadLayout(const std::string& fileName)
 {
-    return CEGUI::WindowManager::getSingleton().loadLayoutFromFile(utf8(fileName));
+    return CEGUI::WindowManager::getSingleton().loadLayoutFromFile(text(fileName));
 }
 
 void addImageFromFile(const std::string& name, const std::string& fileName)
 {
-    CEGUI::ImageManager::getSingleton().addFromImageFile(utf8(name), utf8(fileName));
+    CEGUI::ImageManager::getSingleton().addFromImageFile(text(name), text(fileName));
 }
 
 void destroyImageFromFile(const std::string& name)
 {
     CEGUI::ImageManager& images = CEGUI::ImageManager::getSingleton();
-    if (images.isDefined(utf8(name)))
-        images.destroy(utf8(name));
+    if (images.isDefined(text(name)))
+        images.destroy(text(name));
     CEGUI::Renderer* renderer = CEGUI::System::getSingleton().getRenderer();
-    if (renderer->isTextureDefined(utf8(name)))
-        renderer->destroyTexture(utf8(name));
+    if (renderer->isTextureDefined(text(name)))
+        renderer->destroyTexture(text(name));
 }
 
 bool isImageDefined(const std::string& name)
 {
-    return CEGUI::ImageManager::getSingleton().isDefined(utf8(name));
+    return CEGUI::ImageManager::getSingleton().isDefined(text(name));
 }
 
 } // namespace gui

@@ -7,11 +7,17 @@
 #include <string>
 
 namespace CEGUI {
+class String;
 class Window;
 class GUIContext;
 } // namespace CEGUI
 
 namespace gui {
+
+// GUI text from UTF-8 bytes of any origin (profiles, highscores, the text
+// table): byte sequences that are not UTF-8 become U+FFFD first, since the
+// GUI's strings trust a lead byte's length.
+CEGUI::String text(const std::string& utf8);
 
 CEGUI::GUIContext& context();
 // A window by its path from the root window.

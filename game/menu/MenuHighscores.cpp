@@ -4,10 +4,11 @@
 #include "game/menu/Menu.h"
 
 #include "game/app/Application.h"
+#include "game/app/Gui.h"
 #include "game/app/TextTable.h"
-#include "game/app/XmlText.h"
 #include "game/menu/DrawableText.h"
 #include "game/menu/Highscores.h"
+#include "game/race/RaceScoring.h"
 
 #include <CEGUI/Window.h>
 
@@ -16,30 +17,12 @@
 
 namespace {
 
-CEGUI::String utf8(const std::string& text)
-{
-    return CEGUI::String(reinterpret_cast<const CEGUI::utf8*>(text.c_str()));
-}
 
 std::string rowName(const char* screen, const char* widget, int row)
 {
     char name[64];
     std::snprintf(name, sizeof name, "%s/%s%02d", screen, widget, row);
     return name;
-}
-
-// The race time as the HUD shows it: minutes, seconds, hundredths; an empty
-// entry has none.
-std::string raceTime(float seconds)
-{
-    if (!(seconds >= 0.0f))
-        return "--:--:--";
-    if (seconds >= 3600.0f)
-        return "59:59:99";
-    const int64_t ms = int64_t(double(seconds) * 1000.0);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", int(ms / 60000 % 60), int(ms / 1000 % 60), int(ms / 10 % 100));
-    return text;
 }
 
 // The number a filter button's name ends in (BtnCcm02: 2); 0 for none.
@@ -147,10 +130,10 @@ void Menu::fillHighscoreRows(const char* screen, const HighscoreTable* table)
     const bool career = std::string(screen) == "HighscoresCareer";
     for (int row = 0; row < HighscoreTable::kEntries; ++row) {
         const HighscoreEntry& entry = table->entry(row);
-        m_windows[rowName(screen, "ImgKart", row + 1)]->setProperty("Image", utf8(portrait("PortraitsSmall", entry.kart, "")));
+        m_windows[rowName(screen, "ImgKart", row + 1)]->setProperty("Image", gui::text(portrait("PortraitsSmall", entry.kart, "")));
         CEGUI::Window* name = m_windows[rowName(screen, "LblName", row + 1)];
-        name->setText(drawableText(*name, utf8(validUtf8(entry.name.c_str()))));
-        m_windows[rowName(screen, "LblTime", row + 1)]->setText(raceTime(entry.time));
+        name->setText(drawableText(*name, gui::text(entry.name)));
+        m_windows[rowName(screen, "LblTime", row + 1)]->setText(scoring::formatTime(entry.time));
         if (!career)
             continue;
         // An empty place has no points and no tries to show.

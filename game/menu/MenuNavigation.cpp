@@ -5,9 +5,9 @@
 #include "game/menu/Menu.h"
 
 #include "game/app/Application.h"
+#include "game/app/Gui.h"
 #include "game/app/RaceSetup.h"
 #include "game/app/TextTable.h"
-#include "game/app/XmlText.h"
 #include "game/menu/CareerScreen.h"
 #include "game/menu/DrawableText.h"
 #include "game/menu/ProfileStore.h"
@@ -24,10 +24,6 @@
 
 namespace {
 
-CEGUI::String utf8(const std::string& text)
-{
-    return CEGUI::String(reinterpret_cast<const CEGUI::utf8*>(text.c_str()));
-}
 
 // A profile slot's eight state pictures from the Portraits imageset: the
 // portrait P small, larger under the mouse and when pressed, framed when
@@ -68,12 +64,12 @@ void Menu::refreshProfileSlot(int32_t slot)
     const bool used = m_profileStore && !m_profileStore->isEmpty(slot);
     const std::string kart = used ? m_profileStore->getKart(0, slot) : std::string();
     if (used)
-        button->setText(drawableText(*button, utf8(validUtf8(m_profileStore->getName(0, slot).c_str()))) + "\n"
-                        + utf8(m_profileStore->getCreationDate(slot) + "\n" + m_profileStore->getCreationTime(slot)));
+        button->setText(drawableText(*button, gui::text(m_profileStore->getName(0, slot))) + "\n"
+                        + gui::text(m_profileStore->getCreationDate(slot) + "\n" + m_profileStore->getCreationTime(slot)));
     else
         button->setText(m_textTable->getText(1104));
     for (const auto& image : kSlotImages)
-        button->setProperty(image.property, utf8(portrait("Portraits", kart, image.suffix)));
+        button->setProperty(image.property, gui::text(portrait("Portraits", kart, image.suffix)));
 }
 
 void Menu::showSingleplayer()

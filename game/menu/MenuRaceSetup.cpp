@@ -5,6 +5,7 @@
 #include "game/menu/Menu.h"
 
 #include "game/app/Application.h"
+#include "game/app/Gui.h"
 #include "game/app/RaceSetup.h"
 #include "game/app/TextTable.h"
 #include "game/menu/CareerScreen.h"
@@ -17,10 +18,6 @@
 
 namespace {
 
-CEGUI::String utf8(const std::string& text)
-{
-    return CEGUI::String(reinterpret_cast<const CEGUI::utf8*>(text.c_str()));
-}
 
 int32_t classText(int32_t ccm)
 {
@@ -84,7 +81,7 @@ void Menu::showTrack(const std::string& screen, int32_t gameType, int32_t track)
         return;
     }
     image->setText(m_textTable->getText(level->menutext));
-    image->setProperty("Image", utf8("Tracks/" + level->menuimage));
+    image->setProperty("Image", gui::text("Tracks/" + level->menuimage));
 }
 
 void Menu::previewProfileKart(CEGUI::Window* image, int32_t ccm)

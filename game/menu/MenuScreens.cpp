@@ -30,10 +30,6 @@
 
 namespace {
 
-CEGUI::String utf8(const std::string& text)
-{
-    return CEGUI::String(reinterpret_cast<const CEGUI::utf8*>(text.c_str()));
-}
 
 // Every text field below the window.
 void collectEditboxes(CEGUI::Window* window, std::vector<CEGUI::Window*>& out)
@@ -99,7 +95,7 @@ bool Menu::onScreenKey(const CEGUI::EventArgs& e)
 void Menu::buildMainMenu()
 {
     loadScreen(screenManifest("MainMenu.layout"));
-    m_windows["MainMenu/LblVersion"]->setText(utf8(m_application->m_settings.gameversion));
+    m_windows["MainMenu/LblVersion"]->setText(gui::text(m_application->m_settings.gameversion));
     subscribe("MainMenu/BtnMultiplayer", clicked(), &Menu::onMainMenuMultiplayer);
     subscribe("MainMenu/BtnNewProfile", clicked(), &Menu::onMainMenuNewProfile);
     subscribe("MainMenu/BtnLoadProfile", clicked(), &Menu::onMainMenuLoadProfile);
@@ -235,7 +231,7 @@ void Menu::buildJoin()
     char name[MAX_COMPUTERNAME_LENGTH + 1] = {};
     DWORD size = sizeof(name);
     if (GetComputerNameA(name, &size))
-        host->setText(utf8(validUtf8(name)));
+        host->setText(gui::text(name));
     host->setMaxTextLength(32);
     subscribe("Join/BtnOk", clicked(), &Menu::onJoinOk);
     subscribe("Join/BtnCancel", clicked(), &Menu::onJoinCancel);
@@ -400,12 +396,12 @@ void Menu::readCredits()
         CEGUI::Window* w = CEGUI::WindowManager::getSingleton().createWindow("Speed/StaticText", "");
         w->disable();
         if (const char* said = line->Attribute("Text"))
-            w->setText(utf8(validUtf8(said)));
+            w->setText(gui::text(said));
         // A font the GUI does not have would stop the menu: the default stays.
         const std::string font = attributeText(line, "Font");
-        w->setProperty("Font", !font.empty() && fonts.isDefined(utf8(font)) ? utf8(font) : "Comic-26");
+        w->setProperty("Font", !font.empty() && fonts.isDefined(gui::text(font)) ? gui::text(font) : "Comic-26");
         if (const char* colours = line->Attribute("Colours"))
-            w->setProperty("TextColours", utf8(validUtf8(colours)));
+            w->setProperty("TextColours", gui::text(colours));
         queryDouble(line, "Height", height);
         w->setProperty("HorzFormatting", "CentreAligned");
         w->setProperty("VertFormatting", "CentreAligned");

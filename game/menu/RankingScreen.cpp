@@ -1,38 +1,18 @@
 #include "game/menu/RankingScreen.h"
 
 #include "game/app/Application.h"
+#include "game/app/Gui.h"
 #include "game/app/TextTable.h"
 #include "game/menu/CareerScreen.h"
 #include "game/menu/ProfileStore.h"
 #include "game/menu/ScreenManifest.h"
+#include "game/race/RaceScoring.h"
 
 #include <CEGUI/PropertyHelper.h>
 #include <CEGUI/Window.h>
 #include <CEGUI/WindowManager.h>
 
 #include <cstdio>
-
-namespace {
-
-CEGUI::String utf8(const std::string& text)
-{
-    return CEGUI::String(reinterpret_cast<const CEGUI::utf8*>(text.c_str()));
-}
-
-// A season's total time as minutes, seconds and hundredths.
-CEGUI::String raceTime(float seconds)
-{
-    if (!(seconds >= 0.0f))
-        return "--:--:--";
-    if (seconds >= 3600.0f)
-        return "59:59:99";
-    const int64_t ms = int64_t(double(seconds) * 1000.0);
-    char text[16];
-    std::snprintf(text, sizeof text, "%02d:%02d:%02d", int(ms / 60000 % 60), int(ms / 1000 % 60), int(ms / 10 % 100));
-    return text;
-}
-
-} // namespace
 
 RankingScreen::RankingScreen(Application* application)
     : m_application(application), m_textTable(application->m_textTable), m_profileStore(application->m_profileStore)
@@ -101,9 +81,9 @@ void RankingScreen::fill(const int32_t* pointsBefore, const int32_t* kudosBefore
     for (int32_t row = 0; row < kRows; ++row) {
         const Record& r = records[row];
         const KartInfo* kart = m_application->findKart(store.getKart(r.player));
-        m_imgKart[row]->setProperty("Image", utf8("PortraitsSmall/" + (kart ? kart->menuimage : std::string("Blanko"))));
-        m_lblName[row]->setText(utf8(store.getName(r.player)));
-        m_lblTime[row]->setText(raceTime(r.time));
+        m_imgKart[row]->setProperty("Image", gui::text("PortraitsSmall/" + (kart ? kart->menuimage : std::string("Blanko"))));
+        m_lblName[row]->setText(gui::text(store.getName(r.player)));
+        m_lblTime[row]->setText(scoring::formatTime(r.time).c_str());
         CEGUI::String points = CEGUI::PropertyHelper<int32_t>::toString(r.points) + " " + m_textTable->getText(8500);
         if (pointsBefore && r.points > r.pointsBefore)
             points += " (+" + CEGUI::PropertyHelper<int32_t>::toString(r.points - r.pointsBefore) + ")";

@@ -5,8 +5,8 @@
 #include "game/race/Race.h"
 
 #include "game/app/Application.h"
+#include "game/app/Gui.h"
 #include "game/app/RaceSetup.h"
-#include "game/app/XmlText.h"
 #include "game/menu/Highscores.h"
 #include "game/menu/ProfileStore.h"
 #include "game/race/Kart.h"
@@ -29,10 +29,6 @@ constexpr float kResultsMusic = -2.0f;
 // A coin race pays the computer drivers for coins they are not counted for.
 constexpr int kComputerCoinsModulo = 13;
 
-CEGUI::String guiText(const std::string& text)
-{
-    return CEGUI::String(reinterpret_cast<const CEGUI::utf8*>(validUtf8(text.c_str()).c_str()));
-}
 
 } // namespace
 
@@ -68,7 +64,7 @@ void Race::showResults()
             continue;
         m_resultsTime[kart.m_rank]->setText(
             scoring::resultTime(kart.m_finishTime, m_abandoned != 0, timedRun, target));
-        m_resultsName[kart.m_rank]->setText(guiText(m_setup->playerName[i]));
+        m_resultsName[kart.m_rank]->setText(gui::text(m_setup->playerName[i]));
     }
     if (m_resultsWindow) {
         m_resultsWindow->show();

@@ -73,7 +73,7 @@ void estimateFinishTimes(float latest, int32_t laps, const Unfinished* karts, in
 
 std::string formatTime(float seconds)
 {
-    if (seconds < 0.0f)
+    if (!(seconds >= 0.0f))
         return "--:--:--";
     if (seconds >= 3600.0f)
         return "59:59:99";

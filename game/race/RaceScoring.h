@@ -53,7 +53,8 @@ void estimateFinishTimes(float latest, int32_t laps, const Unfinished* karts, in
 std::string resultTime(float finishTime, bool givenUp, bool timedRun, float targetTime);
 
 // Minutes, seconds and hundredths ("%02d:%02d:%02d"), from the whole
-// milliseconds; "--:--:--" below 0 and "59:59:99" from an hour on.
+// milliseconds; "--:--:--" below 0 (or no number) and "59:59:99" from an
+// hour on. The menu's highscores and ranking show times the same way.
 std::string formatTime(float seconds);
 
 } // namespace scoring

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -123,7 +124,7 @@ TEST(RaceScoring, TimesAreMinutesSecondsAndHundredths)
     const std::pair<float, const char*> cases[] = {
         {61.234f, "01:01:23"}, {0.0f, "00:00:00"},     {-1.0f, "--:--:--"},   {3599.999f, "59:59:99"},
         {7200.0f, "59:59:99"}, {3600.0f, "59:59:99"},  {0.009f, "00:00:00"},  {59.99f, "00:59:99"},
-        {600.5f, "10:00:50"},  {-0.001f, "--:--:--"},
+        {600.5f, "10:00:50"},  {-0.001f, "--:--:--"}, {std::nanf(""), "--:--:--"},
     };
     for (const auto& [seconds, text] : cases)
         EXPECT_EQ(scoring::formatTime(seconds), text) << seconds;
