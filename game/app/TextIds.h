@@ -24,8 +24,8 @@ constexpr int32_t kGameTextIds[] = {
     // the upgrade descriptions: engine, spoiler, side skirts, tyres, five levels each
     9000, 9001, 9002, 9003, 9004, 9005, 9006, 9007, 9008, 9009, 9010, 9011, 9012, 9013, 9014, 9015, 9016, 9017,
     9018, 9019,
-    // race start, pause menu, end of season
-    10300, 10310, 10340, 10350, 10360, 10500, 10505, 10510, 10520, 10530, 10540,
+    // race start, pause menu, end of season, the race display's captions
+    10300, 10310, 10340, 10350, 10360, 10500, 10505, 10510, 10520, 10530, 10540, 10600, 10610, 10620, 10630,
     // network
     20010, 20050,
     // questions and the profile screen

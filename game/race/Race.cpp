@@ -132,6 +132,12 @@ void Race::refuse(const std::string& why)
 {
     const std::string message = "race refused: " + why;
     reportError(message.c_str());
+    // A race refused before its HUD or console was made keeps windowless
+    // ones, so that nothing it is asked later finds none.
+    if (!m_hud)
+        m_hud = new Hud(nullptr, m_setup, m_viewCount);
+    if (!m_console)
+        m_console = new DebugConsole(nullptr);
     m_result = 1;
     if (m_renderer)
         m_renderer->m_drawGadgets = 0;

@@ -73,6 +73,16 @@ public:
     };
     // The race kinds of the set-up's gameType.
     enum Kind : int32_t { SingleRace = 0, CoinRace = 1, TimedRun = 2, LastManStanding = 3 };
+    // The console's watch rows, in the order the race adds them.
+    enum WatchRow : int32_t {
+        WatchPosmap = 0,
+        WatchCheck = 1,
+        WatchLap = 2,
+        WatchFps = 3,
+        WatchPolys = 4,
+        WatchDipcalls = 5,
+        WatchSpeed = 6,
+    };
     // The camera modes of a view.
     enum CameraMode : int32_t { ChaseCamera = 0, FreeCamera = 1, LevelCamera2 = 2, StartCamera = 3, LookBack = 4 };
 
@@ -100,6 +110,8 @@ public:
     // The frame (RaceFrame.cpp).
     void stepPhysics();
     void stepOnce();
+    // The console's watches from view 0's kart and the renderer.
+    void updateWatches();
     // Brings every item's world matrix up to the race clock.
     void updateTransforms();
 
@@ -260,6 +272,9 @@ protected:
 private:
     // The load's steps (RaceLoad.cpp); each false refuses the race with
     // the reason in `why`.
+    // The HUD and the console; false, with the GUI's reason, when a file of
+    // theirs does not load.
+    bool loadHudAndConsole(std::string& why);
     bool loadLevel(Stream* files, const LevelInfo& level);
     void loadPaths(Stream* files, const LevelInfo& level);
     void loadMaps(Stream* files, const LevelInfo& level);

@@ -37,13 +37,6 @@ private:
     int32_t m_index;
 };
 
-std::string text(double value)
-{
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%g", value);
-    return buffer;
-}
-
 } // namespace
 
 void Race::update(WinInput* input)
@@ -82,18 +75,7 @@ void Race::update(WinInput* input)
 
         updateMouseCursor();
 
-        if (Kart* kart = m_karts[m_viewKart[0]]) {
-            m_console->setWatch("game::posmap", text(positionValue(kart->m_position)));
-            m_console->setWatch("kart::check", text(kart->m_direction));
-            m_console->setWatch("kart::lap", text(kart->m_lap));
-            m_console->setWatch("kart::speed", text(kart->m_speed));
-        }
-        m_console->setWatch("engine::fps", text(m_timer.m_framesPerSecond));
-        if (m_renderer) {
-            m_console->setWatch("engine::polys", text(m_renderer->m_primitiveCount));
-            m_console->setWatch("engine::dipcalls", text(m_renderer->m_drawCallCount));
-        }
-        m_console->update();
+        updateWatches();
 
         handleInput(input);
         updateCameras();
@@ -101,6 +83,22 @@ void Race::update(WinInput* input)
         m_timer.update();
     }
     net.sendValues();
+}
+
+void Race::updateWatches()
+{
+    if (const Kart* kart = m_karts[m_viewKart[0]]) {
+        m_console->setWatchInt(WatchPosmap, positionValue(kart->m_position));
+        m_console->setWatchInt(WatchCheck, kart->m_direction);
+        m_console->setWatchInt(WatchLap, kart->m_lap);
+        m_console->setWatchFloat(WatchSpeed, kart->m_speed);
+    }
+    m_console->setWatchFloat(WatchFps, float(m_timer.m_framesPerSecond));
+    if (m_renderer) {
+        m_console->setWatchInt(WatchPolys, int32_t(m_renderer->m_primitiveCount));
+        m_console->setWatchInt(WatchDipcalls, int32_t(m_renderer->m_drawCallCount));
+    }
+    m_console->refreshWatches();
 }
 
 void Race::stepPhysics()

@@ -18,6 +18,8 @@ enum Key : uint8_t {
     KeyEscape = 0x01,
     KeyW = 0x11,
     KeyR = 0x13,
+    // The key left of 1.
+    KeyGrave = 0x29,
     KeyLeftCtrl = 0x1D,
     KeyS = 0x1F,
     KeyA = 0x1E,
@@ -72,10 +74,12 @@ void Race::handleInput(WinInput* input)
     uint8_t* keys = input->m_keys;
     const bool network = m_setup->mode == 2;
 
+    if (take(keys, KeyGrave))
+        m_console->setVisible(!m_console->isVisible());
     if (take(keys, KeyEscape) && !checkFinished(float(raceClock()) - m_startTime))
         setPaused(!m_paused);
 
-    if (!m_console->isOpen() && m_countdownStart == -1.0f && take(keys, KeySpace)) {
+    if (!m_console->isVisible() && m_countdownStart == -1.0f && take(keys, KeySpace)) {
         if (!network) {
             m_countdownStart = float(raceClock());
             for (int32_t view = 0; view < m_viewCount; ++view) {
@@ -106,7 +110,7 @@ void Race::handleInput(WinInput* input)
     }
 
     Camera* camera = m_cameras[0];
-    if (m_cameraMode[0] != FreeCamera || m_console->isOpen() || !camera)
+    if (m_cameraMode[0] != FreeCamera || m_console->isVisible() || !camera)
         return;
     float step = 0.1f;
     if (keys[KeyLeftShift] || keys[KeyRightShift])

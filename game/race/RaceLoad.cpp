@@ -20,6 +20,7 @@
 #include "game/race/Kart.h"
 #include "game/race/SceneLookup.h"
 
+#include <CEGUI/Exceptions.h>
 #include <ode/ode.h>
 
 namespace {
@@ -43,8 +44,6 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     for (uint8_t& ready : m_ready)
         ready = 0;
     m_viewCount = setup.mode == 1 ? 2 : 1;
-    m_console = new DebugConsole(this);
-    m_hud = new Hud(m_app, m_setup, m_viewCount);
 
     m_sceneManager = new SceneManager(m_renderer, "metascene");
     m_scene = m_sceneManager->loadScene("scene");
@@ -54,6 +53,9 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     const LevelInfo* level = m_app ? m_app->findLevel(setup.level) : nullptr;
     if (!level)
         return refuse("no level named \"" + setup.level + "\"");
+    std::string why;
+    if (!loadHudAndConsole(why))
+        return refuse(why);
     if (!loadLevel(files, *level))
         return refuse("the level scene " + level->filename + " does not load");
     if (m_app)
@@ -72,7 +74,6 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     dWorldSetGravity(m_scene->m_world, 0.0, -18.0, 0.0);
     progress(0.2f);
 
-    std::string why;
     if (!createKarts(files, input, why))
         return refuse(why);
     // The local player of a network game comes from the lobby.
@@ -102,9 +103,14 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
         m_cameraHeight[v] = cameraHeight;
         m_cameraFov[v] = cameraFov;
     }
-    for (const char* watch :
-         {"game::posmap", "kart::check", "kart::lap", "engine::fps", "engine::polys", "engine::dipcalls", "kart::speed"})
-        m_console->addWatch(watch);
+    // The rows the frame sets (WatchRow).
+    m_console->addWatchInt("game::posmap", 0);
+    m_console->addWatchInt("kart::check", 0);
+    m_console->addWatchInt("kart::lap", 0);
+    m_console->addWatchFloat("engine::fps", 0.0f);
+    m_console->addWatchInt("engine::polys", 0);
+    m_console->addWatchInt("engine::dipcalls", 0);
+    m_console->addWatchFloat("kart::speed", 0.0f);
     progress(1.0f);
 
     m_loaded = true;
@@ -125,6 +131,21 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     m_hud->setVisible(true);
     if (m_app)
         m_app->closeLoadingScreen();
+}
+
+bool Race::loadHudAndConsole(std::string& why)
+{
+    CEGUI_TRY
+    {
+        m_hud = new Hud(m_app, m_setup, m_viewCount);
+        m_console = new DebugConsole(this);
+    }
+    CEGUI_CATCH(const CEGUI::Exception& e)
+    {
+        why = std::string(m_hud ? "the debug console" : "the HUD") + " does not load: " + e.getMessage().c_str();
+        return false;
+    }
+    return true;
 }
 
 bool Race::loadLevel(Stream* files, const LevelInfo& level)

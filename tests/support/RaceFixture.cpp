@@ -5,6 +5,7 @@
 #include "tools/lib/Lwo2Writer.h"
 #include "tools/lib/LwsWriter.h"
 #include "tools/lib/PathWriter.h"
+#include "tools/lib/PngWriter.h"
 
 #include <algorithm>
 #include <array>
@@ -25,6 +26,10 @@ const char* const kAiFiles = "D:\\Zoprax9\\levels\\testring\\";
 const char* const kPositionMap = "D:\\Zoprax9\\levels\\testring\\posmap.pcx";
 // The position map's rectangle, a little wider than the ring.
 constexpr float kMapHalf = 64.0f;
+// The minimap every level of the fixture shows: the ring over the position
+// map's rectangle, in the GUI's folder.
+const char* const kMinimapName = "testring_minimap.png";
+const char* const kMinimap = "D:\\Zoprax9\\menu\\testring_minimap.png";
 constexpr int kMapSize = 128;
 const char* const kKartScene = "D:\\Zoprax9\\karts\\testkart.lws";
 const char* const kBrokenKartScene = "D:\\Zoprax9\\karts\\brokenkart.lws";
@@ -429,6 +434,23 @@ std::vector<uint8_t> positionMap()
     return writePcx(kMapSize, kMapSize, kMapSize, cells, nullptr);
 }
 
+std::vector<uint8_t> minimap()
+{
+    constexpr int size = 64;
+    std::vector<uint8_t> rgba(size_t(size) * size * 4);
+    for (int row = 0; row < size; ++row)
+        for (int column = 0; column < size; ++column) {
+            const float x = -kMapHalf + (float(column) + 0.5f) * 2.0f * kMapHalf / float(size);
+            const float z = kMapHalf - (float(row) + 0.5f) * 2.0f * kMapHalf / float(size);
+            const float off = std::abs(std::hypot(x, z) - RaceFixture::kRingRadius);
+            const bool road = off < RaceFixture::kRoadWidth / 2.0f;
+            uint8_t* p = &rgba[(size_t(row) * size + size_t(column)) * 4];
+            p[0] = p[1] = p[2] = road ? 235 : 40;
+            p[3] = road ? 220 : 90;
+        }
+    return writePng(size, size, rgba);
+}
+
 // The power-up objects' models, small shapes of one colour each.
 struct ExtraModel {
     const char* file;
@@ -524,6 +546,7 @@ std::string config()
         text += std::string("    <level name=\"") + name + "\" filename=\"" + file + "\">\n";
         text += std::string("      <aifiles path=\"") + kAiFiles + "\" lanes=\"1\"/>\n";
         text += std::string("      <posmap filename=\"") + kPositionMap + "\"" + rect + "/>\n";
+        text += std::string("      <minimap filename=\"") + kMinimapName + "\"" + rect + "/>\n";
         text += "    </level>\n";
     }
     text += "  </levels>\n  <karts>\n";
@@ -598,6 +621,7 @@ RaceFixture::RaceFixture()
     add(kGround, groundObject());
     add(std::string(kAiFiles) + "path01.dat", ringPath());
     add(kPositionMap, positionMap());
+    add(kMinimap, minimap());
     add(kKartScene, bytes(kartScene(true)));
     add(kBrokenKartScene, bytes(kartScene(false)));
     add(kKartObject, kartObject());

@@ -21,3 +21,6 @@ bool logoImages(const std::string& dir, const std::string& looksFile);
 // sold-out stamp.
 bool upgradeImages(const std::string& dir);
 bool loadingPicture(const std::string& dir);
+// Countdown, Powerups and Icons, and the picture UTurn.png: the race's
+// display.
+bool hudImages(const std::string& dir, TextPainter& text);

@@ -5,7 +5,8 @@
 //
 // Speed (cursor, brushes, every widget's parts, icons), Portraits and
 // PortraitsSmall (the drivers), Flags, Upgrades and the default loading
-// picture; with the font also Vorlund (the wordmark); with the kart looks
+// picture; with the font also Vorlund (the wordmark) and the race display's
+// Countdown, Powerups, Icons and UTurn.png; with the kart looks
 // (data/karts/looks.txt) Logos. OUTDIR is made when it does not exist.
 #include "tools/guiimages/GuiImages.h"
 #include "tools/guiimages/TextPainter.h"
@@ -47,7 +48,7 @@ int main(int argc, char** argv)
         }
     }
     bool ok = speedImages(dir) && portraitImages(dir) && flagImages(dir) && loadingPicture(dir)
-              && upgradeImages(dir) && (!text || vorlundImages(dir, *text));
+              && upgradeImages(dir) && (!text || (vorlundImages(dir, *text) && hudImages(dir, *text)));
     if (ok && !looks.empty())
         ok = logoImages(dir, looks);
     if (!ok) {

@@ -45,7 +45,7 @@ TEST_F(GuiLooks, EveryWindowTypeOfBothSchemesIsMadeAndDrawn)
         "StaticImage", "CaptionedImage", "StaticText", "Title", "Panel", "Dim", "Button", "BackButton",
         "NextButton", "ArrowLeft", "ArrowRight", "ChoiceButton", "IconButton", "RadioButton", "PortraitRadio",
         "Checkbox", "Editbox", "MultiLineEditbox", "Listbox", "Combobox", "HorizontalSlider", "VerticalScrollbar",
-        "HorizontalScrollbar", "ProgressBar", "StatBar", "FrameWindow", "MultiColumnList", "Tooltip",
+        "HorizontalScrollbar", "ProgressBar", "StatBar", "FrameWindow", "MultiColumnList", "Tooltip", "HudText", "EnergyBar",
     };
     CEGUI::WindowManager& windows = CEGUI::WindowManager::getSingleton();
     for (const char* scheme : {"Speed/", "SteamLook/"})
@@ -65,7 +65,7 @@ TEST_F(GuiLooks, EveryWindowTypeOfBothSchemesIsMadeAndDrawn)
 TEST_F(GuiLooks, EveryLayoutOfTheDataSetLoads)
 {
     // The pictures the menu's and the shop's screens show.
-    for (const char* set : {"Vorlund", "Flags", "Portraits", "Tracks", "Logos", "Upgrades"})
+    for (const char* set : {"Vorlund", "Flags", "Portraits", "Tracks", "Logos", "Upgrades", "Countdown", "Powerups", "Icons"})
         ASSERT_NO_THROW(CEGUI::ImageManager::getSingleton().loadImageset(std::string(set) + ".imageset")) << set;
     const std::filesystem::path tables = std::filesystem::path(std::getenv("VORLUND_SOURCE_DIR")) / "data/gui";
     size_t count = 0;

@@ -3,6 +3,7 @@
 #include "engine/core/io/DiskFile.h"
 #include "game/app/Gui.h"
 #include "game/menu/ProfileStore.h"
+#include "support/AlteredArchive.h"
 
 #include <CEGUI/GUIContext.h>
 #include <CEGUI/InputEvent.h>
@@ -24,7 +25,7 @@ public:
 
 } // namespace
 
-DialogRig::DialogRig(bool gl, int width, int height) : base(gl, width, height)
+DialogRig::DialogRig(bool gl, int width, int height, const std::string& missing) : base(gl, width, height)
 {
     if (!base.started())
         return;
@@ -50,7 +51,9 @@ DialogRig::DialogRig(bool gl, int width, int height) : base(gl, width, height)
         return race;
     };
     app = std::make_unique<Application>(renderer.renderer.get(), makers);
-    m_started = app->init(&files);
+    if (!missing.empty())
+        altered = std::make_unique<AlteredArchive>(files, missing, nullptr);
+    m_started = app->init(altered ? altered.get() : &files);
     EXPECT_TRUE(m_started) << "the application did not start";
 }
 

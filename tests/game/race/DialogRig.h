@@ -15,7 +15,9 @@
 
 class DialogRig {
 public:
-    explicit DialogRig(bool gl = false, int width = 320, int height = 240);
+    // With `missing`, every file whose name ends in it is missing from the
+    // data the application reads.
+    explicit DialogRig(bool gl = false, int width = 320, int height = 240, const std::string& missing = "");
     ~DialogRig();
     DialogRig(const DialogRig&) = delete;
     DialogRig& operator=(const DialogRig&) = delete;
@@ -54,6 +56,7 @@ public:
     // one with the stage makers and the GUI.
     RaceRig base;
     ArchiveFile files;
+    std::unique_ptr<Stream> altered;
     std::unique_ptr<Application>& app = base.app;
     RendererRig& renderer = base.renderer;
     WinInput& input = base.input;

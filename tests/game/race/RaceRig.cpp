@@ -26,7 +26,9 @@ bool TestRace::makeControllers(int32_t playerType, WinInput* input, KartControll
         return Race::makeControllers(playerType, input, primary, second, markerColours);
     primary = m_controllerMaker(player);
     second = new KartController();
-    markerColours[0] = markerColours[1] = 1;
+    // The marker colours of the player type, as the race gives them.
+    markerColours[0] = playerType == 1 || playerType == 2 ? 0 : 1;
+    markerColours[1] = playerType == 3 ? 0 : 1;
     return true;
 }
 
