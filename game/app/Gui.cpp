@@ -72,4 +72,10 @@ bool isImageDefined(const std::string& name)
     return CEGUI::ImageManager::getSingleton().isDefined(text(name));
 }
 
+std::string imageOr(const std::string& set, const std::string& name, const std::string& fallback)
+{
+    const std::string wanted = image(set, name);
+    return !name.empty() && isImageDefined(wanted) ? wanted : image(set, fallback);
+}
+
 } // namespace gui

@@ -34,5 +34,8 @@ CEGUI::Window* loadLayout(const std::string& fileName);
 void addImageFromFile(const std::string& name, const std::string& fileName);
 void destroyImageFromFile(const std::string& name);
 bool isImageDefined(const std::string& name);
+// "Set/Name" where the set defines it, else "Set/Fallback": a kart whose
+// record names no picture, or one the imageset lacks, shows the blank one.
+std::string imageOr(const std::string& set, const std::string& name, const std::string& fallback);
 
 } // namespace gui

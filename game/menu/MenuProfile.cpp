@@ -36,8 +36,8 @@ const struct {
 std::string Menu::portrait(const char* set, const std::string& kartName, const char* suffix) const
 {
     const KartInfo* kart = m_application->findKart(kartName);
-    const std::string image = gui::image(set, (kart ? kart->menuimage : std::string("Blanko")) + suffix);
-    return kart && gui::isImageDefined(image) ? image : gui::image(set, std::string("Blanko") + suffix);
+    return gui::imageOr(set, kart && !kart->menuimage.empty() ? kart->menuimage + suffix : std::string(),
+                        std::string("Blanko") + suffix);
 }
 
 void Menu::showProfile()

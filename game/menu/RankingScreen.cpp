@@ -81,7 +81,7 @@ void RankingScreen::fill(const int32_t* pointsBefore, const int32_t* kudosBefore
     for (int32_t row = 0; row < kRows; ++row) {
         const Record& r = records[row];
         const KartInfo* kart = m_application->findKart(store.getKart(r.player));
-        m_imgKart[row]->setProperty("Image", gui::text("PortraitsSmall/" + (kart ? kart->menuimage : std::string("Blanko"))));
+        m_imgKart[row]->setProperty("Image", gui::text(gui::imageOr("PortraitsSmall", kart ? kart->menuimage : std::string(), "Blanko")));
         m_lblName[row]->setText(gui::text(store.getName(r.player)));
         m_lblTime[row]->setText(scoring::formatTime(r.time).c_str());
         CEGUI::String points = CEGUI::PropertyHelper<int32_t>::toString(r.points) + " " + m_textTable->getText(8500);

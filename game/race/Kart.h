@@ -200,6 +200,10 @@ public:
     int32_t m_powerup = -1;
     // The last checkpoint touched; 2 after a reset.
     int32_t m_direction = 2;
+    // The side the kart came onto the finish line from while it stands on it
+    // (2 forwards, 1 backwards with a lap taken back, 0 neither): leaving the
+    // line by that same side undoes what coming onto it counted.
+    int32_t m_lineEntry = 0;
     uint8_t m_finished = 0;
     float m_finishTime = 0.0f;
     float m_lapTime = -1.0f;

@@ -229,6 +229,7 @@ void Kart::resetForRace(int32_t startRank)
     m_maxLap = 1;
     setEnergy(100);
     m_direction = 2;
+    m_lineEntry = 0;
     m_coins = 0;
     m_powerup = -1;
     m_finished = 0;

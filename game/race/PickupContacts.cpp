@@ -108,12 +108,25 @@ ContactHandler FinishLineContact::onContact(const dContactGeom& contact)
         return noContact();
     // Checkpoint 0 is on the line, 1 just after it, 2 just before it: from 2
     // onto the line is a lap forwards, from 1 onto it a lap backwards.
+    // A kart that backs off the line the way it came has crossed nothing:
+    // without the undo, backing over the line into checkpoint 2 and driving
+    // on again would count a lap each time.
     const int32_t previous = kart->m_direction;
     if (check->m_trigger == 0) {
-        if (previous == 2)
+        if (previous == 2) {
             ++kart->m_lap;
-        else if (previous == 1 && kart->m_lap > 0)
+            kart->m_lineEntry = 2;
+        } else if (previous == 1) {
+            kart->m_lineEntry = kart->m_lap > 0 ? 1 : 0;
+            if (kart->m_lap > 0)
+                --kart->m_lap;
+        }
+    } else if (previous == 0) {
+        if (check->m_trigger == 2 && kart->m_lineEntry == 2 && kart->m_lap > 0)
             --kart->m_lap;
+        else if (check->m_trigger == 1 && kart->m_lineEntry == 1)
+            ++kart->m_lap;
+        kart->m_lineEntry = 0;
     }
     if (kart->m_lap > kart->m_maxLap) {
         kart->m_maxLap = kart->m_lap;

@@ -85,6 +85,10 @@ TEST_F(ApplicationStartUp, InitRunsEveryStepInOrderAndTheDestructorTakesItAllDow
         EXPECT_TRUE(gui::isImageDefined("LoadingBg"));
         EXPECT_TRUE(gui::isImageDefined("PortraitsSmall/Blanko"));
         EXPECT_TRUE(gui::isImageDefined("Speed/MouseArrow"));
+        // A picture the set lacks, or none named, falls back.
+        EXPECT_EQ(gui::imageOr("PortraitsSmall", "Blanko", "x"), "PortraitsSmall/Blanko");
+        EXPECT_EQ(gui::imageOr("PortraitsSmall", "", "Blanko"), "PortraitsSmall/Blanko");
+        EXPECT_EQ(gui::imageOr("PortraitsSmall", "NoSuchKart", "Blanko"), "PortraitsSmall/Blanko");
 
         app.openLoadingScreen("", 0.3f, 0.9f, 0.2f);
         EXPECT_FLOAT_EQ(app.m_progressBar->getProgress(), 0.41f);

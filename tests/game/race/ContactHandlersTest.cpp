@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <vector>
@@ -105,6 +106,7 @@ TEST_F(Contacts, CheckpointsCountLapsForwardsAndTakeThemBackBackwards)
         SCOPED_TRACE(c.name);
         Kart& k = kart(0);
         k.m_direction = c.direction;
+        k.m_lineEntry = 0;
         k.m_lap = c.lap;
         k.m_maxLap = c.lap;
         CollisionObject* check = object(9);
@@ -113,6 +115,45 @@ TEST_F(Contacts, CheckpointsCountLapsForwardsAndTakeThemBackBackwards)
         EXPECT_FALSE(answer.m_createContact);
         EXPECT_EQ(k.m_lap, c.lapAfter);
         EXPECT_EQ(k.m_direction, c.trigger);
+    }
+}
+
+// Checkpoints touched in turn by a kart that has just crossed the line
+// forwards into its third lap: only a crossing of the whole line counts,
+// whichever way and however often it backs on and off it.
+TEST_F(Contacts, OnlyCrossingTheWholeLineCountsALap)
+{
+    struct Case {
+        const char* name;
+        std::vector<int32_t> checks;
+        int32_t lapAfter;
+    };
+    const Case cases[] = {
+        {"a whole lap", {1, 2, 0}, 3},
+        {"backed off the line and on again", {2, 0}, 2},
+        {"pushed back and forth twice, then on", {2, 0, 2, 0, 1}, 2},
+        {"reversed over the line and forwards again", {1, 0, 1}, 2},
+        {"a lap in reverse, then forwards over the line", {1, 0, 2, 1, 0, 1}, 1},
+        {"standing on the line", {0, 0, 1}, 2},
+    };
+    FinishLineContact handler(&m_race);
+    Kart& k = kart(0);
+    CollisionObject* chassis = object(2, &k);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        k.resetForRace(0);
+        CollisionObject* check = object(9);
+        for (int32_t trigger : {2, 0, 1, 2, 0}) {
+            check->m_trigger = trigger;
+            handler.onContact(contact(chassis, check));
+        }
+        ASSERT_EQ(k.m_lap, 2);
+        for (int32_t trigger : c.checks) {
+            check->m_trigger = trigger;
+            handler.onContact(contact(chassis, check));
+        }
+        EXPECT_EQ(k.m_lap, c.lapAfter);
+        EXPECT_EQ(k.m_maxLap, std::max(2, c.lapAfter));
     }
 }
 
@@ -125,11 +166,15 @@ TEST_F(Contacts, TheFirstCompletedLapSetsTheBestTime)
     CollisionObject* line = object(9);
     CollisionObject* before = object(9);
     before->m_trigger = 2;
+    CollisionObject* after = object(9);
+    after->m_trigger = 1;
     CollisionObject* chassis = object(2, &k);
     const float crossings[] = {11.0f, 41.0f, 66.0f, 100.0f};
     const float expectedLap[] = {-1.0f, 31.0f, 25.0f, 34.0f};
     const float expectedBest[] = {-1.0f, 31.0f, 25.0f, 25.0f};
     for (int i = 0; i < 4; ++i) {
+        if (i > 0)
+            handler.onContact(contact(chassis, after));
         handler.onContact(contact(chassis, before));
         m_race.m_physicsClock = crossings[i];
         handler.onContact(contact(line, chassis));
