@@ -15,8 +15,10 @@
 #include <CEGUI/widgets/Editbox.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <map>
 #include <set>
+#include <thread>
 
 namespace {
 
@@ -147,6 +149,11 @@ TEST_F(MenuScreenGraph, EveryScreenIsReachedFromTheMainMenuAndLeadsBack)
         } else if (target == "Join/EdtHost" || target == "Profile/EdtName") {
             // Enter in a text field: it takes the keys once it is active.
             if (target == "Join/EdtHost") {
+                // The game's own hosting (the lobby just left) must be gone
+                // from the relay first, or the relay refuses a second host.
+                for (int i = 0; i < 5000 && relay.connectionCount() > 0; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                ASSERT_EQ(relay.connectionCount(), 0u);
                 ASSERT_TRUE(host.connect("127.0.0.1", true));
                 rig.window(target)->setText("127.0.0.1");
             }
