@@ -85,7 +85,36 @@ void collideGeoms(Scene* scene, dGeomID o1, dGeomID o2)
     }
 }
 
+// Pairs across the members of a space: a member that is a space is met with
+// its members, never collided inside itself here.
+void crossCallback(void* data, dGeomID o1, dGeomID o2)
+{
+    auto* scene = static_cast<Scene*>(data);
+    const bool space1 = dGeomIsSpace(o1) != 0, space2 = dGeomIsSpace(o2) != 0;
+    if (!space1 && !space2) {
+        collideGeoms(scene, o1, o2);
+        return;
+    }
+    const uint32_t class1 = space1 ? spaceClass(o1) : holderClass(o1);
+    const uint32_t class2 = space2 ? spaceClass(o2) : holderClass(o2);
+    if (passes(scene, class1, class2, o1, o2))
+        dSpaceCollide2(o1, o2, scene, crossCallback);
+}
+
 } // namespace
+
+void collideSpace(Scene* scene, dSpaceID space)
+{
+    if (!scene || !space)
+        return;
+    dSpaceCollide(space, scene, crossCallback);
+    const int count = dSpaceGetNumGeoms(space);
+    for (int i = 0; i < count; ++i) {
+        const dGeomID member = dSpaceGetGeom(space, i);
+        if (dGeomIsSpace(member) && passes(scene, spaceClass(member), spaceClass(member), member, member))
+            collideSpace(scene, reinterpret_cast<dSpaceID>(member));
+    }
+}
 
 void nearCallback(void* data, dGeomID o1, dGeomID o2)
 {

@@ -6,6 +6,7 @@
 #include "engine/scene/CollideFilter.h"
 #include "engine/scene/Scene.h"
 #include "game/race/ContactHandlers.h"
+#include "game/race/RaceCollideFilter.h"
 
 #include <initializer_list>
 #include <memory>
@@ -63,8 +64,9 @@ void Race::installContacts()
     install(new Class35Contact(this), {{35, 10}, {35, 12}, {35, 11}, {35, 13}, {35, 2}});
 
     // Karts meet karts, the floor, checkpoints and obstacles; the rays only
-    // the floor; obstacles the floor and each other.
-    m_collideFilter = new CollideFilter(true);
+    // the floor; obstacles the floor and each other (the fixed meshes among
+    // them excepted).
+    m_collideFilter = new RaceCollideFilter();
     CollideFilterTable& filters = m_scene->m_collideFilterTable;
     for (const auto& [a, b] : Pairs{{SpaceKarts, SpaceKarts},
                                     {SpaceKarts, SpaceFloor},

@@ -85,7 +85,7 @@ void Race::snapPathsToFloor()
             ray->invalidateMatrices();
             ray->getMatrix(0.0);
             m_heightTestY = kNoFloor;
-            dSpaceCollide(m_scene->getSpace(SpaceDefault).space, m_scene, nearCallback);
+            collideSpace(m_scene, m_scene->getSpace(SpaceDefault).space);
             dJointGroupEmpty(m_scene->m_contactGroup);
             if (m_heightTestY == kNoFloor)
                 reportAssertion("\"m_heightTestY != 1000000.0f\"");

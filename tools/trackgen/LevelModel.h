@@ -24,7 +24,7 @@ enum SurfaceClass : int {
     ClassWall = 20,
     ClassReset = 25,
 };
-enum Space : int { SpaceFloor = 2, SpaceCheck = 3, SpaceObstacles = 5 };
+enum Space : int { SpaceFloor = 2, SpaceCheck = 3 };
 
 // The floor class a ground material drives like.
 int floorClass(const std::string& material);

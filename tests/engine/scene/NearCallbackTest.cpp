@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -29,6 +30,9 @@ public:
         auto* first = static_cast<CollisionObject*>(dGeomGetData(contact.g1));
         auto* second = static_cast<CollisionObject*>(dGeomGetData(contact.g2));
         m_pairs.insert({first->m_name, second->m_name});
+        const std::string& x = first->m_name;
+        const std::string& y = second->m_name;
+        ++m_counts[x < y ? std::make_pair(x, y) : std::make_pair(y, x)];
         m_nearest = std::min(m_nearest, double(contact.depth));
         ContactHandler answer = ContactHandler::onContact(contact);
         answer.m_createContact = m_answerCreate;
@@ -41,6 +45,8 @@ public:
     bool m_answerCreate = true;
     double m_nearest = 1e30;
     std::set<std::pair<std::string, std::string>> m_pairs;
+    // Contact points by unordered pair of names.
+    std::map<std::pair<std::string, std::string>, int> m_counts;
 };
 
 class SwitchFilter : public CollideFilter {
@@ -286,8 +292,10 @@ TEST(NearCallbackTest, NestedSpacesPassTheFiltersOfTheirClasses)
         {"all", {{0, 0}, {1, 1}, {2, 2}, {0, 1}, {1, 0}, {1, 2}, {2, 1}},
          {{"a", "d"}, {"b", "c"}, {"a", "b"}, {"a", "c"}, {"d", "b"}, {"d", "c"}, {"b", "e"}, {"c", "e"}}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
+    // The near callback from the top space, and the collision pass, which
+    // finds the same pairs and each of them once (spheres meet in one point).
+    auto check = [](const Case& c, bool pass) {
+        SCOPED_TRACE(std::string(c.name) + (pass ? " (collision pass)" : " (near callback)"));
         PhysicsScene s;
         ASSERT_EQ(s.scene.addSpace(1, "inner", 0), 1);
         ASSERT_EQ(s.scene.addSpace(0, "deepest", 1), 2);
@@ -300,7 +308,10 @@ TEST(NearCallbackTest, NestedSpacesPassTheFiltersOfTheirClasses)
         s.add(ShapeSphere, 0, 1, 0.2f, 0, 0, "c");
         s.add(ShapeSphere, 0, 0, 0.3f, 0, 0, "d");
         s.add(ShapeSphere, 0, 2, 0.4f, 0, 0, "e");
-        dSpaceCollide(s.scene.getSpace(0).space, &s.scene, nearCallback);
+        if (pass)
+            collideSpace(&s.scene, s.scene.getSpace(0).space);
+        else
+            dSpaceCollide(s.scene.getSpace(0).space, &s.scene, nearCallback);
         // Pairs as unordered names.
         std::set<std::pair<std::string, std::string>> got;
         for (auto [x, y] : handler.m_pairs)
@@ -309,6 +320,13 @@ TEST(NearCallbackTest, NestedSpacesPassTheFiltersOfTheirClasses)
         for (auto [x, y] : c.pairs)
             want.insert(x < y ? std::make_pair(x, y) : std::make_pair(y, x));
         EXPECT_EQ(got, want);
+        if (pass)
+            for (const auto& [names, count] : handler.m_counts)
+                EXPECT_EQ(count, 1) << names.first << " " << names.second;
+    };
+    for (const Case& c : cases) {
+        check(c, false);
+        check(c, true);
     }
 }
 
