@@ -30,11 +30,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -172,6 +174,13 @@ private:
 
 struct FrameFigures {
     double cpuMs = 0.0, worstCpuMs = 0.0, wallMs = 0.0, worstWallMs = 0.0, collideShare = 0.0, stepShare = 0.0;
+    // The worst frame by CPU time: its simulation steps and its shares.
+    int worstSteps = 0;
+    double worstCollideShare = 0.0, worstStepShare = 0.0;
+    int framesOver4Ms = 0, frames = 0;
+    // CPU time of the frame below which 99% of the frames stay: the worst
+    // frame alone says more about the machine's other work than the race.
+    double p99CpuMs = 0.0;
 };
 FrameFigures g_recording, g_gl;
 double g_loadMs = 0.0;
@@ -213,20 +222,35 @@ void runFrames(benchmark::State& state, D3D9Backend backend, int width, int heig
     Profiler::reset();
     uint64_t frameClocks = 0;
     int frames = 0;
+    std::vector<double> cpuMs;
     for (auto _ : state) {
         bench.forgetCalls();
+        const float physics0 = bench.race()->m_physicsClock;
+        const uint64_t collide0 = sectionClocks("race collide"), step0 = sectionClocks("race world step");
         const double cpu0 = threadSeconds(), wall0 = wallSeconds();
         const uint64_t c0 = Profiler::timeStamp();
         bench.frame_();
-        frameClocks += Profiler::timeStamp() - c0;
+        const uint64_t clocks = Profiler::timeStamp() - c0;
+        frameClocks += clocks;
         const double cpu = threadSeconds() - cpu0, wall = wallSeconds() - wall0;
         state.SetIterationTime(backend == D3D9Backend::Gl ? wall : cpu);
         f.cpuMs += 1000.0 * cpu;
         f.wallMs += 1000.0 * wall;
+        if (1000.0 * cpu > f.worstCpuMs) {
+            f.worstSteps = int(std::lround((bench.race()->m_physicsClock - physics0) / Race::kStep));
+            f.worstCollideShare = double(sectionClocks("race collide") - collide0) / double(clocks);
+            f.worstStepShare = double(sectionClocks("race world step") - step0) / double(clocks);
+        }
         f.worstCpuMs = std::max(f.worstCpuMs, 1000.0 * cpu);
         f.worstWallMs = std::max(f.worstWallMs, 1000.0 * wall);
+        f.framesOver4Ms += cpu > 0.004 ? 1 : 0;
+        cpuMs.push_back(1000.0 * cpu);
         ++frames;
     }
+    f.frames = frames;
+    std::sort(cpuMs.begin(), cpuMs.end());
+    if (!cpuMs.empty())
+        f.p99CpuMs = cpuMs[std::min(cpuMs.size() - 1, cpuMs.size() * 99 / 100)];
     f.cpuMs /= frames;
     f.wallMs /= frames;
     f.collideShare = double(sectionClocks("race collide")) / double(frameClocks);
@@ -278,6 +302,10 @@ void print(const char* name, const FrameFigures& f)
     std::printf("  of it ODE's collider with our handlers %.0f%%, ODE's world step %.0f%%, the rest (karts, progress, "
                 "cameras, drawing) %.0f%%\n",
                 100.0 * f.collideShare, 100.0 * f.stepShare, 100.0 * (1.0 - f.collideShare - f.stepShare));
+    std::printf("  worst frame: %d steps, ODE's collider %.0f%%, world step %.0f%%; 99%% of the frames under %.2f ms CPU, "
+                "%d of %d over 4 ms\n",
+                f.worstSteps, 100.0 * f.worstCollideShare, 100.0 * f.worstStepShare, f.p99CpuMs, f.framesOver4Ms,
+                f.frames);
 }
 
 } // namespace

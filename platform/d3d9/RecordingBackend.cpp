@@ -62,9 +62,15 @@ void RecordingBackend::clear(const RECT& area, DWORD flags, D3DCOLOR colour, flo
     if (!(flags & D3DCLEAR_TARGET) || it == m_surfaces.end())
         return;
     Surface& s = it->second;
-    for (LONG y = area.top; y < area.bottom && y < LONG(s.desc.Height); ++y)
-        for (LONG x = area.left; x < area.right && x < LONG(s.desc.Width); ++x)
-            s.pixels[size_t(y) * s.desc.Width + size_t(x)] = colour;
+    // A whole-screen clear every frame: row by row as one fill each.
+    const LONG left = std::max(area.left, LONG(0)), right = std::min(area.right, LONG(s.desc.Width));
+    const LONG bottom = std::min(area.bottom, LONG(s.desc.Height));
+    if (left >= right || s.pixels.size() < size_t(s.desc.Width) * s.desc.Height)
+        return;
+    for (LONG y = std::max(area.top, LONG(0)); y < bottom; ++y) {
+        D3DCOLOR* row = s.pixels.data() + size_t(y) * s.desc.Width;
+        std::fill(row + left, row + right, colour);
+    }
 }
 
 void RecordingBackend::beginScene()
