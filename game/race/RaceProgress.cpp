@@ -15,6 +15,13 @@
 
 #include <algorithm>
 
+namespace {
+
+// The set-up's player type of a computer driver.
+constexpr int32_t kComputerPlayer = 4;
+
+} // namespace
+
 void Race::start()
 {
     updateTransforms();
@@ -232,13 +239,19 @@ bool Race::checkFinished(float elapsed)
     for (int32_t i = 0; i < m_kartCount; ++i)
         m_karts[i]->updateFinished(elapsed, laps);
     bool over;
+    // A race set up with computer drivers only has nobody to wait for: it
+    // lasts until the last kart is in, or in last man standing until one is
+    // left.
+    bool computersOnly = true;
+    for (int32_t i = 0; i < m_kartCount && i < RaceSetup::kPlayers; ++i)
+        computersOnly = computersOnly && m_setup->playerType[i] == kComputerPlayer;
     if (m_setup->gameType != LastManStanding) {
         // Computer karts never hold a race open.
         over = true;
         for (int32_t i = 0; i < m_kartCount; ++i) {
             const Kart& kart = *m_karts[i];
             const int32_t type = kart.m_controller ? kart.m_controller->getType() : KartController::Computer;
-            if (type != KartController::Computer && !kart.m_finished)
+            if ((computersOnly || type != KartController::Computer) && !kart.m_finished)
                 over = false;
         }
     } else {
@@ -250,7 +263,8 @@ bool Race::checkFinished(float elapsed)
             driversOut += !computer && kart.m_finished ? 1 : 0;
             out += kart.m_finished ? 1 : 0;
         }
-        over = driversOut == drivers || (driversOut == drivers - 1 && out == m_kartCount - 1);
+        over = computersOnly ? out >= m_kartCount - 1
+                             : driversOut == drivers || (driversOut == drivers - 1 && out == m_kartCount - 1);
         if (over) {
             // The survivor finishes a second after the last one out.
             for (int32_t i = 0; i < m_kartCount; ++i) {

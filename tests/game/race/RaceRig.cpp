@@ -25,7 +25,9 @@ bool TestRace::makeControllers(int32_t playerType, WinInput* input, KartControll
     if (!m_controllerMaker || playerType < 1 || playerType > 5)
         return Race::makeControllers(playerType, input, primary, second, markerColours);
     primary = m_controllerMaker(player);
-    second = new KartController();
+    if (!primary)
+        return Race::makeControllers(playerType, input, primary, second, markerColours);
+    second = m_finishControllerMaker ? m_finishControllerMaker(player) : new KartController();
     // The marker colours of the player type, as the race gives them.
     markerColours[0] = playerType == 1 || playerType == 2 ? 0 : 1;
     markerColours[1] = playerType == 3 ? 0 : 1;

@@ -31,9 +31,11 @@ public:
         bool muted;
     };
     std::vector<Cue> m_cues;
-    // Makes the primary controller of player i instead of its type's; the
-    // finish controller is a base controller (outputs zero).
+    // Makes the primary controller of player i instead of its type's (null:
+    // the type's own two); the finish controller is the second maker's, or
+    // a base controller (outputs zero).
     std::function<KartController*(int32_t player)> m_controllerMaker;
+    std::function<KartController*(int32_t player)> m_finishControllerMaker;
     int32_t m_nextPlayer = 0;
 
 protected:
