@@ -18,6 +18,9 @@ constexpr uint32_t kSettleSteps = 100;
 constexpr uint32_t kAvoidAfterSteps = 300;
 // Steps of being stuck that ask for a reset.
 constexpr uint32_t kStuckLimit = 100;
+// A kart that has not got this far (metres) in this many steps is stuck.
+constexpr float kHeadway = 2.0f;
+constexpr uint32_t kHeadwaySteps = 100;
 // Karts nearer than this are touching, farther ones do not matter.
 constexpr float kNearKart = 2.4f;
 constexpr float kFarKart = 30.0f;
@@ -257,9 +260,14 @@ void AIKartController::update()
     if (m_lookAheadLateral > 0.6f || !m_headingAlong)
         kart.m_forwardSpeed *= 0.5f;
 
+    if (vec::distance(kart.m_position, m_headwayPoint) > kHeadway) {
+        m_headwayPoint = kart.m_position;
+        m_headwayStep = m_step;
+    }
+    const bool noHeadway = m_step - m_headwayStep >= kHeadwaySteps;
     if (m_step <= kSettleSteps)
         m_stuckSteps = 0;
-    else if (kart.m_speed < 1.0f || !m_headingAlong)
+    else if (kart.m_speed < 1.0f || !m_headingAlong || noHeadway)
         ++m_stuckSteps;
     else
         m_stuckSteps = 0;
@@ -308,6 +316,9 @@ void AIKartController::reset()
     m_nextPathSwitchStep = 0;
     m_lateral = m_lookAheadLateral = 0.0f;
     m_headingAlong = m_insideBand = 1;
+    m_headwayStep = 0;
+    if (m_kart)
+        m_headwayPoint = m_kart->m_position;
     m_path = chooseNearestPath();
     if (m_path && m_kart) {
         m_segmentIndex = m_path->nearestSegment(m_kart->m_position);

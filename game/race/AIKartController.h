@@ -66,6 +66,11 @@ public:
     uint32_t m_nextPathSwitchStep = 0;
     // Smoothed steering, positive to the left.
     float m_steer = 0.0f;
+    // Where the kart last made headway, and the step it was there: a kart
+    // rocking in place (at the foot of a ramp, say) is fast now and then but
+    // gets nowhere, and counts as stuck too.
+    Vector3 m_headwayPoint{};
+    uint32_t m_headwayStep = 0;
 
     // The rubber band, in position-map units of progress against the leading
     // driver: behind by behindThreshold or more, the drive speeds up to

@@ -12,6 +12,11 @@
 namespace {
 
 constexpr float kPi = 3.14159265358979f;
+// A kart is put back this far above the path.
+constexpr float kRespawnLift = 0.1f;
+// A computer kart put back within this many metres of where it was last put
+// is stuck there, and goes on as far past it.
+constexpr float kComputerRepeat = 3.0f;
 
 CollisionObject* asCollision(SceneObject* object)
 {
@@ -113,11 +118,17 @@ void Race::respawnKart(int32_t index)
         return;
     if (m_started) {
         // A kart stuck where it was last put moves on: the computer driver
-        // forwards, anyone else back. Nor does it land on another kart.
-        if (vec::distance(point, kart.m_lastRespawnPoint) < 0.5f) {
-            const bool computer = kart.m_controller && kart.m_controller->getType() == KartController::Computer;
-            point = point + direction * (computer ? 1.2f : -0.5f);
-        }
+        // forwards, anyone else back. Nor does it land on another kart. A
+        // computer kart stuck again near where it was put (it could not
+        // climb the ramp there from a standstill, and rolled back) goes on
+        // past that point, not from the nearer one behind it, or it would be
+        // put back at the foot of the ramp for ever.
+        const bool computer = kart.m_controller && kart.m_controller->getType() == KartController::Computer;
+        const Vector3 lastPoint = kart.m_lastRespawnPoint - Vector3{0.0f, kRespawnLift, 0.0f};
+        if (computer && vec::distance(point, lastPoint) < kComputerRepeat)
+            point = lastPoint + direction * kComputerRepeat;
+        else if (!computer && vec::distance(point, kart.m_lastRespawnPoint) < 0.5f)
+            point = point - direction * 0.5f;
         // Bounded: a degenerate path gives no direction to move along.
         for (int32_t tries = 0; tries < 2 * kMaxKarts; ++tries) {
             bool occupied = false;
@@ -134,7 +145,7 @@ void Race::respawnKart(int32_t index)
         if (d.length() > 0.0)
             direction = d;
     }
-    point.y += 0.1f;
+    point.y += kRespawnLift;
     kart.m_lastRespawnPoint = point;
     kart.setTransform(point, {0.0f, std::atan2(direction.x, direction.z), 0.0f});
     if (kart.m_controller)
