@@ -24,4 +24,9 @@ struct RaceSetup {
     int32_t highscoreSlot = -1; // career's overall highscore entry, -1 none
     int32_t careerResult = 0;   // 0 running, 1 season won, 2 season not won
     int32_t localSlot = 0;      // this machine's player in a network game
+    // Network game: each player's lobby slot (-1 none), which tells whose
+    // karts a departing machine leaves behind.
+    int32_t lobbySlot[kPlayers] = {-1, -1, -1, -1, -1, -1, -1};
+    // A network race ended because the connection to the game was lost.
+    bool connectionLost = false;
 };

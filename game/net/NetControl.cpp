@@ -42,6 +42,8 @@ bool NetControl::connect(const std::string& host, bool asHost)
     if (onReceiveThread())
         return false;
     m_ownSlot = 0;
+    m_departedSlots = 0;
+    m_bytesSent = 0;
     m_resyncDone = false;
     m_accepted = false;
     m_refused = false;
@@ -176,8 +178,10 @@ void NetControl::sendChunk()
     std::lock_guard<std::recursive_mutex> guard(m_lock);
     if (!m_chunkOpen)
         return;
-    if (m_writer.finish())
+    if (m_writer.finish()) {
         send(m_writer.data().data(), int32_t(m_writer.data().size()));
+        m_bytesSent += m_writer.data().size();
+    }
     m_writer.clear();
     m_chunkOpen = false;
     m_lock.unlock(); // the hold taken by beginChunk
@@ -248,10 +252,18 @@ bool NetControl::handleChunk()
             m_refused = true;
         break;
     case kLeave:
+        // The host's departure ends the game; another player's leaves the
+        // rest playing on.
         if (payload == 1) {
-            m_state = m_reader.readByte() == 0 ? StateHostLeft : StatePlayerLeft;
-            m_reader.endRead();
-            return false;
+            const uint8_t slot = m_reader.readByte();
+            if (slot == 0) {
+                m_state = StateHostLeft;
+                m_reader.endRead();
+                return false;
+            }
+            m_state = StatePlayerLeft;
+            if (slot < kSlotCount)
+                m_departedSlots |= 1u << slot;
         }
         break;
     case kResendDone:

@@ -25,7 +25,7 @@ public:
         StateOk = 0,           // also after a connect whose socket dropped before any reply
         StateRefused = 1,      // refused by the relay, or no reply within 5 s
         StateHostLeft = 3,
-        StatePlayerLeft = 4,   // another player left a locked game
+        StatePlayerLeft = 4,   // another player left a locked game; the others play on
         StateDisconnected = 5, // this side left
         StateNoConnection = 6, // the name did not resolve or the TCP connect failed
     };
@@ -46,6 +46,11 @@ public:
     int32_t getOwnSlot() const { return m_ownSlot.load(); }
     bool isResyncDone() const { return m_resyncDone.load(); }
     int32_t getBarrier() const { return m_barrier.load(); }
+    // The slots (bit n for slot n) whose players left the locked game since
+    // the last call.
+    uint32_t takeDepartedSlots() { return m_departedSlots.exchange(0); }
+    // Bytes handed to the connection since it was made.
+    uint64_t bytesSent() const { return m_bytesSent.load(); }
 
     // Handlers: the first entry with an id wins; the control owns them.
     void addHandler(int32_t nid, int32_t size, NetHandler* handler);
@@ -99,4 +104,6 @@ private:
     std::atomic<bool> m_accepted{false}, m_refused{false}, m_resyncDone{false};
     std::atomic<int32_t> m_barrier{0};
     std::atomic<int32_t> m_ownSlot{0};
+    std::atomic<uint32_t> m_departedSlots{0};
+    std::atomic<uint64_t> m_bytesSent{0};
 };

@@ -6,7 +6,9 @@
 #include "engine/scene/Camera.h"
 #include "engine/scene/CollisionObject.h"
 #include "engine/scene/Scene.h"
+#include "game/app/RaceSetup.h"
 #include "game/app/RandomFunctions.h"
+#include "game/net/NetControl.h"
 #include "game/race/Kart.h"
 #include "game/race/KartController.h"
 #include "game/race/Race.h"
@@ -142,9 +144,19 @@ ExtraEffect* Extras::spawn(int32_t kind, const Vector3& p, const Vector3& d, int
     return effect;
 }
 
+// 38: i8 owner, i8 kind, f32 x3 position, f32 x3 direction.
 void Extras::sendSpawn(int32_t kind, const Vector3& p, const Vector3& d, int32_t owner)
 {
-    // The race's network messages write it; until then a spawn stays here.
+    const Race* race = Race::current();
+    if (!race || !race->m_setup || race->m_setup->mode != 2)
+        return;
+    NetControl& net = NetControl::getInstance();
+    net.beginChunk(38);
+    net.writeByte(uint8_t(owner));
+    net.writeByte(uint8_t(kind));
+    for (float v : {p.x, p.y, p.z, d.x, d.y, d.z})
+        net.writeFloat(v);
+    net.sendChunk();
 }
 
 void Extras::removeObjects(ExtraEffect& effect)

@@ -102,6 +102,7 @@ Kart::Kart(Stream* files, Scene* scene, int32_t index, const KartInfo* info, Kar
     m_energy.setId(index + kEnergyIdBase);
     m_controller = driver;
     m_finishController = finishDriver;
+    m_drivenElsewhere = driver && driver->getType() == KartController::Network;
     for (KartController* c : {driver, finishDriver}) {
         if (c) {
             c->addRef();

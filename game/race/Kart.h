@@ -101,6 +101,9 @@ public:
     void updateAnimations(float time, float frameTime);
     void onOvertake(bool overtaking, bool rightSide);
     bool updateFinished(float raceTime, int32_t laps);
+    // Out of a last-man-standing race: hidden, moved away below the track,
+    // its physics off.
+    void leaveTrack();
     void switchToFinishController();
     void resetForRace(int32_t startRank);
 
@@ -128,6 +131,10 @@ public:
     // A hit on a kart that another machine drives goes to that machine
     // (race message 33: u8 hit kart, u8 kind, u8 attacker, u8 flags).
     void sendHit(int32_t kind, int32_t attacker, uint8_t flags);
+
+    // Another machine drives the kart (its driver was a network controller
+    // when it was built): it is timed, posed and animated there.
+    bool drivenElsewhere() const { return m_drivenElsewhere; }
 
     // Empty when the kart scene held everything the kart needs; otherwise the
     // names it lacks.
@@ -241,6 +248,11 @@ public:
     uint8_t m_startBoosting = 0;
 
 protected:
+    bool m_drivenElsewhere = false;
+
+    // The ground ray straight down from 10 above the kart's position.
+    void placeGroundRay(float time);
+
     // The scene the kart lives in.
     Scene* m_scene;
 

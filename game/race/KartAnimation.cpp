@@ -176,6 +176,10 @@ bool Kart::updateFinished(float raceTime, int32_t laps)
 {
     if (m_finished)
         return true;
+    // A kart another machine drives is timed there: it finishes here when
+    // its machine says so (race message 36), with that machine's time.
+    if (m_drivenElsewhere)
+        return false;
     const Race* race = Race::current();
     const bool lastManStanding = race && race->m_setup && race->m_setup->gameType == Race::LastManStanding;
     if (!lastManStanding) {
@@ -191,19 +195,21 @@ bool Kart::updateFinished(float raceTime, int32_t laps)
         m_gear = 0;
         resetEffects(true);
         playAnimation(AnimLoser, 1.0f, 0.1f, 0.1f, 10000.0f, false, true, false);
-        // A kart another machine drives leaves the track here.
-        if (m_controller && m_controller->getType() == KartController::Network) {
-            setLayersVisible(false);
-            if (m_character) {
-                const float away[3] = {0.0f, -500.0f, 0.0f};
-                m_character->setPosition(away);
-            }
-            setPhysicsEnabled(false);
-        }
     }
     if (m_finished && raceStarted())
         sendFinish();
     return m_finished != 0;
+}
+
+void Kart::leaveTrack()
+{
+    setLayersVisible(false);
+    const float away[3] = {0.0f, -500.0f, 0.0f};
+    if (m_character)
+        m_character->setPosition(away);
+    // A remote kart's root follows its last pose.
+    m_position = {away[0], away[1], away[2]};
+    setPhysicsEnabled(false);
 }
 
 void Kart::switchToFinishController()

@@ -174,17 +174,7 @@ void Kart::update(float time, float dt)
     m_speed = m_velocity.length();
     m_position = row(chassis, 3);
 
-    // The ground ray looks straight down from above the chassis.
-    if (m_groundRay && m_groundRay->m_geom) {
-        dGeomEnable(m_groundRay->m_geom);
-        dGeomRaySetLength(m_groundRay->m_geom, 100.0);
-        const float down[3] = {-kPi / 2.0f, 0.0f, 0.0f};
-        const float above[3] = {m_position.x, m_position.y + 10.0f, m_position.z};
-        m_groundRay->setRotation(down, false);
-        m_groundRay->setPosition(above);
-        m_groundRay->invalidateMatrices();
-        m_groundRay->getMatrix(time);
-    }
+    placeGroundRay(time);
 
     Race* race = Race::current();
     if (m_tankSteps > 0 && race) {
@@ -209,6 +199,21 @@ void Kart::update(float time, float dt)
         }
         --m_poseSendCountdown;
     }
+}
+
+void Kart::placeGroundRay(float time)
+{
+    // The ground ray looks straight down from above the chassis.
+    if (!m_groundRay || !m_groundRay->m_geom)
+        return;
+    dGeomEnable(m_groundRay->m_geom);
+    dGeomRaySetLength(m_groundRay->m_geom, 100.0);
+    const float down[3] = {-kPi / 2.0f, 0.0f, 0.0f};
+    const float above[3] = {m_position.x, m_position.y + 10.0f, m_position.z};
+    m_groundRay->setRotation(down, false);
+    m_groundRay->setPosition(above);
+    m_groundRay->invalidateMatrices();
+    m_groundRay->getMatrix(time);
 }
 
 void Kart::shiftGear(int32_t gear)

@@ -33,6 +33,8 @@ Race::Race(Application* application, Renderer* renderer) : m_renderer(renderer),
 
 Race::~Race()
 {
+    // No message may reach the race while it goes.
+    removeRaceHandlers();
     if (m_app) {
         m_app->stopCategory(1);
         m_app->openLoadingScreen("", 0.0f, 0.0f, 0.5f);

@@ -60,6 +60,8 @@ public:
     static constexpr int32_t kPathSlots = 9;
     static constexpr float kStep = 0.01f;
     static constexpr int32_t kMaxStepsPerFrame = 20;
+    static constexpr int32_t kReadyMessage = 31;
+    static constexpr double kReadyRepeat = 1.0;
 
     // The collision spaces, in the order they are made: the index is the
     // space class of the collide filters.
@@ -148,6 +150,8 @@ public:
     // points to put a kart on.
     bool canRespawn() const;
     void handleInput(WinInput* input);
+    // Race message 31 for every kart driven here, each marked ready.
+    void sendReady();
 
     // Sound, through the application; the sound of the race's own events
     // goes through here so that a test can listen.
@@ -187,6 +191,21 @@ public:
     // with a report.
     void onHitMessage(const uint8_t* payload, int32_t size);
     void onSpawnMessage(const uint8_t* payload, int32_t size);
+    // The other race messages (RaceMessages.cpp): 31 a kart is ready to
+    // start, 32 (unused), 34 and 35 a kart's animation starts or ends, 36 a
+    // kart finished, 37 a kart's pose. Each refuses with a report a payload
+    // that names no kart of the race or no animation, or carries a value
+    // that is not a number; what concerns only the karts another machine
+    // drives leaves this machine's own karts alone.
+    void onReadyMessage(const uint8_t* payload, int32_t size);
+    void onUnusedMessage(const uint8_t* payload, int32_t size);
+    void onAnimationMessage(const uint8_t* payload, int32_t size);
+    void onAnimationEndMessage(const uint8_t* payload, int32_t size);
+    void onFinishMessage(const uint8_t* payload, int32_t size);
+    void onPoseMessage(const uint8_t* payload, int32_t size);
+    // The karts of the players whose machines left the race: they hold the
+    // race open no more.
+    void dropDepartedPlayers();
 
     Renderer* m_renderer;
     RaceSetup* m_setup = nullptr;
@@ -258,6 +277,9 @@ public:
     CEGUI::Window* m_resultsName[kMaxKarts] = {};
     CEGUI::Window* m_resultsTime[kMaxKarts] = {};
 
+    // Per kart: its machine left the race (network races).
+    uint8_t m_departed[kMaxKarts] = {};
+
     // Race clock at which the race was over; a race without a results
     // dialog (no GUI) leaves for the menu a little later.
     double m_overTime = -1.0;
@@ -304,6 +326,17 @@ private:
     // The career race given up from the pause dialog.
     void giveUp();
 
+    // The race's network handlers (RaceMessages.cpp): the ready message at
+    // the start of loading, the others at its end; all of them go with the
+    // race.
+    void registerReadyHandler();
+    void registerRaceHandlers();
+    void removeRaceHandlers();
+
     bool m_loaded = false;
     bool m_paused = false;
+    bool m_handlersRegistered = false;
+    // This machine's start key was pressed, and when it last said so.
+    bool m_readySent = false;
+    double m_readySentClock = 0.0;
 };

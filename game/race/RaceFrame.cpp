@@ -47,6 +47,8 @@ void Race::update(WinInput* input)
     {
         // Network messages are handled between frames, never inside one.
         std::lock_guard<std::recursive_mutex> lock(net.getLock());
+        if (m_setup->mode == 2)
+            dropDepartedPlayers();
         const bool over = checkFinished(float(raceClock()) - m_startTime);
         const bool go = updateCountdown();
         if (go && !m_started && !over && !m_abandoned) {
@@ -57,8 +59,10 @@ void Race::update(WinInput* input)
         }
         if (m_started && over)
             showResults();
-        if (m_setup->mode == 2 && !net.isConnected() && !over)
+        if (m_setup->mode == 2 && !net.isConnected() && !over) {
             m_result = 1;
+            m_setup->connectionLost = true;
+        }
 
         if (m_singleStep) {
             if (input && input->m_keys[kSpaceKey])

@@ -8,6 +8,7 @@
 #include "game/app/Hud.h"
 #include "game/app/RaceSetup.h"
 #include "game/app/WinInput.h"
+#include "game/net/NetControl.h"
 #include "game/race/Kart.h"
 #include "game/race/KartController.h"
 
@@ -53,6 +54,21 @@ void moveBy(Camera* camera, int row, float step)
 
 } // namespace
 
+void Race::sendReady()
+{
+    NetControl& net = NetControl::getInstance();
+    for (int32_t i = 0; i < m_kartCount; ++i) {
+        const int32_t type = m_karts[i]->m_controller ? m_karts[i]->m_controller->getType() : -1;
+        if (type != KartController::Human && type != KartController::Computer)
+            continue;
+        m_ready[i] = 1;
+        net.beginChunk(kReadyMessage);
+        net.writeByte(uint8_t(i));
+        net.sendChunk();
+    }
+    m_readySentClock = raceClock();
+}
+
 void Race::handleInput(WinInput* input)
 {
     // Look back while the control is held.
@@ -88,14 +104,15 @@ void Race::handleInput(WinInput* input)
             }
         } else {
             // This machine's karts are ready; the others say so by message.
-            for (int32_t i = 0; i < m_kartCount; ++i) {
-                const int32_t type = m_karts[i]->m_controller ? m_karts[i]->m_controller->getType() : -1;
-                if (type == KartController::Human || type == KartController::Computer)
-                    m_ready[i] = 1;
-            }
+            m_readySent = true;
+            sendReady();
             m_hud->setStartText(true, 0);
         }
     }
+    // A machine still loading its race hears no ready message: until the
+    // countdown runs, this machine says it again every second.
+    if (network && m_readySent && m_countdownStart == -1.0f && raceClock() - m_readySentClock >= kReadyRepeat)
+        sendReady();
     if (network && m_countdownStart == -1.0f && m_kartCount > 0) {
         bool all = true;
         for (int32_t i = 0; i < m_kartCount; ++i)

@@ -18,6 +18,7 @@
 #include "game/race/Extras.h"
 #include "game/race/HumanKartController.h"
 #include "game/race/Kart.h"
+#include "game/race/RemoteKart.h"
 #include "game/race/SceneLookup.h"
 
 #include <CEGUI/Exceptions.h>
@@ -43,6 +44,8 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     m_setup = &setup;
     for (uint8_t& ready : m_ready)
         ready = 0;
+    if (setup.mode == 2)
+        registerReadyHandler();
     m_viewCount = setup.mode == 1 ? 2 : 1;
 
     m_sceneManager = new SceneManager(m_renderer, "metascene");
@@ -83,6 +86,11 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     m_effects = new EffectManager(files, m_app, m_sceneManager, m_scene);
     m_effects->createRaceEffects();
     m_sceneManager->prepare(nullptr);
+    for (int32_t i = 0; i < m_kartCount; ++i) {
+        Kart* kart = m_karts[i];
+        if (kart->m_controller && kart->m_controller->getType() == KartController::Network)
+            static_cast<RemoteKart*>(kart)->makeKinematic();
+    }
 
     findPickups();
     if (!numberCheckpoints(why))
@@ -111,6 +119,8 @@ void Race::load(Stream* files, RaceSetup& setup, WinInput* input)
     m_console->addWatchInt("engine::polys", 0);
     m_console->addWatchInt("engine::dipcalls", 0);
     m_console->addWatchFloat("kart::speed", 0.0f);
+    if (setup.mode == 2)
+        registerRaceHandlers();
     progress(1.0f);
 
     m_loaded = true;
@@ -197,10 +207,13 @@ bool Race::createKarts(Stream* files, WinInput* input, std::string& why)
             return false;
         }
         const KartInfo* info = m_app ? m_app->findKart(m_setup->kartName[i]) : nullptr;
-        // A kart another machine drives follows its poses instead; it is built
-        // with the race's network messages.
-        Kart* kart = new Kart(files, m_scene, i, info, primary, second, m_setup->upgrades[i],
-                              m_app ? &m_app->m_config.upgrades() : nullptr, m_setup->ccm);
+        // A kart another machine drives follows its poses instead.
+        const UpgradeTable* upgrades = m_app ? &m_app->m_config.upgrades() : nullptr;
+        Kart* kart = primary->getType() == KartController::Network
+                         ? new RemoteKart(files, m_scene, i, info, primary, second, m_setup->upgrades[i], upgrades,
+                                          m_setup->ccm)
+                         : new Kart(files, m_scene, i, info, primary, second, m_setup->upgrades[i], upgrades,
+                                    m_setup->ccm);
         m_karts[i] = kart;
         m_kartCount = i + 1;
         kart->m_marker = m_hud->addMarker(colours[0], colours[1]);

@@ -28,7 +28,7 @@ void Race::onHitMessage(const uint8_t* payload, int32_t size)
     const int32_t kind = in.readChar();
     const int32_t attacker = in.readByte();
     const uint8_t flags = in.readByte();
-    if (!in.good())
+    if (!in.good() || in.remaining() != 0)
         return refuseMessage("hit message", "it is " + std::to_string(size) + " bytes long");
     if (target < 0 || target >= m_kartCount || !m_karts[target])
         return refuseMessage("hit message", "kart " + std::to_string(target) + " is not in the race");
@@ -52,8 +52,9 @@ void Race::onSpawnMessage(const uint8_t* payload, int32_t size)
     d.x = in.readFloat();
     d.y = in.readFloat();
     d.z = in.readFloat();
-    if (!in.good())
-        return refuseMessage("power-up spawn message", "it is short or carries a value that is not a number");
+    if (!in.good() || in.remaining() != 0)
+        return refuseMessage("power-up spawn message", "it is " + std::to_string(size) +
+                                                           " bytes long or carries a value that is not a number");
     if (m_extras)
         m_extras->spawn(kind, p, d, owner);
 }

@@ -251,14 +251,15 @@ bool Race::checkFinished(float elapsed)
         for (int32_t i = 0; i < m_kartCount; ++i) {
             const Kart& kart = *m_karts[i];
             const int32_t type = kart.m_controller ? kart.m_controller->getType() : KartController::Computer;
-            if ((computersOnly || type != KartController::Computer) && !kart.m_finished)
+            if ((computersOnly || type != KartController::Computer) && !kart.m_finished && !m_departed[i])
                 over = false;
         }
     } else {
         int32_t drivers = 0, driversOut = 0, out = 0;
         for (int32_t i = 0; i < m_kartCount; ++i) {
             const Kart& kart = *m_karts[i];
-            const bool computer = kart.m_controller && kart.m_controller->getType() == KartController::Computer;
+            const bool computer =
+                m_departed[i] || (kart.m_controller && kart.m_controller->getType() == KartController::Computer);
             drivers += computer ? 0 : 1;
             driversOut += !computer && kart.m_finished ? 1 : 0;
             out += kart.m_finished ? 1 : 0;

@@ -296,7 +296,7 @@ template <class Predicate> bool eventually(Predicate predicate)
     return predicate();
 }
 
-TEST_F(NetControlTest, DepartureFromALockedGameEndsTheOthers)
+TEST_F(NetControlTest, DepartureFromALockedGameLeavesTheOthersPlaying)
 {
     auto host = client();
     auto a = client();
@@ -310,11 +310,18 @@ TEST_F(NetControlTest, DepartureFromALockedGameEndsTheOthers)
     b->addHandler(70, -1, new Tagged(calls, 70));
     sendBytes(*host, 70, {});
     ASSERT_EQ(calls.wait(1).size(), 1u);
+    const int32_t leaving = a->getOwnSlot();
     a->disconnect();
     EXPECT_EQ(a->getState(), NetControl::StateDisconnected);
-    EXPECT_TRUE(eventually([&] { return !b->isConnected() && !host->isConnected(); }));
-    EXPECT_EQ(b->getState(), NetControl::StatePlayerLeft);
-    EXPECT_EQ(host->getState(), NetControl::StatePlayerLeft);
+    EXPECT_TRUE(eventually([&] { return b->getState() == NetControl::StatePlayerLeft; }));
+    EXPECT_TRUE(eventually([&] { return host->getState() == NetControl::StatePlayerLeft; }));
+    EXPECT_EQ(b->takeDepartedSlots(), 1u << leaving);
+    EXPECT_EQ(host->takeDepartedSlots(), 1u << leaving);
+    EXPECT_EQ(host->takeDepartedSlots(), 0u) << "told once";
+    // The two left still play together.
+    sendBytes(*host, 70, {});
+    EXPECT_EQ(calls.wait(2).size(), 2u);
+    EXPECT_TRUE(host->isConnected() && b->isConnected());
 }
 
 TEST_F(NetControlTest, GuestRejoinsThenTheHostLeaves)

@@ -150,7 +150,7 @@ TEST_F(RacePowerupMessages, SpawnsNamingNoKartNoKindOrNoNumberAreRefusedWithARep
         {"a kind past the last", spawn(0, 100), "kind 100 leaves no object"},
         {"a position that is no number", spawn(0, 3, std::nanf("")), "not a number"},
         {"an endless direction", spawn(0, 3, 0.0f, INFINITY), "not a number"},
-        {"a short message", Payload().byte(0).byte(3).f32(1.0f), "short"},
+        {"a short message", Payload().byte(0).byte(3).f32(1.0f), "6 bytes long"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
