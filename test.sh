@@ -50,7 +50,7 @@ run ${CTEST_ARGS:-} || status=1
 tsan=$root/build/tsan
 cmake -S "$root" -B "$tsan" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DCMAKE_C_FLAGS_DEBUG="-g -O1" \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DVORLUND_TSAN=ON "${launcher[@]}" >/dev/null
-cmake --build "$tsan" -j "$jobs" --target test_platform_net test_game_net
+cmake --build "$tsan" -j "$jobs" --target test_platform_net test_game_net test_game_menu_lan lan_copy vorlund_data
 # shellcheck disable=SC2086
 TSAN_OPTIONS="halt_on_error=1" ctest --test-dir "$tsan" -L net --output-on-failure -j "$jobs" ${CTEST_ARGS:-} || status=1
 exit $status

@@ -233,6 +233,8 @@ void Menu::chooseFirstScreen(const RaceSetup& setup)
         }
         break;
     case 2:
+        // A race that lost its game says so over the multiplayer screen.
+        m_connectionNoticePending = setup.connectionLost;
         showMultiplayer();
         break;
     default:
@@ -243,6 +245,7 @@ void Menu::chooseFirstScreen(const RaceSetup& setup)
 
 Menu::~Menu()
 {
+    removeLobbyHandlers();
     Application& app = *m_application;
     if (m_result == 1)
         app.openLoadingScreen("", 0.0f, 0.0f, 1.0f);

@@ -6,6 +6,7 @@
 #include "game/app/GameStage.h"
 #include "game/app/Settings.h"
 #include "game/app/Timer.h"
+#include "game/menu/LobbyInbox.h"
 #include "game/menu/MenuFocus.h"
 #include "game/menu/VideoMode.h"
 
@@ -47,6 +48,8 @@ class Menu : public MenuStage {
 public:
     // A fade lasts this long; while one runs the GUI gets no input.
     static constexpr double kFadeSeconds = 0.5;
+    // The lobby's player slots: the host's (0), the guests' and one more.
+    static constexpr int32_t kLobbySlots = 7;
 
     Menu(Application* application, Renderer* renderer, WinInput* input);
     ~Menu() override;
@@ -161,7 +164,33 @@ private:
     void showSingleRace();
     void showLastManStanding();
     void showTwoPlayers();
+    // The lobby (MenuLobby.cpp). Received lobby messages wait in the
+    // inbox until the frame applies them (LobbyMessages.h refuses what
+    // names nothing the lobby has).
     void showLobby(bool host);
+    void registerLobbyHandlers();
+    void removeLobbyHandlers();
+    // This machine's lobby slot.
+    int32_t ownSlot() const;
+    void showLobbyKart();
+    void showLobbyGame();
+    int32_t freeLobbyKart(int32_t kart, int32_t step) const;
+    int32_t freeLobbyKartFor(int32_t slot) const;
+    void stepLobbyKart(int32_t step);
+    void sendLobbyName(int32_t slot);
+    void sendLobbyState();
+    // Per frame while in the lobby: the received messages, the rows, the
+    // wait for the host's state and the connection.
+    void updateLobby();
+    void leaveLobby();
+    // The message that a network race lost its game, over the multiplayer
+    // screen once it is in.
+    void showConnectionNotice();
+    void refreshLobbySlots();
+    void updateLobbyStart();
+    // A received message, applied once it named nothing out of range.
+    void applyLobbyMessage(int32_t id, const uint8_t* payload, int32_t size);
+    void startLobbyRace(int32_t humans);
     void showHighscoresCareer(bool fromMainMenu);
     void showHighscoresSingle(bool fromMainMenu);
     void showHighscoresLMS(bool fromMainMenu);
@@ -375,7 +404,23 @@ private:
     int32_t m_twoPlayersKart2 = 1;
     CEGUI::String m_twoPlayersName1;
     CEGUI::String m_twoPlayersName2;
-    CEGUI::String m_lobbyNames[7];
+    // The lobby's state: the host's choices, and per slot the kart (-1 no
+    // player), the ready state (0 waiting, 1 ready, 2 no human) and name.
+    LobbyInbox m_lobbyInbox;
+    bool m_lobbyHandlers = false;
+    bool m_inLobby = false;
+    bool m_lobbyHost = false;
+    int32_t m_lobbyCcm = 0;
+    int32_t m_lobbyLaps = 3;
+    int32_t m_lobbyGame = 0;
+    int32_t m_lobbyTrack = 0;
+    int32_t m_lobbyKart[kLobbySlots] = {-1, -1, -1, -1, -1, -1, -1};
+    int32_t m_lobbyReady[kLobbySlots] = {2, 2, 2, 2, 2, 2, 2};
+    CEGUI::String m_lobbyNames[kLobbySlots];
+    // Menu clock at which a guest asked for the host's state; -1 when it
+    // waits for none.
+    double m_lobbyWaitStart = -1.0;
+    bool m_connectionNoticePending = false;
     std::vector<CreditsLine> m_creditsLines;
     float m_creditsWrap = 0.0f;
     MenuFocus m_focus;

@@ -31,6 +31,7 @@ int32_t Menu::update()
 {
     if (m_loadFailed)
         return 1;
+    updateLobby();
     const bool fading = m_fadeInWindow || m_fadeOutWindow;
     if (fading)
         updateFades();
@@ -94,9 +95,12 @@ void Menu::updateFades()
             if (m_fadeInWindow == m_screens["Profile"])
                 m_windows["Profile/EdtName"]->activate();
             const bool mainMenu = m_fadeInWindow == m_screens["MainMenu"];
+            const bool multiplayer = m_fadeInWindow == m_screens["Multiplayer"];
             m_fadeInWindow = nullptr;
             if (mainMenu && m_recordsNoticePending)
                 showRecordsNotice();
+            if (multiplayer && m_connectionNoticePending)
+                showConnectionNotice();
         }
     }
     if (m_fadeOutWindow) {

@@ -1,5 +1,5 @@
-// The handlers of the screens' own work: the name fields, and the lobby
-// controls, which are wired here and come with the lobby work.
+// The handlers of the screens' own work: the name fields. The lobby's
+// controls are in MenuLobby.cpp.
 #include "game/menu/Menu.h"
 
 #include <CEGUI/Window.h>
@@ -42,17 +42,3 @@ bool Menu::onLobbyNameAccepted(const CEGUI::EventArgs&)
 {
     return true;
 }
-
-// Wired now; their rules come with the work on the lobby.
-bool Menu::onLobbyStart(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyCcmInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyCcmDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyLapsInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyLapsDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyGameInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyGameDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyTrackInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyTrackDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyKartInc(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyKartDec(const CEGUI::EventArgs&) { return true; }
-bool Menu::onLobbyNameTextChanged(const CEGUI::EventArgs&) { return true; }

@@ -97,11 +97,6 @@ void Menu::showShop()
     fadeIn(m_shop->root());
 }
 
-void Menu::showLobby(bool)
-{
-    fadeIn(m_screens["Lobby"]);
-}
-
 void Menu::showWinning()
 {
     const RaceSetup& setup = m_application->m_raceSetup;
@@ -458,15 +453,6 @@ bool Menu::onJoinMessageOk(const CEGUI::EventArgs&)
 bool Menu::onTwoPlayersBack(const CEGUI::EventArgs&)
 {
     fadeOut(m_screens["TwoPlayers"]);
-    previewsOff();
-    showMultiplayer();
-    return true;
-}
-
-bool Menu::onLobbyBack(const CEGUI::EventArgs&)
-{
-    NetControl::getInstance().disconnect();
-    fadeOut(m_screens["Lobby"]);
     previewsOff();
     showMultiplayer();
     return true;

@@ -292,6 +292,7 @@ void Menu::buildLobby()
     subscribe("Lobby/EdtName", CEGUI::Window::EventTextChanged, &Menu::onLobbyNameTextChanged);
     subscribe("Lobby/EdtName", CEGUI::Editbox::EventTextAccepted, &Menu::onLobbyNameAccepted);
     subscribe("Lobby/EdtName", CEGUI::Editbox::EventTextSelectionChanged, &Menu::onNameFieldCaret);
+    registerLobbyHandlers();
 }
 
 void Menu::buildOptions()

@@ -1,6 +1,5 @@
 #include "game/net/NetControl.h"
 
-#include "engine/core/base/EngineLog.h"
 #include "engine/core/base/Report.h"
 #include "game/app/Timer.h"
 #include "game/net/NetValue.h"
@@ -9,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 using namespace relaymsg;
@@ -53,6 +53,7 @@ bool NetControl::connect(const std::string& host, bool asHost)
     {
         std::lock_guard<std::recursive_mutex> guard(m_lock);
         m_reader.clear();
+        m_unknownIds.reset();
     }
     if (!ClientSocket::connect(host.c_str(), m_port, kReceiveThread | kNoDelay)) {
         m_state = StateNoConnection;
@@ -315,5 +316,11 @@ void NetControl::dispatch(uint16_t nid)
         value->setReceived(m_payload.data(), uint32_t(size));
         return;
     }
-    engineLog() << "value not present: " << nid << "\n";
+    // Told once per id and connection (a race still loading meets many of
+    // the other machines' poses), on standard error: the engine log belongs
+    // to the main thread.
+    if (nid < m_unknownIds.size() && !m_unknownIds[nid]) {
+        m_unknownIds[nid] = true;
+        std::fprintf(stderr, "value not present: %u\n", unsigned(nid));
+    }
 }

@@ -5,6 +5,7 @@
 #include "platform/net/ClientSocket.h"
 
 #include <atomic>
+#include <bitset>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -99,6 +100,8 @@ private:
     ChunkWriter m_writer;
     bool m_chunkOpen = false;
     std::vector<uint8_t> m_payload;
+    // The ids that reached no handler and no value, already told.
+    std::bitset<2000> m_unknownIds;
 
     std::atomic<int32_t> m_state{StateOk};
     std::atomic<bool> m_accepted{false}, m_refused{false}, m_resyncDone{false};

@@ -1,5 +1,6 @@
 // Seeds for the relay: scripts of a host and guests joining, forwarding,
-// locking, asking for a resend, waiting at a barrier and leaving.
+// locking, asking for a resend, waiting at a barrier and leaving, and a
+// lobby that fills and starts a race whose messages then go round.
 #include "SeedRegistry.h"
 
 #include "game/net/ChunkWriter.h"
@@ -54,6 +55,32 @@ VORLUND_SEEDS(fuzz_relay)
     addChunk(game, 1, 6);
     addChunk(game, 3, 1);
     seeds::writeFile(dir / "game", game);
+
+    Script lan;
+    connect(lan, 0);
+    connect(lan, 1);
+    addChunk(lan, 0, 1);
+    addChunk(lan, 1, 2);
+    addChunk(lan, 1, 28);
+    for (int id : {21, 22, 24, 26})
+        addChunk(lan, 0, id, {uint8_t(id == 24 ? 5 : 0)});
+    addChunk(lan, 1, 23, {1, 2});
+    addChunk(lan, 1, 25, {1, 'G', 'u', 'e', 's', 't'});
+    addChunk(lan, 1, 27, {1, 1});
+    addChunk(lan, 0, 29, {2});
+    addChunk(lan, 0, 10, {1});
+    addChunk(lan, 1, 31, {2});
+    addChunk(lan, 1, 32, {0});
+    addChunk(lan, 1, 33, {0, 3, 2, 0});
+    addChunk(lan, 1, 34, {2, 0x86, 0, 0, 0x80, 0x3F, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x40, 0x40});
+    addChunk(lan, 1, 35, {2, 6, 0, 0, 0x80, 0xBF});
+    addChunk(lan, 1, 36, {2, 0, 0, 0x48, 0x42});
+    addChunk(lan, 1, 37, {2, 0, 0, 0x20, 0x41, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x3F,
+                          0, 0, 0x80, 0xBF, 0, 0, 0, 0, 0, 0, 0, 0});
+    addChunk(lan, 1, 38, {2, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x80, 0x3F});
+    addChunk(lan, 1, 30, {1});
+    end(lan, 1);
+    seeds::writeFile(dir / "lan", lan);
 
     Script full;
     for (int c = 0; c < 8; ++c) {
