@@ -188,6 +188,26 @@ TEST(AIKartController, AStuckKartAsksForAResetOnceNoHitHoldsIt)
     EXPECT_EQ(driver->m_stuckSteps, 0u);
 }
 
+TEST(AIKartController, AKartRockingInPlaceIsStuckToo)
+{
+    StraightRace s;
+    auto* driver = new AIKartController(0);
+    Kart& kart = s.add(driver, 100.5f);
+    driver->reset();
+    // Fast now and then, but it never gets anywhere.
+    int32_t steps = 0;
+    for (; steps < 400 && !kart.m_respawnRequest; ++steps) {
+        kart.m_speed = steps % 2 == 0 ? 2.0f : 0.5f;
+        kart.m_position.z = 100.5f + (steps % 2 == 0 ? 0.5f : 0.0f);
+        driver->update();
+    }
+    EXPECT_EQ(kart.m_respawnRequest, 1);
+    // A second to settle after GO, then a second of no headway and a second
+    // stuck.
+    EXPECT_GT(steps, 190);
+    EXPECT_LT(steps, 210);
+}
+
 TEST(AIKartController, WithoutAPathToFollowItLetsGo)
 {
     struct Case {

@@ -211,4 +211,31 @@ TEST(RaceProgress, ComputerKartsDoNotHoldARaceOpen)
     EXPECT_FALSE(race.m_karts[1]->m_finished);
 }
 
+// A kart put back twice at the same place: a player's goes back half a
+// metre, a computer's goes on three metres past the point it was put on
+// (it could not get on from there).
+TEST(RaceProgress, AKartPutBackTwiceAtOnePlaceMovesOn)
+{
+    struct Case {
+        int32_t type;
+        float along;
+    };
+    for (const Case& c : {Case{1, -0.5f}, Case{4, 3.0f}}) {
+        SCOPED_TRACE(c.type);
+        RaceRig rig;
+        rig.setUp(1, c.type);
+        Race& race = rig.load();
+        ASSERT_TRUE(race.loaded());
+        rig.startRace();
+        ASSERT_TRUE(race.m_started);
+        Kart& kart = *race.m_karts[0];
+        kart.m_position = RaceFixture::ringPoint(100.0f);
+        race.respawnKart(0);
+        const Vector3 first = kart.m_lastRespawnPoint;
+        race.respawnKart(0);
+        const Vector3 step = kart.m_lastRespawnPoint - first;
+        EXPECT_NEAR(vec::dot(step, RaceFixture::ringDirection(100.0f)), c.along, 0.1f);
+    }
+}
+
 } // namespace
