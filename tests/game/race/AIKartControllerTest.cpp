@@ -8,6 +8,7 @@
 #include "game/race/Kart.h"
 #include "game/race/Race.h"
 #include "game/race/VectorOps.h"
+#include "support/RecordedReports.h"
 #include "tools/lib/ImageWriters.h"
 #include "tools/lib/MemoryFileSystem.h"
 #include "tools/lib/PathWriter.h"
@@ -121,6 +122,27 @@ TEST(AIKartController, TheLeaderItselfDrivesAtItsOwnSpeed)
     s.race.m_karts[1]->m_finished = 1;
     driver->update();
     EXPECT_NEAR(kart.m_forwardSpeed, kBaseSpeed, 1e-3f);
+}
+
+TEST(AIKartController, ARefusedPositionMapTurnsTheRubberBandOff)
+{
+    StraightRace s;
+    delete s.race.m_posMap;
+    // Three cells wide: not a power of two.
+    s.files.addFile("odd.pcx", writePcx(3, 256, 4, std::vector<uint8_t>(4 * 256, 100), nullptr));
+    {
+        RecordedReports reports;
+        s.race.m_posMap = new GroundMap(s.files, "odd.pcx", -10.0f, 10.0f, 0.0f, 256.0f);
+        EXPECT_NE(reports.last().find("power of two"), std::string::npos) << reports.last();
+    }
+    auto* driver = new AIKartController(0);
+    Kart& kart = s.add(driver, 100.5f);
+    s.add(new ScriptedController(nullptr), 140.5f).m_rank = 0;
+    kart.m_rank = 1;
+    driver->reset();
+    driver->update();
+    EXPECT_NEAR(kart.m_forwardSpeed, kBaseSpeed, 1e-3f);
+    EXPECT_EQ(driver->m_throttle, 1.0f);
 }
 
 TEST(AIKartController, FiresEachPowerupWhereItHits)
