@@ -35,6 +35,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -129,8 +130,15 @@ public:
     }
 
 private:
+    // One frame of the game's clock, never ahead of the real one: the
+    // other copies answer in real time, and the game's waits for them (the
+    // host's state, the ready messages) are measured on its own clock.
     void frame(double seconds = 0.1)
     {
+        m_played += seconds;
+        const auto due = m_started + std::chrono::duration<double>(m_played);
+        if (due > std::chrono::steady_clock::now())
+            std::this_thread::sleep_until(due);
         m_rig->clock.advanceSeconds(seconds);
         m_rig->app->update(&m_rig->input);
     }
@@ -244,6 +252,8 @@ private:
 
     std::string m_role;
     double m_finish;
+    const std::chrono::steady_clock::time_point m_started = std::chrono::steady_clock::now();
+    double m_played = 0.0;
     RecordingWorld m_recording;
     RecordingBackendScope m_backend;
     RendererRig m_renderer;
