@@ -2,6 +2,7 @@
 // karts here (a remote kart follows its poses, plays its animations and
 // finishes with its owner's time), what malformed ones are refused for, and
 // what this machine's karts tell the others through a relay.
+#include "MessagePayload.h"
 #include "PowerupRig.h"
 
 #include "engine/core/base/Report.h"
@@ -27,32 +28,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class Payload {
-public:
-    Payload& byte(int32_t v)
-    {
-        m_bytes.push_back(uint8_t(v));
-        return *this;
-    }
-    Payload& f32(float v)
-    {
-        uint8_t b[4];
-        std::memcpy(b, &v, 4);
-        m_bytes.insert(m_bytes.end(), b, b + 4);
-        return *this;
-    }
-    Payload& vec(const Vector3& v) { return f32(v.x).f32(v.y).f32(v.z); }
-    const uint8_t* data() const { return m_bytes.data(); }
-    int32_t size() const { return int32_t(m_bytes.size()); }
-    const std::vector<uint8_t>& bytes() const { return m_bytes; }
-
-private:
-    std::vector<uint8_t> m_bytes;
-};
-
-Payload pose(int32_t kart, const Vector3& p, const Vector3& forward, const Vector3& side)
+MessagePayload pose(int32_t kart, const Vector3& p, const Vector3& forward, const Vector3& side)
 {
-    return Payload().byte(kart).vec(p).vec(forward).vec(side);
+    return MessagePayload().byte(kart).vec(p).vec(forward).vec(side);
 }
 
 float readFloat(const std::vector<uint8_t>& bytes, size_t at)
@@ -77,7 +55,7 @@ protected:
     TestRace& race() { return m_rig.race(); }
     Kart& kart(int32_t i) { return m_rig.kart(i); }
     using Handler = void (Race::*)(const uint8_t*, int32_t);
-    void receive(Handler handler, const Payload& p) { (race().*handler)(p.data(), p.size()); }
+    void receive(Handler handler, const MessagePayload& p) { (race().*handler)(p.data(), p.size()); }
 
     RecordedReports m_reports;
     PowerupRig m_rig{3, "testring", {2}};
@@ -133,26 +111,26 @@ TEST_F(RaceMessages, ARemoteKartOnTheGridKeepsItsHeadingUntilItsFirstPose)
 
 TEST_F(RaceMessages, ReadyAnimationAndFinishReachTheirKart)
 {
-    receive(&Race::onReadyMessage, Payload().byte(2));
+    receive(&Race::onReadyMessage, MessagePayload().byte(2));
     EXPECT_EQ(race().m_ready[2], 1);
-    receive(&Race::onUnusedMessage, Payload().byte(1));
+    receive(&Race::onUnusedMessage, MessagePayload().byte(1));
 
     Kart& remote = kart(2);
     receive(&Race::onAnimationMessage,
-            Payload().byte(2).byte(Kart::AnimCrash | 0x80).f32(0.5f).f32(0.1f).f32(0.2f).f32(3.0f));
+            MessagePayload().byte(2).byte(Kart::AnimCrash | 0x80).f32(0.5f).f32(0.1f).f32(0.2f).f32(3.0f));
     EXPECT_TRUE(remote.m_envelope[Kart::AnimCrash].active);
     EXPECT_FLOAT_EQ(remote.m_envelope[Kart::AnimCrash].hold, 3.0f);
-    receive(&Race::onAnimationEndMessage, Payload().byte(2).byte(Kart::AnimCrash).f32(0.25f));
+    receive(&Race::onAnimationEndMessage, MessagePayload().byte(2).byte(Kart::AnimCrash).f32(0.25f));
     EXPECT_FLOAT_EQ(remote.m_envelope[Kart::AnimCrash].fadeOut, 0.25f);
 
-    receive(&Race::onFinishMessage, Payload().byte(2).f32(61.25f));
+    receive(&Race::onFinishMessage, MessagePayload().byte(2).f32(61.25f));
     EXPECT_EQ(remote.m_finished, 1);
     EXPECT_FLOAT_EQ(remote.m_finishTime, 61.25f);
     // Its own machine timed it: the lap count here changes nothing.
     EXPECT_TRUE(remote.updateFinished(70.0f, 3));
     EXPECT_FLOAT_EQ(remote.m_finishTime, 61.25f);
     // This machine times its own karts: another machine's word is ignored.
-    receive(&Race::onFinishMessage, Payload().byte(0).f32(5.0f));
+    receive(&Race::onFinishMessage, MessagePayload().byte(0).f32(5.0f));
     EXPECT_EQ(kart(0).m_finished, 0);
     EXPECT_EQ(m_reports.last(), "");
 }
@@ -172,36 +150,36 @@ TEST_F(RaceMessages, MalformedMessagesAreRefusedWithAReport)
     struct Case {
         const char* what;
         Handler handler;
-        Payload payload;
+        MessagePayload payload;
         const char* report;
     };
     const Vector3 zero{}, ahead{0.0f, 0.0f, 1.0f};
     const Case cases[] = {
-        {"ready: a kart past the race's", &Race::onReadyMessage, Payload().byte(3), "kart 3 is not in the race"},
-        {"ready: a negative kart", &Race::onReadyMessage, Payload().byte(0xFF), "kart -1 is not in the race"},
-        {"ready: empty", &Race::onReadyMessage, Payload(), "0 bytes"},
-        {"ready: too long", &Race::onReadyMessage, Payload().byte(1).byte(1), "2 bytes"},
+        {"ready: a kart past the race's", &Race::onReadyMessage, MessagePayload().byte(3), "kart 3 is not in the race"},
+        {"ready: a negative kart", &Race::onReadyMessage, MessagePayload().byte(0xFF), "kart -1 is not in the race"},
+        {"ready: empty", &Race::onReadyMessage, MessagePayload(), "0 bytes"},
+        {"ready: too long", &Race::onReadyMessage, MessagePayload().byte(1).byte(1), "2 bytes"},
         {"animation: a kart past the race's", &Race::onAnimationMessage,
-         Payload().byte(7).byte(1).f32(1).f32(0).f32(0).f32(1), "kart 7 is not in the race"},
+         MessagePayload().byte(7).byte(1).f32(1).f32(0).f32(0).f32(1), "kart 7 is not in the race"},
         {"animation: an animation past the last", &Race::onAnimationMessage,
-         Payload().byte(2).byte(30).f32(1).f32(0).f32(0).f32(1), "animation 30 does not exist"},
+         MessagePayload().byte(2).byte(30).f32(1).f32(0).f32(0).f32(1), "animation 30 does not exist"},
         {"animation: a weight that is no number", &Race::onAnimationMessage,
-         Payload().byte(2).byte(1).f32(std::nanf("")).f32(0).f32(0).f32(1), "not a number"},
-        {"animation: short", &Race::onAnimationMessage, Payload().byte(2).byte(1).f32(1), "6 bytes long"},
-        {"animation end: a negative animation", &Race::onAnimationEndMessage, Payload().byte(2).byte(0x80).f32(0),
+         MessagePayload().byte(2).byte(1).f32(std::nanf("")).f32(0).f32(0).f32(1), "not a number"},
+        {"animation: short", &Race::onAnimationMessage, MessagePayload().byte(2).byte(1).f32(1), "6 bytes long"},
+        {"animation end: a negative animation", &Race::onAnimationEndMessage, MessagePayload().byte(2).byte(0x80).f32(0),
          "animation -128 does not exist"},
-        {"animation end: a kart past the race's", &Race::onAnimationEndMessage, Payload().byte(100).byte(1).f32(0),
+        {"animation end: a kart past the race's", &Race::onAnimationEndMessage, MessagePayload().byte(100).byte(1).f32(0),
          "kart 100 is not in the race"},
-        {"finish: an endless time", &Race::onFinishMessage, Payload().byte(2).f32(INFINITY), "not a number"},
-        {"finish: a negative kart", &Race::onFinishMessage, Payload().byte(0x80).f32(1), "kart -128"},
-        {"finish: too long", &Race::onFinishMessage, Payload().byte(2).f32(1).byte(0), "6 bytes"},
+        {"finish: an endless time", &Race::onFinishMessage, MessagePayload().byte(2).f32(INFINITY), "not a number"},
+        {"finish: a negative kart", &Race::onFinishMessage, MessagePayload().byte(0x80).f32(1), "kart -128"},
+        {"finish: too long", &Race::onFinishMessage, MessagePayload().byte(2).f32(1).byte(0), "6 bytes"},
         {"pose: a kart past the race's", &Race::onPoseMessage, pose(3, zero, ahead, zero), "kart 3 is not"},
         {"pose: a position that is no number", &Race::onPoseMessage,
          pose(2, {std::nanf(""), 0, 0}, ahead, zero), "not a number"},
-        {"pose: short", &Race::onPoseMessage, Payload().byte(2).vec(zero), "13 bytes long"},
-        {"hit: too long", &Race::onHitMessage, Payload().byte(1).byte(3).byte(0).byte(0).byte(0), "5 bytes"},
+        {"pose: short", &Race::onPoseMessage, MessagePayload().byte(2).vec(zero), "13 bytes long"},
+        {"hit: too long", &Race::onHitMessage, MessagePayload().byte(1).byte(3).byte(0).byte(0).byte(0), "5 bytes"},
         {"spawn: an unknown kind", &Race::onSpawnMessage,
-         Payload().byte(2).byte(99).vec(zero).vec(ahead), "kind 99 leaves no object"},
+         MessagePayload().byte(2).byte(99).vec(zero).vec(ahead), "kind 99 leaves no object"},
     };
     Kart& remote = kart(2);
     const Vector3 before = remote.m_position;
@@ -310,7 +288,7 @@ protected:
     }
     // Chunks the guest sends to the race's machine are handled once it
     // answers a chunk of its own sent after them.
-    void sendFromGuest(int32_t id, const Payload& p)
+    void sendFromGuest(int32_t id, const MessagePayload& p)
     {
         m_guest.beginChunk(id);
         for (uint8_t b : p.bytes())
@@ -372,9 +350,9 @@ TEST_F(NetworkRace, TheKartsDrivenHereTellTheirPosesFinishAndAnimations)
 TEST_F(NetworkRace, TheOtherMachinesMessagesMoveTheRemoteKart)
 {
     sendFromGuest(37, pose(2, {10.0f, 2.0f, 3.0f}, {0, 0, 1}, {-1, 0, 0}));
-    sendFromGuest(36, Payload().byte(2).f32(12.0f));
+    sendFromGuest(36, MessagePayload().byte(2).f32(12.0f));
     // A value the network reads without a kart of the race: dropped by size.
-    sendFromGuest(37, Payload().byte(2));
+    sendFromGuest(37, MessagePayload().byte(2));
     Kart& remote = kart(2);
     const auto deadline = std::chrono::steady_clock::now() + 2s;
     auto finished = [&] {

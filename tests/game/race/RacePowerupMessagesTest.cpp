@@ -2,6 +2,7 @@
 // objects other machines' karts spawned, applied when every field names a
 // kart and a kind of the race, refused with a report otherwise; hits on a
 // kart driven elsewhere go to its machine once the race runs.
+#include "MessagePayload.h"
 #include "PowerupRig.h"
 
 #include "engine/core/base/Report.h"
@@ -17,35 +18,14 @@
 
 namespace {
 
-class Payload {
-public:
-    Payload& byte(int32_t v)
-    {
-        m_bytes.push_back(uint8_t(v));
-        return *this;
-    }
-    Payload& f32(float v)
-    {
-        uint8_t b[4];
-        std::memcpy(b, &v, 4);
-        m_bytes.insert(m_bytes.end(), b, b + 4);
-        return *this;
-    }
-    const uint8_t* data() const { return m_bytes.data(); }
-    int32_t size() const { return int32_t(m_bytes.size()); }
-
-private:
-    std::vector<uint8_t> m_bytes;
-};
-
-Payload hit(int32_t kart, int32_t kind, int32_t attacker, int32_t flags)
+MessagePayload hit(int32_t kart, int32_t kind, int32_t attacker, int32_t flags)
 {
-    return Payload().byte(kart).byte(kind).byte(attacker).byte(flags);
+    return MessagePayload().byte(kart).byte(kind).byte(attacker).byte(flags);
 }
 
-Payload spawn(int32_t owner, int32_t kind, float px = 0.0f, float dz = 1.0f)
+MessagePayload spawn(int32_t owner, int32_t kind, float px = 0.0f, float dz = 1.0f)
 {
-    return Payload().byte(owner).byte(kind).f32(px).f32(0.5f).f32(-40.0f).f32(0.0f).f32(0.0f).f32(dz);
+    return MessagePayload().byte(owner).byte(kind).f32(px).f32(0.5f).f32(-40.0f).f32(0.0f).f32(0.0f).f32(dz);
 }
 
 class RacePowerupMessages : public testing::Test {
@@ -60,8 +40,8 @@ protected:
         lastErrorText.assignCString("");
     }
     TestRace& race() { return m_rig.race(); }
-    void receiveHit(const Payload& p) { race().onHitMessage(p.data(), p.size()); }
-    void receiveSpawn(const Payload& p) { race().onSpawnMessage(p.data(), p.size()); }
+    void receiveHit(const MessagePayload& p) { race().onHitMessage(p.data(), p.size()); }
+    void receiveSpawn(const MessagePayload& p) { race().onSpawnMessage(p.data(), p.size()); }
 
     RecordedReports m_reports;
     // Kart 2 is driven by another machine.
@@ -85,7 +65,7 @@ TEST_F(RacePowerupMessages, HitsNamingNoKartOrKindAreRefusedWithAReport)
 {
     struct Case {
         const char* what;
-        Payload payload;
+        MessagePayload payload;
         const char* report;
     };
     const Case cases[] = {
@@ -95,8 +75,8 @@ TEST_F(RacePowerupMessages, HitsNamingNoKartOrKindAreRefusedWithAReport)
         {"a kind past the last", hit(1, 40, 0, 0), "refused hit 40"},
         {"a negative kind", hit(1, 0xF0, 0, 0), "refused hit -16"},
         {"an attacker past the race's", hit(1, 3, 200, 0), "from kart 200"},
-        {"a short message", Payload().byte(1).byte(3), "2 bytes"},
-        {"an empty message", Payload(), "0 bytes"},
+        {"a short message", MessagePayload().byte(1).byte(3), "2 bytes"},
+        {"an empty message", MessagePayload(), "0 bytes"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -140,7 +120,7 @@ TEST_F(RacePowerupMessages, SpawnsNamingNoKartNoKindOrNoNumberAreRefusedWithARep
 {
     struct Case {
         const char* what;
-        Payload payload;
+        MessagePayload payload;
         const char* report;
     };
     const Case cases[] = {
@@ -150,7 +130,7 @@ TEST_F(RacePowerupMessages, SpawnsNamingNoKartNoKindOrNoNumberAreRefusedWithARep
         {"a kind past the last", spawn(0, 100), "kind 100 leaves no object"},
         {"a position that is no number", spawn(0, 3, std::nanf("")), "not a number"},
         {"an endless direction", spawn(0, 3, 0.0f, INFINITY), "not a number"},
-        {"a short message", Payload().byte(0).byte(3).f32(1.0f), "6 bytes long"},
+        {"a short message", MessagePayload().byte(0).byte(3).f32(1.0f), "6 bytes long"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
