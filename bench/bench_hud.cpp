@@ -7,6 +7,8 @@
 //   BM_HudFrame/1   one view
 //   BM_HudFrame/2   two views
 // Needs data.sar beside the program (our data set's first level).
+#include "PlayerHome.h"
+
 #include "engine/core/archive/ArchiveFile.h"
 #include "engine/core/io/DiskFile.h"
 #include "game/app/Application.h"
@@ -25,30 +27,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The player's files in a folder of the run's own, gone afterwards.
-class PlayerHome {
-public:
-    PlayerHome() : m_previous(fs::current_path())
-    {
-        m_home = fs::temp_directory_path() / ("vorlund-bench-hud-" + std::to_string(getpid()));
-        setenv("VORLUND_HOME", m_home.string().c_str(), 1);
-        fs::create_directories(m_home);
-        fs::current_path(m_home);
-    }
-    ~PlayerHome()
-    {
-        fs::current_path(m_previous);
-        fs::remove_all(m_home);
-    }
-
-private:
-    fs::path m_previous, m_home;
-};
-
 void BM_HudFrame(benchmark::State& state)
 {
     const int32_t views = int32_t(state.range(0));
-    PlayerHome home;
+    PlayerHome home("vorlund-bench-hud");
     selectD3D9Backend(D3D9Backend::Recording);
     RendererRig rig;
     DiskFile disk("");

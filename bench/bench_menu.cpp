@@ -7,6 +7,8 @@
 //       the 3D background, the GUI and the present. Goal: under 8 ms on
 //       llvmpipe.
 // Needs a display (Xvfb) and data.sar beside the program.
+#include "PlayerHome.h"
+
 #include "engine/core/archive/ArchiveFile.h"
 #include "engine/core/io/DiskFile.h"
 #include "engine/core/render/Renderer.h"
@@ -28,26 +30,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The player's files in a folder of the run's own, gone afterwards.
-class PlayerHome {
-public:
-    PlayerHome() : m_previous(fs::current_path())
-    {
-        m_home = fs::temp_directory_path() / ("vorlund-bench-menu-" + std::to_string(getpid()));
-        setenv("VORLUND_HOME", m_home.string().c_str(), 1);
-        fs::create_directories(m_home);
-        fs::current_path(m_home);
-    }
-    ~PlayerHome()
-    {
-        fs::current_path(m_previous);
-        fs::remove_all(m_home);
-    }
-
-private:
-    fs::path m_previous, m_home;
-};
-
 std::string archivePath()
 {
     return (fs::canonical("/proc/self/exe").parent_path() / "data.sar").string();
@@ -64,7 +46,7 @@ StageMakers menuOnly()
 
 void BM_ColdStartToFirstMenuFrame(benchmark::State& state)
 {
-    PlayerHome home;
+    PlayerHome home("vorlund-bench-menu");
     for (auto _ : state) {
         Menu::s_firstMenu = 1;
         const auto start = std::chrono::steady_clock::now();
@@ -91,7 +73,7 @@ BENCHMARK(BM_ColdStartToFirstMenuFrame)->UseManualTime()->Unit(benchmark::kMilli
 
 void BM_MenuFrame(benchmark::State& state)
 {
-    PlayerHome home;
+    PlayerHome home("vorlund-bench-menu");
     Menu::s_firstMenu = 1;
     RendererRig gl;
     DiskFile disk("");
